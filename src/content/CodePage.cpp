@@ -1,0 +1,95 @@
+#include "CodePage.h"
+
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+namespace {
+
+constexpr const char* kName = "windows-1251";
+
+bool encodesCleanly(QStringView piece) {
+    QStringEncoder encoder(kName);
+    const QByteArray bytes = encoder(piece);
+    return !encoder.hasError() && bytes != "\x1a" && !bytes.isEmpty();
+}
+
+// Walks `text` code point by code point (surrogate pairs kept together), calling `sink` with
+// each piece and whether Windows-1251 can hold it.
+template <typename Sink> void forEachCodePoint(const QString& text, Sink sink) {
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n;) {
+        qsizetype len = 1;
+        if (text.at(i).isHighSurrogate() && i + 1 < n && text.at(i + 1).isLowSurrogate())
+            len = 2;
+        const QStringView piece = QStringView(text).mid(i, len);
+        const bool plain = len == 1 && text.at(i).unicode() < 0x80;
+        sink(piece, plain || (piece.at(0) != QChar(0x1a) && encodesCleanly(piece)));
+        i += len;
+    }
+}
+
+} // namespace
+
+namespace CodePage {
+
+QString decode(const QByteArray& bytes) {
+    QStringDecoder decoder(kName);
+    return decoder(bytes);
+}
+
+QByteArray encode(const QString& text) {
+    QStringEncoder encoder(kName);
+    QByteArray bytes = encoder(text);
+    if (!encoder.hasError() && !bytes.contains('\x1a'))
+        return bytes;
+    // Rare path: some character has no place in the code page. Encode piece by piece so that
+    // exactly those characters become "?" (the converter's own substitute is 0x1A).
+    QByteArray out;
+    out.reserve(text.size());
+    forEachCodePoint(text, [&](QStringView piece, bool ok) {
+        if (ok) {
+            QStringEncoder one(kName);
+            out += one(piece);
+        } else {
+            out += '?';
+        }
+    });
+    return out;
+}
+
+QString unrepresentable(const QString& text) {
+    QString found;
+    forEachCodePoint(text, [&](QStringView piece, bool ok) {
+        if (!ok && !found.contains(piece))
+            found += piece;
+    });
+    return found;
+}
+
+char upperAnsi(char byte) {
+    const auto b = static_cast<unsigned char>(byte);
+    if (b >= 'a' && b <= 'z')
+        return static_cast<char>(b - 0x20);
+    if (b >= 0xE0) // а..я
+        return static_cast<char>(b - 0x20);
+    switch (b) {
+    case 0xB8: return static_cast<char>(0xA8); // ё
+    case 0xBA: return static_cast<char>(0xAA); // є
+    case 0xBF: return static_cast<char>(0xAF); // ї
+    case 0xB3: return static_cast<char>(0xB2); // і
+    case 0xB4: return static_cast<char>(0xA5); // ґ
+    case 0xA2: return static_cast<char>(0xA1); // ў
+    case 0xBC: return static_cast<char>(0xA3); // ј
+    case 0xBE: return static_cast<char>(0xBD); // ѕ
+    case 0x83: return static_cast<char>(0x81); // ѓ
+    case 0x90: return static_cast<char>(0x80); // ђ
+    case 0x9A: return static_cast<char>(0x8A); // љ
+    case 0x9C: return static_cast<char>(0x8C); // њ
+    case 0x9D: return static_cast<char>(0x8D); // ќ
+    case 0x9E: return static_cast<char>(0x8E); // ћ
+    case 0x9F: return static_cast<char>(0x8F); // џ
+    default: return byte;
+    }
+}
+
+} // namespace CodePage

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+
+// Existence tests and folder creation in the content tree.
+namespace ContentFolders {
+
+// The path exists and is a folder.
+bool folderExists(const QString& path);
+
+// The path exists and is not a folder.
+bool fileExists(const QString& path);
+
+// Creates exactly one folder level; false when the parent is missing or the folder exists.
+bool createFolder(const QString& path);
+
+// Creates a subject under the content root, then its "Тесты", "Видео" and "Презентации"
+// folders, in that order, each one level; what exists is left as it is. No reports folder.
+void createSubject(const QString& contentDir, const QString& name);
+
+// Why a subject name cannot be used, or an empty string when it can: an empty name, a path
+// separator, or "." / ".." would put folders somewhere other than a new subject.
+QString subjectNameProblem(const QString& name);
+
+} // namespace ContentFolders

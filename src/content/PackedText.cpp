@@ -1,0 +1,232 @@
+#include "PackedText.h"
+
+#include "Failure.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QIODevice>
+
+#include <zlib.h>
+
+#include <array>
+#include <cerrno>
+#include <cstring>
+
+namespace PackedText {
+namespace {
+
+constexpr int kChunk = 64 * 1024;
+constexpr int kLengthBytes = 8;
+
+QString readError() { return QStringLiteral("Stream read error"); }
+
+// The platform's reason without the trailing blanks, line breaks and full stops, so that the
+// error path can add its own full stop.
+QString trimReason(QString reason) {
+    while (!reason.isEmpty() && (reason.back() == QLatin1Char('.') || reason.back().isSpace()))
+        reason.chop(1);
+    return reason;
+}
+
+QString systemReason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+
+QString absolutePath(const QString& path) {
+    return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+}
+
+// Owns a deflate stream so that it is ended on every way out.
+class Deflater {
+public:
+    Deflater() {
+        if (deflateInit2(&m_stream, Z_BEST_COMPRESSION, Z_DEFLATED, MAX_WBITS, 8,
+                         Z_DEFAULT_STRATEGY) != Z_OK)
+            throw Failure(QStringLiteral("Error"));
+    }
+    ~Deflater() { deflateEnd(&m_stream); }
+    Deflater(const Deflater&) = delete;
+    Deflater& operator=(const Deflater&) = delete;
+
+    // Feeds `size` bytes; with `finish` also writes the end of the stream.
+    void feed(QIODevice& device, const char* data, qsizetype size, bool finish) {
+        std::array<char, kChunk> out;
+        qsizetype offset = 0;
+        for (;;) {
+            const qsizetype piece = qMin<qsizetype>(size - offset, kChunk * 16);
+            m_stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data + offset));
+            m_stream.avail_in = static_cast<uInt>(piece);
+            offset += piece;
+            const bool last = finish && offset == size;
+            int rc = Z_OK;
+            do {
+                m_stream.next_out = reinterpret_cast<Bytef*>(out.data());
+                m_stream.avail_out = kChunk;
+                rc = deflate(&m_stream, last ? Z_FINISH : Z_NO_FLUSH);
+                if (rc == Z_STREAM_ERROR)
+                    throw Failure(QStringLiteral("Error"));
+                const qint64 produced = kChunk - m_stream.avail_out;
+                if (produced > 0 && device.write(out.data(), produced) != produced)
+                    throw Failure(QStringLiteral("Stream write error"));
+            } while (m_stream.avail_out == 0 || (last && rc != Z_STREAM_END));
+            if (offset >= size)
+                return;
+        }
+    }
+
+private:
+    z_stream m_stream{};
+};
+
+// Owns an inflate stream and the input it reads from the device.
+class Inflater {
+public:
+    explicit Inflater(QIODevice& device)
+        : m_device(device) {
+        if (inflateInit(&m_stream) != Z_OK)
+            throw Failure(QStringLiteral("Error"));
+    }
+    ~Inflater() { inflateEnd(&m_stream); }
+    Inflater(const Inflater&) = delete;
+    Inflater& operator=(const Inflater&) = delete;
+
+    // Decompresses up to `want` bytes into `dest`; returns how many arrived. Fewer than `want`
+    // means the stream (or the file) ended first.
+    qint64 read(char* dest, qint64 want) {
+        qint64 got = 0;
+        while (got < want && !m_ended) {
+            if (m_stream.avail_in == 0 && !m_eof) {
+                const qint64 n = m_device.read(m_input.data(), kChunk);
+                if (n < 0)
+                    throw Failure(readError());
+                if (n == 0)
+                    m_eof = true;
+                m_stream.next_in = reinterpret_cast<Bytef*>(m_input.data());
+                m_stream.avail_in = static_cast<uInt>(n);
+            }
+            const qint64 room = qMin<qint64>(want - got, kChunk * 16);
+            m_stream.next_out = reinterpret_cast<Bytef*>(dest + got);
+            m_stream.avail_out = static_cast<uInt>(room);
+            const int rc = inflate(&m_stream, Z_NO_FLUSH);
+            got += room - m_stream.avail_out;
+            switch (rc) {
+            case Z_OK:
+                break;
+            case Z_STREAM_END:
+                m_ended = true;
+                break;
+            case Z_BUF_ERROR:
+                // No progress possible: the input has run out before the stream's end.
+                if (m_eof && m_stream.avail_in == 0)
+                    m_ended = true;
+                break;
+            default: // Z_DATA_ERROR, Z_NEED_DICT, Z_MEM_ERROR, Z_STREAM_ERROR
+                throw Failure(QStringLiteral("Error"));
+            }
+        }
+        return got;
+    }
+
+private:
+    QIODevice& m_device;
+    z_stream m_stream{};
+    std::array<char, kChunk> m_input{};
+    bool m_eof = false;
+    bool m_ended = false;
+};
+
+void openFailed(const QString& path, const QString& reason) {
+    throw Failure(openFailure(path, reason));
+}
+
+} // namespace
+
+QString createFailure(const QString& path, const QString& reason) {
+    return QStringLiteral("Cannot create file \"%1\". %2").arg(absolutePath(path), trimReason(reason));
+}
+
+QString openFailure(const QString& path, const QString& reason) {
+    return QStringLiteral("Cannot open file \"%1\". %2").arg(absolutePath(path), trimReason(reason));
+}
+
+void writeStream(QIODevice& device, const QByteArray& text) {
+    std::array<char, kLengthBytes> length{};
+    quint64 n = static_cast<quint64>(text.size());
+    for (int i = 0; i < kLengthBytes; ++i, n >>= 8)
+        length[i] = static_cast<char>(n & 0xFF);
+
+    Deflater deflater;
+    deflater.feed(device, length.data(), kLengthBytes, false);
+    deflater.feed(device, text.constData(), text.size(), true);
+}
+
+QByteArray readStream(QIODevice& device, qint64 capacity) {
+    Inflater inflater(device);
+
+    std::array<unsigned char, kLengthBytes> header{};
+    if (inflater.read(reinterpret_cast<char*>(header.data()), kLengthBytes) != kLengthBytes)
+        throw Failure(readError());
+    quint64 raw = 0;
+    for (int i = kLengthBytes - 1; i >= 0; --i)
+        raw = (raw << 8) | header[i];
+    const auto length = static_cast<qint64>(raw);
+    if (length < 0)
+        throw Failure(readError());
+
+    if (length > capacity) {
+        // Too large for a text area. Count the bytes without keeping them, to tell a cut-off
+        // stream ("Stream read error") from a text that is simply too large.
+        std::array<char, kChunk> scratch;
+        for (qint64 seen = 0; seen < length;) {
+            const qint64 want = qMin<qint64>(length - seen, kChunk);
+            const qint64 got = inflater.read(scratch.data(), want);
+            seen += got;
+            if (got < want)
+                throw Failure(readError());
+        }
+        throw Failure(QStringLiteral("Text exceeds memo capacity"));
+    }
+
+    // Grow the text only as fast as the stream really delivers, so a length field that claims
+    // more than the stream holds costs nothing beyond the bytes that actually arrive.
+    QByteArray text;
+    qint64 kept = 0;
+    while (kept < length) {
+        const qint64 step = qMin<qint64>(length - kept, qMax<qint64>(kChunk, kept));
+        text.resize(kept + step);
+        const qint64 got = inflater.read(text.data() + kept, step);
+        kept += got;
+        if (got < step)
+            throw Failure(readError());
+    }
+    return text;
+}
+
+void SaveToStream(const QString& path, const QByteArray& text) {
+    if (QFileInfo(path).isDir())
+        throw Failure(createFailure(path, systemReason(EISDIR)));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        throw Failure(createFailure(path, file.errorString()));
+    writeStream(file, text);
+    if (!file.flush())
+        throw Failure(QStringLiteral("Stream write error"));
+    file.close();
+    if (file.error() != QFileDevice::NoError)
+        throw Failure(QStringLiteral("Stream write error"));
+}
+
+QByteArray OpenFromStream(const QString& path, qint64 capacity) {
+    const QFileInfo info(path);
+    // Only regular files are opened: a folder fails plainly, and a named pipe or a device
+    // would block the program or never end.
+    if (info.exists() && info.isDir())
+        openFailed(path, systemReason(EISDIR));
+    if (info.exists() && !info.isFile())
+        openFailed(path, systemReason(ENXIO));
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        openFailed(path, file.errorString());
+    return readStream(file, capacity);
+}
+
+} // namespace PackedText

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+class QIODevice;
+
+// A packed text file is one zlib stream holding an 8-byte little-endian signed length followed
+// by that many text bytes. Writers compress at level 9 with a 32 KiB window (files begin 78 DA);
+// readers accept any zlib stream without a preset dictionary.
+//
+// Every failure is thrown as a Failure with the message the user is shown.
+namespace PackedText {
+
+// The largest text a text area takes. A longer text fails with "Text exceeds memo capacity".
+constexpr qint64 kMemoCapacity = qint64(64) * 1024 * 1024;
+
+// Compresses `text` into `device`, which must be open for writing.
+void writeStream(QIODevice& device, const QByteArray& text);
+
+// Decompresses the text from `device`, open for reading. Memory grows only with what was really
+// decompressed, whatever the length field claims.
+QByteArray readStream(QIODevice& device, qint64 capacity = kMemoCapacity);
+
+// Creates (or cuts to zero) the file at `path` and writes `text` into it.
+void SaveToStream(const QString& path, const QByteArray& text);
+
+// Reads the text of the packed file at `path`, exactly as stored.
+QByteArray OpenFromStream(const QString& path, qint64 capacity = kMemoCapacity);
+
+// The messages of the file failures, with the full path and the platform's reason.
+QString createFailure(const QString& path, const QString& reason);
+QString openFailure(const QString& path, const QString& reason);
+
+} // namespace PackedText

@@ -1,0 +1,51 @@
+#include "Form.h"
+
+#include "ErrorGuard.h"
+#include "Fonts.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QScreen>
+
+Form::Form(const QString& caption, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
+    setWindowTitle(caption);
+    setFont(Fonts::tahomaBold(11));
+    setAutoFillBackground(true);
+}
+
+void Form::showForm() {
+    if (isVisible()) {
+        raise();
+        activateWindow();
+        return;
+    }
+    guarded([this] { FormShow(); });
+    show();
+    raise();
+    activateWindow();
+}
+
+void Form::closeForm() { close(); }
+
+void Form::setClientSize(int width, int height) { setFixedSize(width, height); }
+
+void Form::centreOnScreen() {
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect area = screen->availableGeometry();
+    move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
+}
+
+void Form::closeEvent(QCloseEvent* event) {
+    guarded([this] { FormClose(); });
+    event->accept();
+}
+
+void Form::showEvent(QShowEvent* event) {
+    if (m_centreOnFirstShow && !m_shownBefore)
+        centreOnScreen();
+    m_shownBefore = true;
+    QWidget::showEvent(event);
+}

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QImage>
+
+// The launcher's picture, painted in code: a banner across the top, a framed description panel
+// on the right, three icons down the left beside the three content buttons, and a framed area
+// at the lower right for "Выход".
+namespace LauncherArtwork {
+
+constexpr int kWidth = 876;
+constexpr int kHeight = 452;
+
+QImage render();
+
+} // namespace LauncherArtwork

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+// What the windows ask of the desktop: message boxes, file dialogs and opening documents.
+// The program uses QtPlatformServices; tests install a recorder that answers without a person.
+class PlatformServices {
+public:
+    virtual ~PlatformServices() = default;
+
+    // An error box: error icon, one OK button.
+    virtual void showError(const QString& title, const QString& message) = 0;
+    // A plain notice: no icon, one OK button, centred on the screen.
+    virtual void showNotice(const QString& title, const QString& message) = 0;
+    // A question with Yes and No; true for Yes.
+    virtual bool askYesNo(const QString& title, const QString& question) = 0;
+
+    // File dialogs; an empty result means the user cancelled.
+    virtual QString askOpenFileName(QWidget* parent, const QString& folder,
+                                    const QString& filter) = 0;
+    virtual QString askSaveFileName(QWidget* parent, const QString& folder, const QString& filter,
+                                    const QString& defaultSuffix) = 0;
+
+    // Opens a document with the desktop's default application; the result is not examined.
+    virtual void openDocument(const QString& path) = 0;
+};
+
+// The services in use. Never null: the Qt implementation until something else is installed.
+PlatformServices& services();
+
+// Installs other services (not owned); nullptr restores the Qt implementation.
+void setServices(PlatformServices* replacement);

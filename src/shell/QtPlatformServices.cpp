@@ -1,0 +1,66 @@
+#include "QtPlatformServices.h"
+
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <QScreen>
+#include <QUrl>
+
+namespace {
+
+void centreOnScreen(QWidget& box) {
+    box.adjustSize();
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame = box.frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        box.move(frame.topLeft());
+    }
+}
+
+void runBox(QMessageBox::Icon icon, const QString& title, const QString& message) {
+    QMessageBox box(icon, title, message, QMessageBox::Ok);
+    box.setTextFormat(Qt::PlainText);
+    centreOnScreen(box);
+    box.exec();
+}
+
+} // namespace
+
+void QtPlatformServices::showError(const QString& title, const QString& message) {
+    runBox(QMessageBox::Critical, title, message);
+}
+
+void QtPlatformServices::showNotice(const QString& title, const QString& message) {
+    runBox(QMessageBox::NoIcon, title, message);
+}
+
+bool QtPlatformServices::askYesNo(const QString& title, const QString& question) {
+    QMessageBox box(QMessageBox::Question, title, question, QMessageBox::Yes | QMessageBox::No);
+    box.setTextFormat(Qt::PlainText);
+    box.setDefaultButton(QMessageBox::No);
+    centreOnScreen(box);
+    return box.exec() == QMessageBox::Yes;
+}
+
+QString QtPlatformServices::askOpenFileName(QWidget* parent, const QString& folder,
+                                            const QString& filter) {
+    return QFileDialog::getOpenFileName(parent, QString(), folder, filter);
+}
+
+QString QtPlatformServices::askSaveFileName(QWidget* parent, const QString& folder,
+                                            const QString& filter, const QString& defaultSuffix) {
+    QFileDialog dialog(parent, QString(), folder, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(defaultSuffix);
+    // The caller asks before replacing a file, so the dialog must not ask as well.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
+}
+
+void QtPlatformServices::openDocument(const QString& path) {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}

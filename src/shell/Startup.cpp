@@ -1,0 +1,37 @@
+#include "Startup.h"
+
+#include "Fonts.h"
+#include "Forms.h"
+#include "Skin.h"
+#include "Unit1.h"
+#include "content/ContentPaths.h"
+
+#include <QApplication>
+
+#include <unistd.h>
+
+void prepareToolkit() {
+    // Chromium refuses to start as root with its sandbox on: turn it off only in that case.
+    if (::geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+}
+
+int runNormakurs(int argc, char** argv) {
+    prepareToolkit();
+    QApplication application(argc, argv);
+    // Only the launcher ends the program; a hand-over must never end it by accident.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    Fonts::registerBundledFonts();
+    QApplication::setFont(Fonts::tahomaBold(11));
+    Skin::loadDeep(application, ContentPaths::ProgramDir());
+
+    createForms();
+    QObject::connect(Form1, &TForm1::terminationRequested, &application, &QCoreApplication::quit,
+                     Qt::QueuedConnection);
+    Form1->showForm();
+    const int code = application.exec();
+    destroyForms();
+    return code;
+}

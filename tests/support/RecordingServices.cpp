@@ -1,0 +1,34 @@
+#include "RecordingServices.h"
+
+RecordingServices::RecordingServices()
+    : m_previous(&services()) {
+    setServices(this);
+}
+
+RecordingServices::~RecordingServices() { setServices(nullptr); }
+
+void RecordingServices::showError(const QString& title, const QString& message) {
+    errors.append(Box{title, message});
+}
+
+void RecordingServices::showNotice(const QString& title, const QString& message) {
+    notices.append(Box{title, message});
+}
+
+bool RecordingServices::askYesNo(const QString&, const QString& question) {
+    questions.append(question);
+    return yesNoAnswers.isEmpty() ? false : yesNoAnswers.takeFirst();
+}
+
+QString RecordingServices::askOpenFileName(QWidget*, const QString& folder, const QString& filter) {
+    openCalls.append(DialogCall{folder, filter, QString()});
+    return openAnswers.isEmpty() ? QString() : openAnswers.takeFirst();
+}
+
+QString RecordingServices::askSaveFileName(QWidget*, const QString& folder, const QString& filter,
+                                           const QString& defaultSuffix) {
+    saveCalls.append(DialogCall{folder, filter, defaultSuffix});
+    return saveAnswers.isEmpty() ? QString() : saveAnswers.takeFirst();
+}
+
+void RecordingServices::openDocument(const QString& path) { openedDocuments.append(path); }

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "shell/PlatformServices.h"
+
+#include <QStringList>
+
+// Platform services for tests: records every box and document request, and answers dialogs
+// and questions from queues that the test fills beforehand. Installs itself for its lifetime.
+class RecordingServices : public PlatformServices {
+public:
+    struct Box {
+        QString title;
+        QString message;
+    };
+
+    RecordingServices();
+    ~RecordingServices() override;
+
+    void showError(const QString& title, const QString& message) override;
+    void showNotice(const QString& title, const QString& message) override;
+    bool askYesNo(const QString& title, const QString& question) override;
+    QString askOpenFileName(QWidget* parent, const QString& folder,
+                            const QString& filter) override;
+    QString askSaveFileName(QWidget* parent, const QString& folder, const QString& filter,
+                            const QString& defaultSuffix) override;
+    void openDocument(const QString& path) override;
+
+    QList<Box> errors;
+    QList<Box> notices;
+    QStringList questions;
+    QStringList openedDocuments;
+
+    // What the next dialogs and questions answer; an empty queue answers "cancel" / "no".
+    QStringList openAnswers;
+    QStringList saveAnswers;
+    QList<bool> yesNoAnswers;
+
+    // What the dialogs were given.
+    struct DialogCall {
+        QString folder;
+        QString filter;
+        QString defaultSuffix;
+    };
+    QList<DialogCall> openCalls;
+    QList<DialogCall> saveCalls;
+
+private:
+    PlatformServices* m_previous = nullptr;
+};

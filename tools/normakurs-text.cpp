@@ -1,0 +1,106 @@
+// normakurs-text: packs, unpacks and checks the program's packed text files from the command
+// line, for the people who maintain a course's content.
+
+#include "content/CodePage.h"
+#include "content/Failure.h"
+#include "content/PackedText.h"
+#include "content/TextLines.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QStringDecoder>
+
+#include <cstdio>
+
+namespace {
+
+const char kUsage[] =
+    "Usage:\n"
+    "  normakurs-text pack PLAIN.txt PACKED   pack a plain text (UTF-8 or Windows-1251)\n"
+    "  normakurs-text unpack PACKED           print a packed text as UTF-8\n"
+    "  normakurs-text --help                  show this help\n"
+    "\n"
+    "Packed texts hold Windows-1251 text with CR LF line breaks, as the program reads them.\n";
+
+int fail(const QString& message) {
+    std::fprintf(stderr, "normakurs-text: %s\n", message.toUtf8().constData());
+    return 1;
+}
+
+int usageError(const char* message) {
+    std::fprintf(stderr, "normakurs-text: %s\n\n%s", message, kUsage);
+    return 2;
+}
+
+QByteArray readPlainFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw Failure(PackedText::openFailure(path, file.errorString()));
+    return file.readAll();
+}
+
+// A plain file is taken as UTF-8 when it is valid UTF-8, otherwise as Windows-1251.
+QString decodePlain(const QByteArray& bytes) {
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8(bytes);
+    if (!utf8.hasError()) {
+        if (text.startsWith(QChar(0xFEFF)))
+            return text.mid(1);
+        return text;
+    }
+    return CodePage::decode(bytes);
+}
+
+int pack(const QString& plainPath, const QString& packedPath) {
+    const QString text = decodePlain(readPlainFile(plainPath));
+    const QString lost = CodePage::unrepresentable(text);
+    if (!lost.isEmpty())
+        return fail(QStringLiteral("%1: these characters cannot be stored in Windows-1251: %2")
+                        .arg(plainPath, lost));
+    QByteArray bytes = CodePage::encode(text);
+    if (bytes.contains('\0'))
+        return fail(QStringLiteral("%1: the text holds a zero byte").arg(plainPath));
+    PackedText::SaveToStream(packedPath, TextLines::normalizeBreaks(bytes));
+    return 0;
+}
+
+int unpack(const QString& packedPath) {
+    const QString text = TextLines::toEditorText(PackedText::OpenFromStream(packedPath));
+    const QByteArray out = text.toUtf8();
+    std::fwrite(out.constData(), 1, static_cast<size_t>(out.size()), stdout);
+    return std::fflush(stdout) == 0 ? 0 : fail(QStringLiteral("cannot write to standard output"));
+}
+
+int run(const QStringList& args) {
+    if (args.isEmpty())
+        return usageError("no command given");
+    const QString command = args.first();
+    if (command == QLatin1String("--help") || command == QLatin1String("-h")) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (command == QLatin1String("pack")) {
+        if (args.size() != 3)
+            return usageError("pack takes PLAIN.txt and PACKED");
+        return pack(args.at(1), args.at(2));
+    }
+    if (command == QLatin1String("unpack")) {
+        if (args.size() != 2)
+            return usageError("unpack takes PACKED");
+        return unpack(args.at(1));
+    }
+    return usageError("unknown command");
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication application(argc, argv);
+    try {
+        return run(QCoreApplication::arguments().mid(1));
+    } catch (const Failure& failure) {
+        return fail(failure.message());
+    } catch (const std::exception& other) {
+        return fail(QString::fromLocal8Bit(other.what()));
+    }
+}
