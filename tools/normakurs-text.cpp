@@ -5,6 +5,7 @@
 #include "content/Failure.h"
 #include "content/PackedText.h"
 #include "content/TextLines.h"
+#include "testing/VariantCheck.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -18,6 +19,8 @@ const char kUsage[] =
     "Usage:\n"
     "  normakurs-text pack PLAIN.txt PACKED   pack a plain text (UTF-8 or Windows-1251)\n"
     "  normakurs-text unpack PACKED           print a packed text as UTF-8\n"
+    "  normakurs-text check [--plain] VARIANT check a test variant (packed, or plain with\n"
+    "                                         --plain); exit 0 only when it is well-formed\n"
     "  normakurs-text --help                  show this help\n"
     "\n"
     "Packed texts hold Windows-1251 text with CR LF line breaks, as the program reads them.\n";
@@ -71,6 +74,37 @@ int unpack(const QString& packedPath) {
     return std::fflush(stdout) == 0 ? 0 : fail(QStringLiteral("cannot write to standard output"));
 }
 
+QStringList linesOf(const QString& text) {
+    QStringList lines = text.split(QLatin1Char('\n'));
+    if (text.isEmpty() || text.endsWith(QLatin1Char('\n')))
+        lines.removeLast(); // a final break does not begin another line
+    return lines;
+}
+
+int check(const QString& path, bool plain) {
+    QString text;
+    if (plain) {
+        text = decodePlain(readPlainFile(path));
+        text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+        text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    } else {
+        text = TextLines::toEditorText(PackedText::OpenFromStream(path));
+    }
+    const VariantCheck::Result result = VariantCheck::check(linesOf(text));
+    QString out;
+    out += QStringLiteral("Вопросов: %1\n").arg(result.questions);
+    out += QStringLiteral("Ключей: %1\n").arg(result.keys);
+    out += QStringLiteral("Ключ: %1\n").arg(VariantCheck::keyLettersText(result.keyLetters));
+    for (const QString& problem : result.blocking + result.warnings)
+        out += QStringLiteral("Ошибка: ") + problem + QLatin1Char('\n');
+    out += result.wellFormed() ? QStringLiteral("Вариант в порядке.\n")
+                               : QStringLiteral("Вариант нужно исправить.\n");
+    const QByteArray bytes = out.toUtf8();
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
+    std::fflush(stdout);
+    return result.wellFormed() ? 0 : 1;
+}
+
 int run(const QStringList& args) {
     if (args.isEmpty())
         return usageError("no command given");
@@ -88,6 +122,12 @@ int run(const QStringList& args) {
         if (args.size() != 2)
             return usageError("unpack takes PACKED");
         return unpack(args.at(1));
+    }
+    if (command == QLatin1String("check")) {
+        const bool plain = args.size() == 3 && args.at(1) == QLatin1String("--plain");
+        if (args.size() != 2 && !plain)
+            return usageError("check takes [--plain] VARIANT");
+        return check(args.last(), plain);
     }
     return usageError("unknown command");
 }

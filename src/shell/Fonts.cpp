@@ -33,6 +33,7 @@ QFont timesNewRoman(int pixelHeight) {
     font.setFamilies({QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif"),
                       QStringLiteral("DejaVu Serif")});
     font.setStyleHint(QFont::Serif);
+    font.setBold(false);
     font.setPixelSize(pixelHeight);
     return font;
 }

@@ -9,11 +9,20 @@
 
 namespace {
 
+std::function<void(const QString&)>& creationHook() {
+    static std::function<void(const QString&)> hook;
+    return hook;
+}
+
 // The global instance is set before the creation handler runs, so the handler may use it.
 template <typename T> void createForm(T*& instance) {
     instance = new T();
     T* form = instance;
-    guarded([form] { form->FormCreate(); });
+    guarded([form] {
+        if (creationHook())
+            creationHook()(form->objectName());
+        form->FormCreate();
+    });
 }
 
 template <typename T> void destroyForm(T*& form) {
@@ -29,6 +38,10 @@ void createForms() {
     createForm(Form3);
     Form4 = new TForm4();
     createForm(Form5);
+}
+
+void setCreationHook(std::function<void(const QString& windowName)> hook) {
+    creationHook() = std::move(hook);
 }
 
 void destroyForms() {

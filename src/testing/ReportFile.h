@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Report files: the student's name, "(", a number from 0 to 255, ")", no extension, in the
+// subject's reports folder. Each report gets the lowest free number and is created exclusively,
+// so two copies of the program writing into one shared folder never overwrite each other.
+namespace ReportFile {
+
+constexpr int kMaxReports = 256;
+
+QString reportName(const QString& student, int number);
+
+// Packs `text` into a new file "<student>(n)" in `folder` with the lowest free n. Returns the
+// path written, or an empty string when all numbers are taken (nothing is written then).
+// A failed write throws Failure and leaves no file behind.
+QString saveNew(const QString& folder, const QString& student, const QByteArray& text);
+
+} // namespace ReportFile
