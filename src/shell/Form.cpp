@@ -35,7 +35,11 @@ void Form::centreOnScreen() {
     if (!screen)
         return;
     const QRect area = screen->availableGeometry();
-    move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
+    // move() places the outer frame, so centre the frame, not the client area. Before the
+    // window system has told us the frame, this is the client size.
+    const QSize outer = frameGeometry().size();
+    move(area.x() + (area.width() - outer.width()) / 2,
+         area.y() + (area.height() - outer.height()) / 2);
 }
 
 void Form::closeEvent(QCloseEvent* event) {

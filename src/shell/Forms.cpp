@@ -57,4 +57,8 @@ void handOver(Form& source, Form& target) {
     source.closeForm();
     if (Form1)
         Form1->hide();
+    // The source's close handler showed the launcher and made it the active window; hiding it
+    // leaves no active window, so the target takes the activation back.
+    target.raise();
+    target.activateWindow();
 }
