@@ -67,8 +67,23 @@ int pack(const QString& plainPath, const QString& packedPath) {
     return 0;
 }
 
+// Reads a packed file, saying in plain words what the terse format messages mean.
+QByteArray readPacked(const QString& path) {
+    try {
+        return PackedText::OpenFromStream(path);
+    } catch (const Failure& failure) {
+        if (failure.message() == QLatin1String("Error"))
+            throw Failure(QStringLiteral("%1: not a packed text file (Error)").arg(path));
+        if (failure.message() == QLatin1String("Stream read error"))
+            throw Failure(
+                QStringLiteral("%1: the packed text is empty or cut off (Stream read error)")
+                    .arg(path));
+        throw;
+    }
+}
+
 int unpack(const QString& packedPath) {
-    const QString text = TextLines::toEditorText(PackedText::OpenFromStream(packedPath));
+    const QString text = TextLines::toEditorText(readPacked(packedPath));
     const QByteArray out = text.toUtf8();
     std::fwrite(out.constData(), 1, static_cast<size_t>(out.size()), stdout);
     return std::fflush(stdout) == 0 ? 0 : fail(QStringLiteral("cannot write to standard output"));
@@ -88,7 +103,7 @@ int check(const QString& path, bool plain) {
         text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
         text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     } else {
-        text = TextLines::toEditorText(PackedText::OpenFromStream(path));
+        text = TextLines::toEditorText(readPacked(path));
     }
     const VariantCheck::Result result = VariantCheck::check(linesOf(text));
     QString out;
@@ -125,7 +140,8 @@ int run(const QStringList& args) {
     }
     if (command == QLatin1String("check")) {
         const bool plain = args.size() == 3 && args.at(1) == QLatin1String("--plain");
-        if (args.size() != 2 && !plain)
+        // "check --plain" alone names no variant: the option is not a file name.
+        if ((args.size() != 2 && !plain) || args.last() == QLatin1String("--plain"))
             return usageError("check takes [--plain] VARIANT");
         return check(args.last(), plain);
     }

@@ -1,0 +1,471 @@
+// Listing the content folders, the existence tests and folder creation in the content tree.
+
+#include "content/ContentFolders.h"
+#include "content/ContentPaths.h"
+#include "content/FolderListing.h"
+#include "support/TempContentTree.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTest>
+
+#include <sys/stat.h>
+#include <sys/types.h>
+
+#include <memory>
+
+namespace {
+
+const QString kSubject = QStringLiteral("Алгебра");
+
+bool makeFifo(const QString& path) {
+    return ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0;
+}
+
+// Every name under `folder`, hidden ones included, sorted plainly: what is really on disk.
+QStringList onDisk(const QString& folder) {
+    QStringList names = QDir(folder).entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    return names;
+}
+
+} // namespace
+
+class TestFolderListing : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TempContentTree> m_tree;
+
+    QString content(const QString& relative = QString()) const {
+        return m_tree->contentDir() + relative;
+    }
+
+private slots:
+    void init();
+    void cleanup();
+
+    void matchesMask_data();
+    void matchesMask();
+    void filesInRootAreNotSubjects();
+    void hiddenEntriesSkipped();
+    void matchingFolderListedLikeFile_data();
+    void matchingFolderListedLikeFile();
+    void masks_data();
+    void masks();
+    void missingFolderYieldsNothing();
+    void namesSortedWithoutRegardToCase();
+    void pipesAndBrokenLinksSkipped();
+    void subjectsInSameOrderEveryTime();
+    void entriesTellFoldersFromFiles();
+
+    void existenceTests_data();
+    void existenceTests();
+    void createFolderMakesOneLevel();
+    void createSubjectMakesItsFolders();
+    void createSubjectKeepsWhatExists();
+    void createSubjectWithoutContentRoot();
+    void subjectNameProblem_data();
+    void subjectNameProblem();
+    void contentPaths();
+};
+
+void TestFolderListing::init() {
+    m_tree = std::make_unique<TempContentTree>();
+    QVERIFY(m_tree->isValid());
+}
+
+void TestFolderListing::cleanup() {
+    m_tree.reset();
+}
+
+void TestFolderListing::matchesMask_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("mask");
+    QTest::addColumn<bool>("matches");
+
+    QTest::newRow("* takes anything") << "Иванов(1)"
+                                      << "*" << true;
+    QTest::newRow("* takes a dotted name") << "a.b.c"
+                                           << "*" << true;
+    QTest::newRow("html") << "notes.html"
+                          << "*.html" << true;
+    QTest::newRow("HTML, other case") << "A.HTML"
+                                      << "*.html" << true;
+    QTest::newRow("mixed case mask") << "a.html"
+                                     << "*.HtMl" << true;
+    QTest::newRow("htm is shorter") << "x.htm"
+                                    << "*.html" << false;
+    QTest::newRow("htmlx is longer") << "x.htmlx"
+                                     << "*.html" << false;
+    QTest::newRow("html inside the name") << "x.html.bak"
+                                          << "*.html" << false;
+    QTest::newRow("no extension") << "html"
+                                  << "*.html" << false;
+    QTest::newRow("pptx under ppt") << "talk.pptx"
+                                    << "*.ppt" << true;
+    QTest::newRow("PPTX under ppt") << "TALK.PPTX"
+                                    << "*.ppt" << true;
+    QTest::newRow("pptm under ppt") << "talk.pptm"
+                                    << "*.ppt" << true;
+    QTest::newRow("pp is shorter") << "talk.pp"
+                                   << "*.ppt" << false;
+    QTest::newRow("xppt") << "talk.xppt"
+                          << "*.ppt" << false;
+    QTest::newRow("txt") << "Вариант 1.txt"
+                         << "*.txt" << true;
+    QTest::newRow("txt.bak") << "v.txt.bak"
+                             << "*.txt" << false;
+    QTest::newRow("text under txt") << "v.text"
+                                    << "*.txt" << false;
+    QTest::newRow("avi") << "film.AVI"
+                         << "*.avi" << true;
+    QTest::newRow("mp4 under avi") << "film.mp4"
+                                   << "*.avi" << false;
+    QTest::newRow("dot ending") << "name."
+                                << "*.txt" << false;
+    QTest::newRow("report has no extension") << "Иванов(1)"
+                                             << "*.txt" << false;
+}
+
+void TestFolderListing::matchesMask() {
+    QFETCH(QString, name);
+    QFETCH(QString, mask);
+    QFETCH(bool, matches);
+
+    QCOMPARE(FolderListing::matchesMask(name, mask), matches);
+}
+
+void TestFolderListing::filesInRootAreNotSubjects() {
+    m_tree->makeFolder(QStringLiteral("Content/") + kSubject);
+    m_tree->makeFile(QStringLiteral("Content/readme.txt"), "x");
+    m_tree->makeFile(QStringLiteral("Content/Физика"), "not a folder");
+
+    QCOMPARE(FolderListing::subjects(content()), QStringList{kSubject});
+    // The listing itself returns both; the subject listing keeps the folders.
+    QCOMPARE(FolderListing::children(content(), QStringLiteral("*")),
+             (QStringList{QStringLiteral("readme.txt"), QStringLiteral("Алгебра"),
+                          QStringLiteral("Физика")}));
+}
+
+void TestFolderListing::hiddenEntriesSkipped() {
+    m_tree->makeFolder(QStringLiteral("Content/") + kSubject);
+    m_tree->makeFolder(QStringLiteral("Content/.hidden"));
+    m_tree->makeFile(QStringLiteral("Content/Алгебра/.page.html"), "x");
+    m_tree->makeFile(QStringLiteral("Content/Алгебра/page.html"), "x");
+    m_tree->makeFolder(QStringLiteral("Content/Алгебра/.old.html"));
+    m_tree->makeFile(QStringLiteral("Content/Алгебра/Тесты/.v.txt"), "x");
+    m_tree->makeFile(QStringLiteral("Content/Алгебра/Тесты/Отчеты/.Иванов(1)"), "x");
+    m_tree->makeFile(QStringLiteral("Content/Алгебра/Тесты/Отчеты/Иванов(1)"), "x");
+
+    QCOMPARE(FolderListing::subjects(content()), QStringList{kSubject});
+    QCOMPARE(FolderListing::children(content(QStringLiteral("Алгебра")), QStringLiteral("*.html")),
+             QStringList{QStringLiteral("page.html")});
+    QCOMPARE(
+        FolderListing::children(content(QStringLiteral("Алгебра/Тесты")), QStringLiteral("*.txt")),
+        QStringList());
+    QCOMPARE(FolderListing::children(content(QStringLiteral("Алгебра/Тесты/Отчеты")),
+                                     QStringLiteral("*")),
+             QStringList{QStringLiteral("Иванов(1)")});
+}
+
+void TestFolderListing::matchingFolderListedLikeFile_data() {
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("mask");
+    QTest::addColumn<QString>("name");
+
+    QTest::newRow("page") << "Алгебра"
+                          << "*.html"
+                          << "notes.html";
+    QTest::newRow("variant") << "Алгебра/Тесты"
+                             << "*.txt"
+                             << "old.txt";
+    QTest::newRow("report") << "Алгебра/Тесты/Отчеты"
+                            << "*"
+                            << "Петров(2)";
+    QTest::newRow("presentation") << "Алгебра/Презентации"
+                                  << "*.ppt"
+                                  << "slides.ppt";
+    QTest::newRow("video") << "Алгебра/Видео"
+                           << "*.avi"
+                           << "clip.avi";
+}
+
+void TestFolderListing::matchingFolderListedLikeFile() {
+    QFETCH(QString, folder);
+    QFETCH(QString, mask);
+    QFETCH(QString, name);
+
+    m_tree->makeFolder(QStringLiteral("Content/") + folder + QLatin1Char('/') + name);
+    m_tree->makeFolder(QStringLiteral("Content/") + folder + QStringLiteral("/other"));
+    m_tree->makeFile(QStringLiteral("Content/") + folder + QStringLiteral("/a") +
+                         (mask == QLatin1String("*") ? QString() : mask.mid(1)),
+                     "x");
+
+    const QStringList expected{
+        mask == QLatin1String("*") ? QStringLiteral("a") : QStringLiteral("a") + mask.mid(1), name};
+    QStringList listed = FolderListing::children(content(folder), mask);
+    listed.removeAll(QStringLiteral("other")); // "*" takes it as well
+    QCOMPARE(listed, expected);
+}
+
+void TestFolderListing::masks_data() {
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QString>("mask");
+    QTest::addColumn<QStringList>("listed");
+
+    QTest::newRow("html, any case")
+        << QStringList{"A.HTML", "b.html", "c.Html", "x.htm", "x.htmlx", "y.txt", "html"}
+        << "*.html" << QStringList{"A.HTML", "b.html", "c.Html"};
+    QTest::newRow("ppt takes pptx") << QStringList{"talk.pptx", "old.ppt", "notes.pdf", "a.pp"}
+                                    << "*.ppt" << QStringList{"old.ppt", "talk.pptx"};
+    QTest::newRow("txt variants") << QStringList{"Вариант 2.txt", "вариант 1.TXT", "key.txt.bak",
+                                                 "Иванов(1)"}
+                                  << "*.txt" << QStringList{"вариант 1.TXT", "Вариант 2.txt"};
+    QTest::newRow("star takes every name") << QStringList{"Иванов(1)", "Петров(1)", "a.txt"} << "*"
+                                           << QStringList{"a.txt", "Иванов(1)", "Петров(1)"};
+    QTest::newRow("nothing matches") << QStringList{"a.txt"} << "*.avi" << QStringList();
+}
+
+void TestFolderListing::masks() {
+    QFETCH(QStringList, files);
+    QFETCH(QString, mask);
+    QFETCH(QStringList, listed);
+
+    for (const QString& file : files)
+        m_tree->makeFile(QStringLiteral("Content/Алгебра/") + file, "x");
+    QCOMPARE(FolderListing::children(content(kSubject), mask), listed);
+}
+
+void TestFolderListing::missingFolderYieldsNothing() {
+    QCOMPARE(FolderListing::subjects(content()), QStringList());
+    QCOMPARE(FolderListing::children(content(QStringLiteral("Нет/Тесты")), QStringLiteral("*.txt")),
+             QStringList());
+    QCOMPARE(FolderListing::entries(content(QStringLiteral("Нет")), QStringLiteral("*")).size(),
+             qsizetype(0));
+
+    QVERIFY(QDir(content()).removeRecursively());
+    QCOMPARE(FolderListing::subjects(content()), QStringList());
+    // A file where a folder is expected lists as nothing, too.
+    m_tree->makeFile(QStringLiteral("Content"), "x");
+    QCOMPARE(FolderListing::subjects(content()), QStringList());
+}
+
+void TestFolderListing::namesSortedWithoutRegardToCase() {
+    const QStringList made{"zoo",     "Zeta",     "b",    "a",  "A",  "C", "алгоритмы",
+                           "Алгебра", "Биология", "ёлка", "Ёж", "10", "2"};
+    for (const QString& name : made)
+        m_tree->makeFolder(QStringLiteral("Content/") + name);
+
+    // Case is folded, then code points decide: digits, Latin, Cyrillic; "Ё" (U+0401) folds to
+    // "ё" (U+0451), which comes after "я".
+    const QStringList expected{"10",  "2",       "A",         "a",        "b",  "C",   "Zeta",
+                               "zoo", "Алгебра", "алгоритмы", "Биология", "Ёж", "ёлка"};
+    QCOMPARE(FolderListing::subjects(content()), expected);
+    QCOMPARE(FolderListing::children(content(), QStringLiteral("*")), expected);
+
+    QStringList names = made;
+    FolderListing::sortNames(names);
+    QCOMPARE(names, expected);
+}
+
+void TestFolderListing::pipesAndBrokenLinksSkipped() {
+    m_tree->makeFolder(QStringLiteral("Content/Алгебра/Тесты"));
+    m_tree->makeFile(QStringLiteral("Content/Алгебра/Тесты/v1.txt"), "x");
+    m_tree->makeFile(QStringLiteral("Content/Алгебра/Тесты/target.bin"), "x");
+    QVERIFY(makeFifo(content(QStringLiteral("Алгебра/Тесты/pipe.txt"))));
+    QVERIFY(makeFifo(content(QStringLiteral("Pipe"))));
+    QVERIFY(QFile::link(content(QStringLiteral("gone")), content(QStringLiteral("Broken"))));
+    QVERIFY(QFile::link(content(QStringLiteral("gone.txt")),
+                        content(QStringLiteral("Алгебра/Тесты/broken.txt"))));
+    // A link that leads somewhere is taken as what it leads to.
+    QVERIFY(QFile::link(content(QStringLiteral("Алгебра/Тесты/target.bin")),
+                        content(QStringLiteral("Алгебра/Тесты/link.txt"))));
+    QVERIFY(QFile::link(content(kSubject), content(QStringLiteral("Линк"))));
+
+    QCOMPARE(FolderListing::subjects(content()), (QStringList{kSubject, QStringLiteral("Линк")}));
+    QCOMPARE(
+        FolderListing::children(content(QStringLiteral("Алгебра/Тесты")), QStringLiteral("*.txt")),
+        (QStringList{QStringLiteral("link.txt"), QStringLiteral("v1.txt")}));
+    // They are on disk all the same.
+    QCOMPARE(onDisk(content(QStringLiteral("Алгебра/Тесты"))),
+             (QStringList{"broken.txt", "link.txt", "pipe.txt", "target.bin", "v1.txt"}));
+}
+
+void TestFolderListing::subjectsInSameOrderEveryTime() {
+    const QStringList made{"Физика", "алгебра", "Химия", "Biology", "astronomy", "История"};
+    for (const QString& name : made)
+        m_tree->makeFolder(QStringLiteral("Content/") + name);
+    m_tree->makeFile(QStringLiteral("Content/zzz.html"), "x");
+
+    const QStringList first = FolderListing::subjects(content());
+    QCOMPARE(first, (QStringList{"astronomy", "Biology", "алгебра", "История", "Физика", "Химия"}));
+    for (int i = 0; i < 5; ++i)
+        QCOMPARE(FolderListing::subjects(content()), first);
+    // Through ContentDir(), as the windows list them.
+    QCOMPARE(FolderListing::subjects(ContentPaths::ContentDir()), first);
+}
+
+void TestFolderListing::entriesTellFoldersFromFiles() {
+    m_tree->makeFolder(QStringLiteral("Content/Алгебра/notes.html"));
+    m_tree->makeFile(QStringLiteral("Content/Алгебра/page.html"), "x");
+
+    const QVector<FolderListing::Entry> found =
+        FolderListing::entries(content(kSubject), QStringLiteral("*.html"));
+    QCOMPARE(found.size(), qsizetype(2));
+    QCOMPARE(found.at(0).name, QStringLiteral("notes.html"));
+    QCOMPARE(found.at(0).isFolder, true);
+    QCOMPARE(found.at(1).name, QStringLiteral("page.html"));
+    QCOMPARE(found.at(1).isFolder, false);
+}
+
+void TestFolderListing::existenceTests_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("folder");
+    QTest::addColumn<bool>("file");
+
+    QTest::newRow("folder") << "Алгебра" << true << false;
+    QTest::newRow("file") << "Алгебра/page.html" << false << true;
+    QTest::newRow("empty file") << "Алгебра/Тесты/Отчеты/Иванов(1)" << false << true;
+    QTest::newRow("missing") << "Алгебра/none.html" << false << false;
+    QTest::newRow("missing parent") << "Физика/Тесты" << false << false;
+    QTest::newRow("folder with a dot") << "Алгебра/notes.html" << true << false;
+    QTest::newRow("hidden file") << "Алгебра/.hidden" << false << true;
+    QTest::newRow("named pipe") << "Алгебра/pipe" << false << true;
+    // A broken link still holds the name: writing there must not count on it being free.
+    QTest::newRow("broken link") << "Алгебра/broken" << false << true;
+    QTest::newRow("link to a folder") << "Линк" << true << false;
+}
+
+void TestFolderListing::existenceTests() {
+    QFETCH(QString, name);
+    QFETCH(bool, folder);
+    QFETCH(bool, file);
+
+    m_tree->makeFile(QStringLiteral("Content/Алгебра/page.html"), "x");
+    m_tree->makeFile(QStringLiteral("Content/Алгебра/Тесты/Отчеты/Иванов(1)"));
+    m_tree->makeFile(QStringLiteral("Content/Алгебра/.hidden"), "x");
+    m_tree->makeFolder(QStringLiteral("Content/Алгебра/notes.html"));
+    QVERIFY(makeFifo(content(QStringLiteral("Алгебра/pipe"))));
+    QVERIFY(
+        QFile::link(content(QStringLiteral("gone")), content(QStringLiteral("Алгебра/broken"))));
+    QVERIFY(QFile::link(content(kSubject), content(QStringLiteral("Линк"))));
+
+    QCOMPARE(ContentFolders::folderExists(content(name)), folder);
+    QCOMPARE(ContentFolders::fileExists(content(name)), file);
+}
+
+void TestFolderListing::createFolderMakesOneLevel() {
+    const QString subject = content(kSubject);
+    QCOMPARE(ContentFolders::createFolder(subject + QStringLiteral("/Тесты")), false);
+    QVERIFY(!QFileInfo::exists(subject));
+
+    QCOMPARE(ContentFolders::createFolder(subject), true);
+    QVERIFY(QFileInfo(subject).isDir());
+    QCOMPARE(ContentFolders::createFolder(subject), false);
+    QVERIFY(QFileInfo(subject).isDir());
+
+    QCOMPARE(ContentFolders::createFolder(subject + QStringLiteral("/Тесты")), true);
+    QCOMPARE(ContentFolders::createFolder(subject + QStringLiteral("/Тесты/Отчеты")), true);
+    QCOMPARE(onDisk(subject + QStringLiteral("/Тесты")), QStringList{QStringLiteral("Отчеты")});
+
+    // A file of that name is not replaced.
+    m_tree->makeFile(QStringLiteral("Content/file"), "keep");
+    QCOMPARE(ContentFolders::createFolder(content(QStringLiteral("file"))), false);
+    QCOMPARE(m_tree->readFile(QStringLiteral("Content/file")), QByteArray("keep"));
+}
+
+void TestFolderListing::createSubjectMakesItsFolders() {
+    ContentFolders::createSubject(content(), kSubject);
+
+    QCOMPARE(onDisk(content()), QStringList{kSubject});
+    QCOMPARE(onDisk(content(kSubject)),
+             (QStringList{QStringLiteral("Видео"), QStringLiteral("Презентации"),
+                          QStringLiteral("Тесты")}));
+    QCOMPARE(onDisk(content(QStringLiteral("Алгебра/Тесты"))), QStringList());
+    QVERIFY(!QFileInfo::exists(ContentPaths::reportsDir(content(), kSubject)));
+    QCOMPARE(FolderListing::subjects(content()), QStringList{kSubject});
+}
+
+void TestFolderListing::createSubjectKeepsWhatExists() {
+    m_tree->makeFile(QStringLiteral("Content/Алгебра/page.html"), "<p>page</p>");
+    m_tree->makeFile(QStringLiteral("Content/Алгебра/Тесты/v1.txt"), "variant");
+    m_tree->makeFile(QStringLiteral("Content/Алгебра/Тесты/Отчеты/Иванов(1)"), "report");
+    m_tree->makeFile(QStringLiteral("Content/Алгебра/Видео/clip.avi"), "video");
+
+    ContentFolders::createSubject(content(), kSubject);
+
+    QCOMPARE(onDisk(content(kSubject)),
+             (QStringList{QStringLiteral("page.html"), QStringLiteral("Видео"),
+                          QStringLiteral("Презентации"), QStringLiteral("Тесты")}));
+    QCOMPARE(onDisk(content(QStringLiteral("Алгебра/Презентации"))), QStringList());
+    QCOMPARE(onDisk(content(QStringLiteral("Алгебра/Тесты"))),
+             (QStringList{QStringLiteral("v1.txt"), QStringLiteral("Отчеты")}));
+    QCOMPARE(m_tree->readFile(QStringLiteral("Content/Алгебра/page.html")),
+             QByteArray("<p>page</p>"));
+    QCOMPARE(m_tree->readFile(QStringLiteral("Content/Алгебра/Тесты/v1.txt")),
+             QByteArray("variant"));
+    QCOMPARE(m_tree->readFile(QStringLiteral("Content/Алгебра/Тесты/Отчеты/Иванов(1)")),
+             QByteArray("report"));
+    QCOMPARE(m_tree->readFile(QStringLiteral("Content/Алгебра/Видео/clip.avi")),
+             QByteArray("video"));
+}
+
+void TestFolderListing::createSubjectWithoutContentRoot() {
+    QVERIFY(QDir(content()).removeRecursively());
+
+    ContentFolders::createSubject(content(), kSubject);
+
+    QVERIFY(!QFileInfo::exists(content()));
+    QCOMPARE(onDisk(m_tree->programDir()), QStringList());
+}
+
+void TestFolderListing::subjectNameProblem_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("problem");
+
+    const QString empty = QStringLiteral("Введите название предмета.");
+    const QString separator =
+        QStringLiteral("Название предмета не может содержать символы «/» и «\\».");
+    const QString dots = QStringLiteral("Название предмета не может быть «.» или «..».");
+
+    QTest::newRow("empty") << QString() << empty;
+    QTest::newRow("slash") << "a/b" << separator;
+    QTest::newRow("backslash") << "a\\b" << separator;
+    QTest::newRow("slash only") << "/" << separator;
+    QTest::newRow("leading slash") << "/Алгебра" << separator;
+    QTest::newRow("dot") << "." << dots;
+    QTest::newRow("two dots") << ".." << dots;
+    QTest::newRow("plain") << "Алгебра" << QString();
+    QTest::newRow("blanks and digits") << "Физика 7 класс" << QString();
+    QTest::newRow("dot inside") << "a.b" << QString();
+    QTest::newRow("three dots") << "..." << QString();
+}
+
+void TestFolderListing::subjectNameProblem() {
+    QFETCH(QString, name);
+    QFETCH(QString, problem);
+
+    QCOMPARE(ContentFolders::subjectNameProblem(name), problem);
+}
+
+void TestFolderListing::contentPaths() {
+    QCOMPARE(ContentPaths::ProgramDir(), m_tree->programDir());
+    QCOMPARE(ContentPaths::ContentDir(), m_tree->contentDir());
+    const QString root = ContentPaths::ContentDir();
+    QCOMPARE(ContentPaths::subjectDir(root, kSubject), root + QStringLiteral("Алгебра"));
+    QCOMPARE(ContentPaths::testsDir(root, kSubject), root + QStringLiteral("Алгебра/Тесты"));
+    QCOMPARE(ContentPaths::reportsDir(root, kSubject),
+             root + QStringLiteral("Алгебра/Тесты/Отчеты"));
+    QCOMPARE(ContentPaths::presentationsDir(root, kSubject),
+             root + QStringLiteral("Алгебра/Презентации"));
+    QCOMPARE(ContentPaths::videosDir(root, kSubject), root + QStringLiteral("Алгебра/Видео"));
+    QCOMPARE(ContentPaths::helpPage(m_tree->programDir()),
+             m_tree->programDir() + QStringLiteral("Source/help.html"));
+    QCOMPARE(ContentPaths::skinsDir(m_tree->programDir()),
+             m_tree->programDir() + QStringLiteral("Source/Skin"));
+}
+
+QTEST_GUILESS_MAIN(TestFolderListing)
+#include "TestFolderListing.moc"

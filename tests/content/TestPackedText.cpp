@@ -1,0 +1,693 @@
+// Packed text files: the bytes the writer produces, what the reader accepts, and every failure
+// message the user can be shown.
+
+#include "content/Failure.h"
+#include "content/PackedText.h"
+#include "content/TextLines.h"
+#include "support/FailDevice.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <zlib.h>
+
+#include <sys/stat.h>
+#include <sys/types.h>
+
+#include <limits>
+#include <memory>
+
+namespace {
+
+const QString kNoFailure = QStringLiteral("<no failure>");
+
+// The message of the Failure that `f` throws, or kNoFailure. Other exceptions are left to the
+// test framework, which reports them as failures of their own.
+template <typename F> QString failureOf(F&& f) {
+    try {
+        f();
+    } catch (const Failure& failure) {
+        return failure.message();
+    }
+    return kNoFailure;
+}
+
+QByteArray le64(qint64 value) {
+    QByteArray bytes(8, '\0');
+    auto raw = static_cast<quint64>(value);
+    for (int i = 0; i < 8; ++i, raw >>= 8)
+        bytes[i] = static_cast<char>(raw & 0xFF);
+    return bytes;
+}
+
+QByteArray payloadOf(const QByteArray& text) {
+    return le64(text.size()) + text;
+}
+
+// A zlib stream made by zlib itself rather than by the code under test.
+QByteArray zlibStream(const QByteArray& data, int level, int windowBits = MAX_WBITS,
+                      const QByteArray& dictionary = QByteArray()) {
+    z_stream stream{};
+    if (deflateInit2(&stream, level, Z_DEFLATED, windowBits, 8, Z_DEFAULT_STRATEGY) != Z_OK)
+        return QByteArray();
+    if (!dictionary.isEmpty())
+        deflateSetDictionary(&stream, reinterpret_cast<const Bytef*>(dictionary.constData()),
+                             static_cast<uInt>(dictionary.size()));
+    QByteArray out(static_cast<qsizetype>(deflateBound(&stream, static_cast<uLong>(data.size()))),
+                   '\0');
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.constData()));
+    stream.avail_in = static_cast<uInt>(data.size());
+    stream.next_out = reinterpret_cast<Bytef*>(out.data());
+    stream.avail_out = static_cast<uInt>(out.size());
+    const int rc = deflate(&stream, Z_FINISH);
+    out.resize(static_cast<qsizetype>(stream.total_out));
+    deflateEnd(&stream);
+    return rc == Z_STREAM_END ? out : QByteArray();
+}
+
+QByteArray compressed(const QByteArray& data, int level) {
+    uLongf size = compressBound(static_cast<uLong>(data.size()));
+    QByteArray out(static_cast<qsizetype>(size), '\0');
+    if (compress2(reinterpret_cast<Bytef*>(out.data()), &size,
+                  reinterpret_cast<const Bytef*>(data.constData()), static_cast<uLong>(data.size()),
+                  level) != Z_OK)
+        return QByteArray();
+    out.resize(static_cast<qsizetype>(size));
+    return out;
+}
+
+// The whole payload of a packed file, by zlib's one-shot uncompress, which also checks the
+// Adler-32 trailer. Returns "<uncompress N>" when zlib refuses the data.
+QByteArray uncompressed(const QByteArray& packed, qsizetype room = 1 << 20) {
+    QByteArray out(room, '\0');
+    uLongf size = static_cast<uLongf>(room);
+    const int rc = uncompress(reinterpret_cast<Bytef*>(out.data()), &size,
+                              reinterpret_cast<const Bytef*>(packed.constData()),
+                              static_cast<uLong>(packed.size()));
+    if (rc != Z_OK)
+        return "<uncompress " + QByteArray::number(rc) + '>';
+    out.resize(static_cast<qsizetype>(size));
+    return out;
+}
+
+// Text that deflate cannot shrink, so that the compressed stream is about as long as the text
+// and leaves the writer in several pieces.
+QByteArray noise(qsizetype size) {
+    QByteArray bytes(size, '\0');
+    quint32 state = 12345;
+    for (qsizetype i = 0; i < size; ++i) {
+        state = state * 1103515245u + 12345u;
+        bytes[i] = static_cast<char>(state >> 23);
+    }
+    return bytes;
+}
+
+QByteArray packedInMemory(const QByteArray& text) {
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    PackedText::writeStream(buffer, text);
+    return buffer.data();
+}
+
+QByteArray readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(bytes) == bytes.size();
+}
+
+const QByteArray kWorked = QByteArray::fromHex("2D2D2D0D0A31290D0A"); // "---" CR LF "1)" CR LF
+
+} // namespace
+
+class TestPackedText : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_startFolder;
+
+    QString path(const QString& name) const { return m_dir->filePath(name); }
+
+private slots:
+    void init();
+    void cleanup();
+
+    void writesPayload_data();
+    void writesPayload();
+    void workedExampleReadsAsTwoLines();
+    void readsStreamsOfOtherWriters_data();
+    void readsStreamsOfOtherWriters();
+    void loneBreaksReadAsCrLf_data();
+    void loneBreaksReadAsCrLf();
+    void overwriteWithShorterText();
+    void shortLengthFieldLimitsText_data();
+    void shortLengthFieldLimitsText();
+    void readFailures_data();
+    void readFailures();
+    void capacity_data();
+    void capacity();
+    void openFailures_data();
+    void openFailures();
+    void createFailures_data();
+    void createFailures();
+    void failureMessagesTrimReason_data();
+    void failureMessagesTrimReason();
+    void zeroByteEndsEditorText();
+    void longLinesKeptWhole_data();
+    void longLinesKeptWhole();
+    void writeFailures_data();
+    void writeFailures();
+    void fullDisk_data();
+    void fullDisk();
+    void deviceReadFailure_data();
+    void deviceReadFailure();
+};
+
+void TestPackedText::init() {
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_startFolder = QDir::currentPath();
+}
+
+void TestPackedText::cleanup() {
+    QDir::setCurrent(m_startFolder);
+    m_dir.reset();
+}
+
+void TestPackedText::writesPayload_data() {
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<QByteArray>("payload");
+
+    QTest::newRow("worked example") << kWorked
+                                    << QByteArray::fromHex("0900000000000000"
+                                                           "2D2D2D0D0A31290D0A");
+    QTest::newRow("no final break") << QByteArray::fromHex("2D2D2D0D0A3129")
+                                    << QByteArray::fromHex("0700000000000000"
+                                                           "2D2D2D0D0A3129");
+    QTest::newRow("empty") << QByteArray() << QByteArray::fromHex("0000000000000000");
+    QTest::newRow("one byte") << QByteArray("x") << QByteArray::fromHex("010000000000000078");
+    // Writing stores the bytes it is given; breaks are made CR LF by the callers, not here.
+    QTest::newRow("lone LF as given")
+        << QByteArray("a\nb") << QByteArray::fromHex("0300000000000000610A62");
+    QTest::newRow("zero byte kept")
+        << QByteArray("a\0b", 3) << QByteArray::fromHex("0300000000000000610062");
+    QTest::newRow("Windows-1251 bytes") << QByteArray::fromHex("D2E5F1F2") // "Тест"
+                                        << QByteArray::fromHex("0400000000000000D2E5F1F2");
+    QTest::newRow("300 bytes, two-byte length")
+        << QByteArray(300, 'x') << QByteArray::fromHex("2C01000000000000") + QByteArray(300, 'x');
+    QTest::newRow("70000 bytes, three-byte length")
+        << QByteArray(70000, 'y')
+        << QByteArray::fromHex("7011010000000000") + QByteArray(70000, 'y');
+}
+
+void TestPackedText::writesPayload() {
+    QFETCH(QByteArray, text);
+    QFETCH(QByteArray, payload);
+
+    const QString file = path(QStringLiteral("packed.txt"));
+    PackedText::SaveToStream(file, text);
+    const QByteArray bytes = readFile(file);
+
+    QCOMPARE(bytes.left(2), QByteArray::fromHex("78DA"));
+    QCOMPARE(uncompressed(bytes), payload);
+    QCOMPARE(PackedText::OpenFromStream(file), text);
+    // The file holds the stream and nothing else.
+    QCOMPARE(bytes, packedInMemory(text));
+}
+
+void TestPackedText::workedExampleReadsAsTwoLines() {
+    const QString file = path(QStringLiteral("variant.txt"));
+    PackedText::SaveToStream(file, kWorked);
+
+    const QByteArray text = PackedText::OpenFromStream(file);
+    QCOMPARE(text, kWorked);
+    QCOMPARE(TextLines::lineCount(TextLines::normalizeBreaks(text)), qsizetype(2));
+    QCOMPARE(TextLines::toEditorText(text), QStringLiteral("---\n1)\n"));
+}
+
+void TestPackedText::readsStreamsOfOtherWriters_data() {
+    QTest::addColumn<QByteArray>("packed");
+    QTest::addColumn<QByteArray>("text");
+
+    const QByteArray worked = payloadOf(kWorked);
+    QTest::newRow("level 0 (stored)") << compressed(worked, 0) << kWorked;
+    QTest::newRow("level 1") << compressed(worked, 1) << kWorked;
+    QTest::newRow("level 6") << compressed(worked, 6) << kWorked;
+    QTest::newRow("level 9") << compressed(worked, 9) << kWorked;
+    QTest::newRow("512-byte window") << zlibStream(worked, 9, 9) << kWorked;
+
+    const QByteArray big = noise(200000) + QByteArray(100000, 'a');
+    QTest::newRow("300 KB at level 1") << compressed(payloadOf(big), 1) << big;
+    QTest::newRow("300 KB stored") << compressed(payloadOf(big), 0) << big;
+
+    const QString data = QStringLiteral(NORMAKURS_TEST_DATA "/packed/");
+    QTest::newRow("golden, level 1") << readFile(data + "worked-level1.bin") << kWorked;
+    QTest::newRow("golden, level 6") << readFile(data + "worked-level6.bin") << kWorked;
+    QTest::newRow("golden, LF breaks")
+        << readFile(data + "lf-breaks-level6.bin")
+        << QByteArray::fromHex("C2EEEFF0EEF10A CEF2E2E5F20A"); // "Вопрос\nОтвет\n"
+}
+
+void TestPackedText::readsStreamsOfOtherWriters() {
+    QFETCH(QByteArray, packed);
+    QFETCH(QByteArray, text);
+    QVERIFY(!packed.isEmpty());
+
+    const QString file = path(QStringLiteral("other.txt"));
+    QVERIFY(writeFile(file, packed));
+    QCOMPARE(PackedText::OpenFromStream(file), text);
+
+    QBuffer buffer(&packed);
+    QVERIFY(buffer.open(QIODevice::ReadOnly));
+    QCOMPARE(PackedText::readStream(buffer), text);
+}
+
+void TestPackedText::loneBreaksReadAsCrLf_data() {
+    QTest::addColumn<QByteArray>("stored");
+    QTest::addColumn<QByteArray>("normalized");
+    QTest::addColumn<QString>("editorText");
+
+    QTest::newRow("LF") << QByteArray("---\n1)\n") << kWorked << QStringLiteral("---\n1)\n");
+    QTest::newRow("CR") << QByteArray("---\r1)\r") << kWorked << QStringLiteral("---\n1)\n");
+    QTest::newRow("mixed") << QByteArray("---\r1)\na\r\n") << QByteArray("---\r\n1)\r\na\r\n")
+                           << QStringLiteral("---\n1)\na\n");
+    QTest::newRow("LF CR is two breaks")
+        << QByteArray("a\n\rb") << QByteArray("a\r\n\r\nb") << QStringLiteral("a\n\nb");
+}
+
+void TestPackedText::loneBreaksReadAsCrLf() {
+    QFETCH(QByteArray, stored);
+    QFETCH(QByteArray, normalized);
+    QFETCH(QString, editorText);
+
+    // Written by another tool: the reader hands back the stored bytes unchanged.
+    const QString file = path(QStringLiteral("lf.txt"));
+    QVERIFY(writeFile(file, compressed(payloadOf(stored), 6)));
+    const QByteArray text = PackedText::OpenFromStream(file);
+    QCOMPARE(text, stored);
+    QCOMPARE(TextLines::normalizeBreaks(text), normalized);
+    QCOMPARE(TextLines::toEditorText(text), editorText);
+
+    // Saved again from the editor, the breaks are CR LF.
+    const QString again = path(QStringLiteral("again.txt"));
+    PackedText::SaveToStream(again, TextLines::fromEditorText(TextLines::toEditorText(text)));
+    QCOMPARE(uncompressed(readFile(again)), payloadOf(normalized));
+}
+
+void TestPackedText::overwriteWithShorterText() {
+    const QString file = path(QStringLiteral("doc"));
+    PackedText::SaveToStream(file, noise(100000));
+    const qint64 longSize = QFileInfo(file).size();
+
+    PackedText::SaveToStream(file, QByteArray("1)"));
+    const QByteArray bytes = readFile(file);
+    QVERIFY(bytes.size() < longSize);
+    QCOMPARE(bytes, packedInMemory("1)"));
+    QCOMPARE(uncompressed(bytes), QByteArray::fromHex("0200000000000000 3129"));
+    QCOMPARE(PackedText::OpenFromStream(file), QByteArray("1)"));
+
+    PackedText::SaveToStream(file, QByteArray());
+    QCOMPARE(uncompressed(readFile(file)), QByteArray(8, '\0'));
+    QCOMPARE(PackedText::OpenFromStream(file), QByteArray());
+}
+
+void TestPackedText::shortLengthFieldLimitsText_data() {
+    QTest::addColumn<qint64>("length");
+    QTest::addColumn<QByteArray>("text");
+
+    QTest::newRow("0 of 6") << qint64(0) << QByteArray();
+    QTest::newRow("3 of 6") << qint64(3) << QByteArray("abc");
+    QTest::newRow("5 of 6") << qint64(5) << QByteArray("abcde");
+    QTest::newRow("6 of 6") << qint64(6) << QByteArray("abcdef");
+}
+
+void TestPackedText::shortLengthFieldLimitsText() {
+    QFETCH(qint64, length);
+    QFETCH(QByteArray, text);
+
+    const QString file = path(QStringLiteral("short"));
+    QVERIFY(writeFile(file, compressed(le64(length) + "abcdef", 6)));
+    QCOMPARE(PackedText::OpenFromStream(file), text);
+}
+
+void TestPackedText::readFailures_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("message");
+
+    const QString readError = QStringLiteral("Stream read error");
+    const QString error = QStringLiteral("Error");
+
+    QTest::newRow("plain text") << kWorked << error;
+    QTest::newRow("plain Windows-1251 text") << QByteArray::fromHex("D2E5F1F20D0A") << error;
+    QTest::newRow("wrong header check") << QByteArray::fromHex("78DB0300") << error;
+    QTest::newRow("reserved block type") << QByteArray::fromHex("789C07000000") << error;
+    QTest::newRow("preset dictionary")
+        << zlibStream(payloadOf(kWorked), 9, MAX_WBITS, "---") << error;
+
+    QTest::newRow("zero-byte file") << QByteArray() << readError;
+    QTest::newRow("header only") << QByteArray::fromHex("78DA") << readError;
+    QTest::newRow("payload shorter than the length field")
+        << compressed(QByteArray::fromHex("09000000"), 9) << readError;
+
+    const QByteArray small = packedInMemory(kWorked);
+    QTest::newRow("first half of a small file") << small.left(small.size() / 2) << readError;
+    const QByteArray large = packedInMemory(noise(200000));
+    QTest::newRow("first half of a large file") << large.left(large.size() / 2) << readError;
+    QTest::newRow("large file less its last 100 bytes")
+        << large.left(large.size() - 100) << readError;
+
+    QTest::newRow("length -1") << compressed(le64(-1) + kWorked, 9) << readError;
+    QTest::newRow("length -2^63") << compressed(le64(std::numeric_limits<qint64>::min()) + kWorked,
+                                                9)
+                                  << readError;
+    QTest::newRow("length 1000, 9 bytes") << compressed(le64(1000) + kWorked, 9) << readError;
+    QTest::newRow("length 10, 9 bytes") << compressed(le64(10) + kWorked, 9) << readError;
+    QTest::newRow("length at capacity, 9 bytes")
+        << compressed(le64(PackedText::kMemoCapacity) + kWorked, 9) << readError;
+    QTest::newRow("length 2^40, 9 bytes")
+        << compressed(le64(qint64(1) << 40) + kWorked, 9) << readError;
+    QTest::newRow("length 2^63-1, 9 bytes")
+        << compressed(le64(std::numeric_limits<qint64>::max()) + kWorked, 9) << readError;
+}
+
+void TestPackedText::readFailures() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, message);
+
+    const QString file = path(QStringLiteral("bad.txt"));
+    QVERIFY(writeFile(file, bytes));
+    QCOMPARE(failureOf([&] { PackedText::OpenFromStream(file); }), message);
+
+    QBuffer buffer(&bytes);
+    QVERIFY(buffer.open(QIODevice::ReadOnly));
+    QCOMPARE(failureOf([&] { PackedText::readStream(buffer); }), message);
+}
+
+void TestPackedText::capacity_data() {
+    QTest::addColumn<qint64>("length");
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<qint64>("capacity");
+    QTest::addColumn<QString>("message"); // empty: the text is read
+
+    const QString tooLarge = QStringLiteral("Text exceeds memo capacity");
+    QTest::newRow("1000 bytes, capacity 100")
+        << qint64(1000) << QByteArray(1000, 'x') << qint64(100) << tooLarge;
+    QTest::newRow("101 bytes, capacity 100")
+        << qint64(101) << QByteArray(101, 'x') << qint64(100) << tooLarge;
+    QTest::newRow("100 bytes, capacity 100")
+        << qint64(100) << QByteArray(100, 'x') << qint64(100) << QString();
+    QTest::newRow("200 KB, capacity 64 KB")
+        << qint64(200000) << noise(200000) << qint64(65536) << tooLarge;
+    // Too large and cut off: the stream's end comes first.
+    QTest::newRow("claims 1000, holds 9, capacity 100")
+        << qint64(1000) << kWorked << qint64(100) << QStringLiteral("Stream read error");
+    // Without a capacity in the way, memory must still follow what the stream delivers rather
+    // than what the length field claims.
+    const qint64 unlimited = std::numeric_limits<qint64>::max();
+    QTest::newRow("claims 2^40, holds 9, no capacity")
+        << (qint64(1) << 40) << kWorked << unlimited << QStringLiteral("Stream read error");
+    QTest::newRow("claims 2^63-1, holds 9, no capacity")
+        << unlimited << kWorked << unlimited << QStringLiteral("Stream read error");
+    QTest::newRow("claims 2^40, holds 300 KB, no capacity")
+        << (qint64(1) << 40) << noise(300000) << unlimited << QStringLiteral("Stream read error");
+    QTest::newRow("empty, capacity 0") << qint64(0) << QByteArray() << qint64(0) << QString();
+}
+
+void TestPackedText::capacity() {
+    QFETCH(qint64, length);
+    QFETCH(QByteArray, text);
+    QFETCH(qint64, capacity);
+    QFETCH(QString, message);
+
+    QByteArray packed = compressed(le64(length) + text, 6);
+    QBuffer buffer(&packed);
+    QVERIFY(buffer.open(QIODevice::ReadOnly));
+    QByteArray read;
+    QCOMPARE(failureOf([&] { read = PackedText::readStream(buffer, capacity); }),
+             message.isEmpty() ? kNoFailure : message);
+    if (message.isEmpty())
+        QCOMPARE(read, text);
+
+    const QString file = path(QStringLiteral("big"));
+    QVERIFY(writeFile(file, packed));
+    QCOMPARE(failureOf([&] { PackedText::OpenFromStream(file, capacity); }),
+             message.isEmpty() ? kNoFailure : message);
+}
+
+void TestPackedText::openFailures_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("reason");
+
+    QTest::newRow("missing, absolute") << "missing"
+                                       << "nothing.txt"
+                                       << "No such file or directory";
+    QTest::newRow("missing, relative") << "relative"
+                                       << "nothing.txt"
+                                       << "No such file or directory";
+    QTest::newRow("missing, Cyrillic name") << "missing"
+                                            << "Иванов(1)"
+                                            << "No such file or directory";
+    QTest::newRow("missing folder on the way") << "missing"
+                                               << "Отчеты/Иванов(1)"
+                                               << "No such file or directory";
+    QTest::newRow("a folder") << "folder"
+                              << "Тесты"
+                              << "Is a directory";
+    QTest::newRow("a named pipe") << "fifo"
+                                  << "pipe"
+                                  << "No such device or address";
+}
+
+void TestPackedText::openFailures() {
+    QFETCH(QString, kind);
+    QFETCH(QString, name);
+    QFETCH(QString, reason);
+
+    const QString full = path(name);
+    QString given = full;
+    if (kind == QLatin1String("relative")) {
+        QVERIFY(QDir::setCurrent(m_dir->path()));
+        given = name;
+    } else if (kind == QLatin1String("folder")) {
+        QVERIFY(QDir().mkdir(full));
+    } else if (kind == QLatin1String("fifo")) {
+        QCOMPARE(::mkfifo(QFile::encodeName(full).constData(), 0600), 0);
+    }
+
+    QCOMPARE(failureOf([&] { PackedText::OpenFromStream(given); }),
+             QStringLiteral("Cannot open file \"%1\". %2").arg(full, reason));
+}
+
+void TestPackedText::createFailures_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("reason");
+
+    QTest::newRow("inside a missing folder") << "missing"
+                                             << "Отчеты/Иванов(1)"
+                                             << "No such file or directory";
+    QTest::newRow("inside a missing folder, relative") << "relative"
+                                                       << "Отчеты/Иванов(1)"
+                                                       << "No such file or directory";
+    QTest::newRow("a folder") << "folder"
+                              << "Тесты"
+                              << "Is a directory";
+    QTest::newRow("inside a file") << "file"
+                                   << "plain/x.txt"
+                                   << "Not a directory";
+}
+
+void TestPackedText::createFailures() {
+    QFETCH(QString, kind);
+    QFETCH(QString, name);
+    QFETCH(QString, reason);
+
+    const QString full = path(name);
+    QString given = full;
+    if (kind == QLatin1String("relative")) {
+        QVERIFY(QDir::setCurrent(m_dir->path()));
+        given = name;
+    } else if (kind == QLatin1String("folder")) {
+        QVERIFY(QDir().mkdir(full));
+    } else if (kind == QLatin1String("file")) {
+        QVERIFY(writeFile(path(QStringLiteral("plain")), "x"));
+    }
+
+    QCOMPARE(failureOf([&] { PackedText::SaveToStream(given, kWorked); }),
+             QStringLiteral("Cannot create file \"%1\". %2").arg(full, reason));
+    if (kind == QLatin1String("folder"))
+        QVERIFY(QFileInfo(full).isDir());
+    else
+        QVERIFY(!QFileInfo::exists(full));
+}
+
+void TestPackedText::failureMessagesTrimReason_data() {
+    QTest::addColumn<QString>("reason");
+    QTest::addColumn<QString>("trimmed");
+
+    QTest::newRow("plain") << "No such file or directory"
+                           << "No such file or directory";
+    QTest::newRow("full stop") << "Access is denied."
+                               << "Access is denied";
+    QTest::newRow("full stop and line break") << "Access is denied.\r\n"
+                                              << "Access is denied";
+    QTest::newRow("stops and blanks") << "Disk full. . \t"
+                                      << "Disk full";
+    QTest::newRow("inner full stop kept") << "Version 1.2 refused."
+                                          << "Version 1.2 refused";
+}
+
+void TestPackedText::failureMessagesTrimReason() {
+    QFETCH(QString, reason);
+    QFETCH(QString, trimmed);
+
+    QVERIFY(QDir::setCurrent(m_dir->path()));
+    const QString full = path(QStringLiteral("x.txt"));
+    QCOMPARE(PackedText::openFailure(QStringLiteral("x.txt"), reason),
+             QStringLiteral("Cannot open file \"%1\". %2").arg(full, trimmed));
+    QCOMPARE(PackedText::createFailure(QStringLiteral("x.txt"), reason),
+             QStringLiteral("Cannot create file \"%1\". %2").arg(full, trimmed));
+}
+
+void TestPackedText::zeroByteEndsEditorText() {
+    const QByteArray stored("ab\0cd\r\nef", 9);
+    const QString file = path(QStringLiteral("zero.txt"));
+    PackedText::SaveToStream(file, stored);
+
+    QCOMPARE(uncompressed(readFile(file)), le64(9) + stored);
+    const QByteArray text = PackedText::OpenFromStream(file);
+    QCOMPARE(text, stored);
+    QCOMPARE(TextLines::toEditorText(text), QStringLiteral("ab"));
+}
+
+void TestPackedText::longLinesKeptWhole_data() {
+    QTest::addColumn<int>("length");
+    QTest::addColumn<bool>("finalBreak");
+
+    QTest::newRow("4096") << 4096 << true;
+    QTest::newRow("4097") << 4097 << true;
+    QTest::newRow("5000") << 5000 << true;
+    QTest::newRow("5000, no final break") << 5000 << false;
+    QTest::newRow("100000") << 100000 << true;
+}
+
+void TestPackedText::longLinesKeptWhole() {
+    QFETCH(int, length);
+    QFETCH(bool, finalBreak);
+
+    // Lines are never cut, whatever their length: a cut line would lose a question's text.
+    const QString line(length, QChar(0x0436)); // "ж", one byte in Windows-1251
+    const QString editorText = QStringLiteral("---\n") + line + (finalBreak ? "\n" : "");
+    const QString file = path(QStringLiteral("long.txt"));
+    PackedText::SaveToStream(file, TextLines::fromEditorText(editorText));
+
+    const QByteArray text = PackedText::OpenFromStream(file);
+    QCOMPARE(text.size(), qsizetype(5 + length + (finalBreak ? 2 : 0)));
+    QCOMPARE(TextLines::lineCount(TextLines::normalizeBreaks(text)), qsizetype(2));
+    const QString back = TextLines::toEditorText(text);
+    QCOMPARE(back, editorText);
+    QCOMPARE(back.split(QLatin1Char('\n')).at(1).size(), qsizetype(length));
+}
+
+void TestPackedText::writeFailures_data() {
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<qint64>("limit");
+    QTest::addColumn<QString>("message");
+
+    const QString writeError = QStringLiteral("Stream write error");
+    const qint64 small = packedInMemory(kWorked).size();
+    QTest::newRow("small, refused at once") << kWorked << qint64(0) << writeError;
+    QTest::newRow("small, after 1 byte") << kWorked << qint64(1) << writeError;
+    QTest::newRow("small, after 2 bytes") << kWorked << qint64(2) << writeError;
+    QTest::newRow("small, one byte short") << kWorked << small - 1 << writeError;
+    QTest::newRow("small, room enough") << kWorked << small << QString();
+    QTest::newRow("empty, refused at once") << QByteArray() << qint64(0) << writeError;
+
+    const QByteArray big = noise(300000);
+    const qint64 large = packedInMemory(big).size();
+    QTest::newRow("large, refused at once") << big << qint64(0) << writeError;
+    QTest::newRow("large, after 100 bytes") << big << qint64(100) << writeError;
+    QTest::newRow("large, after 65535 bytes") << big << qint64(65535) << writeError;
+    QTest::newRow("large, after 65536 bytes") << big << qint64(65536) << writeError;
+    QTest::newRow("large, after 65537 bytes") << big << qint64(65537) << writeError;
+    QTest::newRow("large, after 200000 bytes") << big << qint64(200000) << writeError;
+    QTest::newRow("large, one byte short") << big << large - 1 << writeError;
+    QTest::newRow("large, room enough") << big << large << QString();
+    QTest::newRow("large, room to spare") << big << large + 1000 << QString();
+}
+
+void TestPackedText::writeFailures() {
+    QFETCH(QByteArray, text);
+    QFETCH(qint64, limit);
+    QFETCH(QString, message);
+
+    const QByteArray whole = packedInMemory(text);
+    QCOMPARE(whole.left(2), QByteArray::fromHex("78DA"));
+
+    FailDevice device(limit);
+    QVERIFY(device.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+    QCOMPARE(failureOf([&] { PackedText::writeStream(device, text); }),
+             message.isEmpty() ? kNoFailure : message);
+    // Whatever got out before the failure is the start of the right stream; nothing is
+    // written after the first refusal.
+    QCOMPARE(device.written(), whole.left(limit));
+    QVERIFY(device.refusals() <= 1);
+    if (message.isEmpty())
+        QCOMPARE(uncompressed(device.written()), payloadOf(text));
+}
+
+void TestPackedText::fullDisk_data() {
+    QTest::addColumn<QByteArray>("text");
+
+    QTest::newRow("small") << kWorked;
+    QTest::newRow("large") << noise(300000);
+}
+
+void TestPackedText::fullDisk() {
+    QFETCH(QByteArray, text);
+
+    if (!QFileInfo(QStringLiteral("/dev/full")).exists())
+        QSKIP("this system has no /dev/full");
+    QCOMPARE(failureOf([&] { PackedText::SaveToStream(QStringLiteral("/dev/full"), text); }),
+             QStringLiteral("Stream write error"));
+}
+
+void TestPackedText::deviceReadFailure_data() {
+    QTest::addColumn<QByteArray>("packed");
+    QTest::addColumn<qint64>("limit");
+
+    const QByteArray small = packedInMemory(kWorked);
+    const QByteArray large = packedInMemory(noise(300000));
+    QTest::newRow("small, at once") << small << qint64(0);
+    QTest::newRow("small, after 5 bytes") << small << qint64(5);
+    QTest::newRow("large, after 70000 bytes") << large << qint64(70000);
+    QTest::newRow("large, after half") << large << qint64(large.size() / 2);
+}
+
+void TestPackedText::deviceReadFailure() {
+    QFETCH(QByteArray, packed);
+    QFETCH(qint64, limit);
+
+    FailDevice device(-1, packed, limit);
+    QVERIFY(device.open(QIODevice::ReadOnly | QIODevice::Unbuffered));
+    QCOMPARE(failureOf([&] { PackedText::readStream(device); }),
+             QStringLiteral("Stream read error"));
+
+    // The same device without the failure reads the text: the failure above is the device's.
+    FailDevice healthy(-1, packed);
+    QVERIFY(healthy.open(QIODevice::ReadOnly | QIODevice::Unbuffered));
+    QCOMPARE(PackedText::readStream(healthy).size(), uncompressed(packed).size() - 8);
+}
+
+QTEST_GUILESS_MAIN(TestPackedText)
+#include "TestPackedText.moc"
