@@ -7,7 +7,9 @@
 
 namespace ContentFolders {
 
-bool folderExists(const QString& path) { return QFileInfo(path).isDir(); }
+bool folderExists(const QString& path) {
+    return QFileInfo(path).isDir();
+}
 
 bool fileExists(const QString& path) {
     const QFileInfo info(path);

@@ -28,7 +28,9 @@ void setProgramDir(const QString& folder) {
     overriddenProgramDir() = folder.isEmpty() ? QString() : withSlash(folder);
 }
 
-QString ContentDir() { return ProgramDir() + QStringLiteral("Content/"); }
+QString ContentDir() {
+    return ProgramDir() + QStringLiteral("Content/");
+}
 
 QString subjectDir(const QString& contentDir, const QString& subject) {
     return contentDir + subject;
@@ -50,8 +52,12 @@ QString videosDir(const QString& contentDir, const QString& subject) {
     return subjectDir(contentDir, subject) + QLatin1Char('/') + kVideos;
 }
 
-QString helpPage(const QString& programDir) { return programDir + QStringLiteral("Source/help.html"); }
+QString helpPage(const QString& programDir) {
+    return programDir + QStringLiteral("Source/help.html");
+}
 
-QString skinsDir(const QString& programDir) { return programDir + QStringLiteral("Source/Skin"); }
+QString skinsDir(const QString& programDir) {
+    return programDir + QStringLiteral("Source/Skin");
+}
 
 } // namespace ContentPaths

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QString>
 #include <exception>
+#include <QString>
 
 // The one exception type of the program. It carries the message exactly as the user will read it
 // (the error path adds the closing full stop); handlers let it travel to their guard.

@@ -70,6 +70,8 @@ QStringList children(const QString& folder, const QString& mask) {
     return names;
 }
 
-void sortNames(QStringList& names) { std::sort(names.begin(), names.end(), nameLess); }
+void sortNames(QStringList& names) {
+    std::sort(names.begin(), names.end(), nameLess);
+}
 
 } // namespace FolderListing

@@ -19,7 +19,9 @@ namespace {
 constexpr int kChunk = 64 * 1024;
 constexpr int kLengthBytes = 8;
 
-QString readError() { return QStringLiteral("Stream read error"); }
+QString readError() {
+    return QStringLiteral("Stream read error");
+}
 
 // The platform's reason without the trailing blanks, line breaks and full stops, so that the
 // error path can add its own full stop.
@@ -29,7 +31,9 @@ QString trimReason(QString reason) {
     return reason;
 }
 
-QString systemReason(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+QString systemReason(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
+}
 
 QString absolutePath(const QString& path) {
     return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
@@ -141,11 +145,13 @@ void openFailed(const QString& path, const QString& reason) {
 } // namespace
 
 QString createFailure(const QString& path, const QString& reason) {
-    return QStringLiteral("Cannot create file \"%1\". %2").arg(absolutePath(path), trimReason(reason));
+    return QStringLiteral("Cannot create file \"%1\". %2")
+        .arg(absolutePath(path), trimReason(reason));
 }
 
 QString openFailure(const QString& path, const QString& reason) {
-    return QStringLiteral("Cannot open file \"%1\". %2").arg(absolutePath(path), trimReason(reason));
+    return QStringLiteral("Cannot open file \"%1\". %2")
+        .arg(absolutePath(path), trimReason(reason));
 }
 
 void writeStream(QIODevice& device, const QByteArray& text) {

@@ -1,8 +1,8 @@
 #include "ErrorGuard.h"
 
 #include "ApplicationTitle.h"
-#include "PlatformServices.h"
 #include "content/Failure.h"
+#include "PlatformServices.h"
 
 #include <new>
 

@@ -26,9 +26,13 @@ void Form::showForm() {
     activateWindow();
 }
 
-void Form::closeForm() { close(); }
+void Form::closeForm() {
+    close();
+}
 
-void Form::setClientSize(int width, int height) { setFixedSize(width, height); }
+void Form::setClientSize(int width, int height) {
+    setFixedSize(width, height);
+}
 
 void Form::centreOnScreen() {
     const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();

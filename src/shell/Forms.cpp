@@ -1,11 +1,11 @@
 #include "Forms.h"
 
 #include "ErrorGuard.h"
-#include "Unit1.h"
-#include "Unit4.h"
 #include "teacher/Unit5.h"
 #include "testing/Unit3.h"
 #include "textbook/Unit2.h"
+#include "Unit1.h"
+#include "Unit4.h"
 
 namespace {
 

@@ -11,4 +11,6 @@ PlatformServices& services() {
     return g_installed ? *g_installed : qtServices;
 }
 
-void setServices(PlatformServices* replacement) { g_installed = replacement; }
+void setServices(PlatformServices* replacement) {
+    g_installed = replacement;
+}

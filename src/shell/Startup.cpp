@@ -1,10 +1,10 @@
 #include "Startup.h"
 
+#include "content/ContentPaths.h"
 #include "Fonts.h"
 #include "Forms.h"
 #include "Skin.h"
 #include "Unit1.h"
-#include "content/ContentPaths.h"
 
 #include <QApplication>
 

@@ -2,9 +2,9 @@
 
 #include "GuardedConnect.h"
 #include "LauncherArtwork.h"
-#include "Unit4.h"
 #include "testing/Unit3.h"
 #include "textbook/Unit2.h"
+#include "Unit4.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -69,6 +69,10 @@ void TForm1::btn3Click() {
     hide();
 }
 
-void TForm1::Button1Click() { closeForm(); }
+void TForm1::Button1Click() {
+    closeForm();
+}
 
-void TForm1::FormClose() { emit terminationRequested(); }
+void TForm1::FormClose() {
+    emit terminationRequested();
+}

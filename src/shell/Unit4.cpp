@@ -3,9 +3,9 @@
 #include "Fonts.h"
 #include "Forms.h"
 #include "GuardedConnect.h"
+#include "teacher/Unit5.h"
 #include "TeacherCredentials.h"
 #include "Unit1.h"
-#include "teacher/Unit5.h"
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -61,8 +61,14 @@ void TForm4::btn1Click() {
     AllRight();
 }
 
-void TForm4::AllRight() { handOver(*this, *Form5); }
+void TForm4::AllRight() {
+    handOver(*this, *Form5);
+}
 
-void TForm4::btn2Click() { closeForm(); }
+void TForm4::btn2Click() {
+    closeForm();
+}
 
-void TForm4::FormClose() { Form1->showForm(); }
+void TForm4::FormClose() {
+    Form1->showForm();
+}

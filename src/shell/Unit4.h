@@ -12,8 +12,8 @@ class TForm4 : public Form {
 public:
     TForm4();
 
-    QLineEdit* edt1 = nullptr; // user name
-    QLineEdit* edt2 = nullptr; // password
+    QLineEdit* edt1 = nullptr;   // user name
+    QLineEdit* edt2 = nullptr;   // password
     QPushButton* btn1 = nullptr; // "Войти"
     QPushButton* btn2 = nullptr; // "Назад"
 

@@ -5,7 +5,9 @@ RecordingServices::RecordingServices()
     setServices(this);
 }
 
-RecordingServices::~RecordingServices() { setServices(nullptr); }
+RecordingServices::~RecordingServices() {
+    setServices(nullptr);
+}
 
 void RecordingServices::showError(const QString& title, const QString& message) {
     errors.append(Box{title, message});
@@ -31,4 +33,6 @@ QString RecordingServices::askSaveFileName(QWidget*, const QString& folder, cons
     return saveAnswers.isEmpty() ? QString() : saveAnswers.takeFirst();
 }
 
-void RecordingServices::openDocument(const QString& path) { openedDocuments.append(path); }
+void RecordingServices::openDocument(const QString& path) {
+    openedDocuments.append(path);
+}

@@ -15,13 +15,21 @@ TempContentTree::TempContentTree() {
     }
 }
 
-TempContentTree::~TempContentTree() { ContentPaths::setProgramDir(QString()); }
+TempContentTree::~TempContentTree() {
+    ContentPaths::setProgramDir(QString());
+}
 
-QString TempContentTree::programDir() const { return m_dir.path() + QLatin1Char('/'); }
+QString TempContentTree::programDir() const {
+    return m_dir.path() + QLatin1Char('/');
+}
 
-QString TempContentTree::contentDir() const { return programDir() + QStringLiteral("Content/"); }
+QString TempContentTree::contentDir() const {
+    return programDir() + QStringLiteral("Content/");
+}
 
-QString TempContentTree::path(const QString& relative) const { return programDir() + relative; }
+QString TempContentTree::path(const QString& relative) const {
+    return programDir() + relative;
+}
 
 QString TempContentTree::makeFolder(const QString& relative) const {
     const QString full = path(relative);
