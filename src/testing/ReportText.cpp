@@ -67,8 +67,8 @@ QString dateTimeLine(const QDateTime& when, const QLocale& locale) {
            locale.toString(when.time(), longTimeWithoutZone(locale));
 }
 
-QStringList lines(const TestAttempt& attempt, const QVector<bool>& verdicts,
-                  const QDateTime& when, const QLocale& locale) {
+QStringList lines(const TestAttempt& attempt, const QVector<bool>& verdicts, const QDateTime& when,
+                  const QLocale& locale) {
     QStringList out;
     out << QStringLiteral("Имя фамилия: ") + attempt.StudentName
         << QStringLiteral("Группа: ") + attempt.GroupName

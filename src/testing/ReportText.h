@@ -20,7 +20,7 @@ QString percentText(int right, int total, const QLocale& locale);
 QString dateTimeLine(const QDateTime& when, const QLocale& locale);
 
 // Every line of the report for the attempt's answers and key.
-QStringList lines(const TestAttempt& attempt, const QVector<bool>& verdicts,
-                  const QDateTime& when, const QLocale& locale);
+QStringList lines(const TestAttempt& attempt, const QVector<bool>& verdicts, const QDateTime& when,
+                  const QLocale& locale);
 
 } // namespace ReportText

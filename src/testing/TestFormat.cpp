@@ -1,13 +1,17 @@
 #include "TestFormat.h"
 
-#include "TestAttempt.h"
 #include "content/CodePage.h"
+#include "TestAttempt.h"
 
 namespace TestFormat {
 
-bool isSeparator(const QString& line) { return line == kSeparator; }
+bool isSeparator(const QString& line) {
+    return line == kSeparator;
+}
 
-bool isKeyLine(const QString& line) { return !line.isEmpty() && line.front() == kGrave; }
+bool isKeyLine(const QString& line) {
+    return !line.isEmpty() && line.front() == kGrave;
+}
 
 char keyLetter(const QString& keyLine) {
     if (keyLine.size() < 2)

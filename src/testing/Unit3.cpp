@@ -1,23 +1,23 @@
 #include "Unit3.h"
 
-#include "ReportFile.h"
-#include "ReportText.h"
-#include "Scoring.h"
-#include "StudentName.h"
-#include "TestFormat.h"
-#include "TestingLayout.h"
-#include "VariantCheck.h"
 #include "content/ContentFolders.h"
 #include "content/ContentPaths.h"
 #include "content/Failure.h"
 #include "content/FolderListing.h"
 #include "content/PackedText.h"
 #include "content/TextLines.h"
+#include "ReportFile.h"
+#include "ReportText.h"
+#include "Scoring.h"
 #include "shell/ErrorGuard.h"
 #include "shell/Fonts.h"
 #include "shell/GuardedConnect.h"
 #include "shell/Unit1.h"
 #include "shell/WorkArea.h"
+#include "StudentName.h"
+#include "TestFormat.h"
+#include "TestingLayout.h"
+#include "VariantCheck.h"
 
 #include <QComboBox>
 #include <QFrame>
@@ -211,8 +211,8 @@ void TForm3::btn6Click() {
     // the student at the registration panel with everything typed still there.
     const QString subject = cbb1->currentIndex() < 0 ? QString() : cbb1->currentText();
     const QString variant = cbb2->currentIndex() < 0 ? QString() : cbb2->currentText();
-    const QString path = ContentPaths::testsDir(m_attempt.ContentDir, subject) +
-                         QLatin1Char('/') + variant;
+    const QString path =
+        ContentPaths::testsDir(m_attempt.ContentDir, subject) + QLatin1Char('/') + variant;
     const QString text = TextLines::toEditorText(PackedText::OpenFromStream(path));
     QStringList lines = text.split(QLatin1Char('\n'));
     if (text.isEmpty() || text.endsWith(QLatin1Char('\n')))
@@ -257,7 +257,9 @@ void TForm3::LoadInList() {
         NextQuest(0);
 }
 
-void TForm3::lst1Click() { SelectQuest(); }
+void TForm3::lst1Click() {
+    SelectQuest();
+}
 
 void TForm3::NextQuest(int index) {
     {
@@ -272,7 +274,8 @@ void TForm3::SelectQuest() {
     if (index < 0 || index >= m_attempt.questionCount())
         return;
     m_attempt.CurQuest = index;
-    mmo1->setPlainText(TestFormat::questionLines(m_lines, m_attempt, index).join(QLatin1Char('\n')));
+    mmo1->setPlainText(
+        TestFormat::questionLines(m_lines, m_attempt, index).join(QLatin1Char('\n')));
     WhoSelect(index < m_attempt.Answers.size() ? m_attempt.Answers.at(index) : char(0));
 }
 
@@ -299,7 +302,9 @@ void TForm3::ClickButton(char letter) {
         NextQuest(index + 1);
 }
 
-void TForm3::btn7Click() { QuestEnd(); }
+void TForm3::btn7Click() {
+    QuestEnd();
+}
 
 void TForm3::QuestEnd() {
     mmo3->clear();
@@ -330,8 +335,8 @@ void TForm3::QuestEnd() {
 
 void TForm3::SaveReport() {
     const QString folder = ContentPaths::reportsDir(m_attempt.ContentDir, m_attempt.SubjectName);
-    const QString written =
-        ReportFile::saveNew(folder, m_attempt.StudentName, TextLines::fromEditorText(mmo3->toPlainText()));
+    const QString written = ReportFile::saveNew(folder, m_attempt.StudentName,
+                                                TextLines::fromEditorText(mmo3->toPlainText()));
     if (written.isEmpty()) {
         showNotice(QStringLiteral("Отчёт не сохранён: для имени «%1» по этому предмету уже есть "
                                   "%2 отчётов. Сообщите преподавателю.")
@@ -368,7 +373,9 @@ void TForm3::btn8Click() {
     edt1->setFocus();
 }
 
-void TForm3::btn9Click() { closeForm(); }
+void TForm3::btn9Click() {
+    closeForm();
+}
 
 void TForm3::Button1Click() {
     edt1->clear();
@@ -383,7 +390,9 @@ void TForm3::FormShow() {
     layOut();
 }
 
-void TForm3::FormClose() { Form1->showForm(); }
+void TForm3::FormClose() {
+    Form1->showForm();
+}
 
 // Helpers --------------------------------------------------------------------------------
 

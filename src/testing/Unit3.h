@@ -1,7 +1,7 @@
 #pragma once
 
-#include "TestAttempt.h"
 #include "shell/Form.h"
+#include "TestAttempt.h"
 
 #include <QDateTime>
 #include <QLocale>

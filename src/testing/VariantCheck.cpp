@@ -1,7 +1,7 @@
 #include "VariantCheck.h"
 
-#include "TestFormat.h"
 #include "content/CodePage.h"
+#include "TestFormat.h"
 
 namespace VariantCheck {
 namespace {
@@ -9,11 +9,16 @@ namespace {
 // Cyrillic capitals (Windows-1251) that look like the Latin answer letters.
 QString lookAlikeOf(char letter) {
     switch (static_cast<unsigned char>(letter)) {
-    case 0xC0: return QStringLiteral("A");
-    case 0xC2: return QStringLiteral("B");
-    case 0xD1: return QStringLiteral("C");
-    case 0xC5: return QStringLiteral("E");
-    default: return QString();
+    case 0xC0:
+        return QStringLiteral("A");
+    case 0xC2:
+        return QStringLiteral("B");
+    case 0xD1:
+        return QStringLiteral("C");
+    case 0xC5:
+        return QStringLiteral("E");
+    default:
+        return QString();
     }
 }
 

@@ -10,8 +10,8 @@ namespace VariantCheck {
 
 struct Result {
     int separators = 0;
-    int questions = 0;    // max(0, separators - 1)
-    int keys = 0;         // key lines
+    int questions = 0;     // max(0, separators - 1)
+    int keys = 0;          // key lines
     QByteArray keyLetters; // Windows-1251 bytes, 0 for a lone grave accent
     // Problems that make the test impossible to run: too few separators, or questions without
     // a key line. The testing window refuses such a variant.

@@ -1,0 +1,476 @@
+// The end of a test: scoring, the report text line by line (with an injected clock and
+// regional settings), and the report files with their numbering.
+
+#include "content/CodePage.h"
+#include "content/Failure.h"
+#include "content/PackedText.h"
+#include "content/TextLines.h"
+#include "testing/ReportFile.h"
+#include "testing/ReportText.h"
+#include "testing/Scoring.h"
+#include "testing/TestAttempt.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+const QLocale kRussian(QLocale::Russian, QLocale::Russia);
+const QLocale kEnglish(QLocale::English, QLocale::UnitedStates);
+
+const QDateTime kWhen(QDate(2014, 3, 5), QTime(9, 7, 41));
+
+TestAttempt knownAttempt() {
+    TestAttempt attempt;
+    attempt.StudentName = QStringLiteral("Иван Петров");
+    attempt.GroupName = QStringLiteral("ИС-21");
+    attempt.SubjectName = QStringLiteral("Алгоритмы");
+    attempt.VariantName = QStringLiteral("Вариант 1.txt");
+    attempt.AnswerKey = QByteArray("CDB");
+    attempt.Answers = QByteArray("CA\0", 3);
+    return attempt;
+}
+
+// The report of knownAttempt() at kWhen with Russian settings.
+QStringList knownReport() {
+    return {QStringLiteral("Имя фамилия: Иван Петров"),
+            QStringLiteral("Группа: ИС-21"),
+            QStringLiteral("Предмет: Алгоритмы"),
+            QStringLiteral("Тест: Вариант 1.txt"),
+            QStringLiteral("05.03.2014     09:07:41"),
+            QStringLiteral("Вопрос № 1- Правильно "),
+            QStringLiteral("Вопрос № 2- Неправильно "),
+            QStringLiteral("Вопрос № 3- Неправильно "),
+            QStringLiteral("Всего вопросов: 3"),
+            QStringLiteral("Правильно: 1    (33,3333333333333 %)"),
+            QStringLiteral("Неправильно: 2")};
+}
+
+// The report as the file holds it: Windows-1251, CR LF after every line, the last one too.
+QByteArray fileText(const QStringList& lines) {
+    return TextLines::fromEditorText(lines.join(QLatin1Char('\n')) + QLatin1Char('\n'));
+}
+
+QByteArray bytes(std::initializer_list<unsigned char> values) {
+    QByteArray out;
+    for (unsigned char v : values)
+        out.append(char(v));
+    return out;
+}
+
+QStringList entriesOf(const QString& folder) {
+    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
+                                  QDir::Name);
+}
+
+void writeFile(const QString& path, const QByteArray& data) {
+    QFile file(path);
+    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
+    QCOMPARE(file.write(data), data.size());
+}
+
+QByteArray readFile(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The text of a packed file; a file that cannot be read gives a text saying why, so that the
+// comparison fails with the reason instead of ending the whole run.
+QByteArray unpacked(const QString& path) {
+    try {
+        return PackedText::OpenFromStream(path);
+    } catch (const Failure& failure) {
+        return "<unreadable: " + failure.message().toUtf8() + '>';
+    }
+}
+
+} // namespace
+
+class TestReport : public QObject {
+    Q_OBJECT
+
+private slots:
+    // Scoring
+    void verdicts_data();
+    void verdicts();
+
+    // Report text
+    void percentText_data();
+    void percentText();
+    void percentHasNoExponentNorGrouping_data();
+    void percentHasNoExponentNorGrouping();
+    void dateTimeLine_data();
+    void dateTimeLine();
+    void everyLineOfKnownAttempt();
+    void linesAsWindows1251Bytes();
+    void unansweredAndSurplusKeysAreWrongLines();
+    void allRightAndEnglishSettings();
+    void noKeyEntries();
+
+    // Report files
+    void reportName_data();
+    void reportName();
+    void savedFileDecodesToTheReport();
+    void takesLowestFreeNumber_data();
+    void takesLowestFreeNumber();
+    void twoSavesGiveTwoFiles();
+    void otherNamesDoNotCount();
+    void allNumbersTaken();
+    void missingReportsFolderFailsAndCreatesNothing();
+    void pathThroughAFileFailsAndCreatesNothing();
+};
+
+// Scoring ---------------------------------------------------------------------------------
+
+void TestReport::verdicts_data() {
+    QTest::addColumn<QByteArray>("key");
+    QTest::addColumn<QByteArray>("answers");
+    QTest::addColumn<QVector<bool>>("expected");
+    QTest::addColumn<int>("right");
+
+    QTest::newRow("all right") << QByteArray("ABC") << QByteArray("ABC")
+                               << QVector<bool>{true, true, true} << 3;
+    QTest::newRow("mixed") << QByteArray("CDB") << QByteArray("CA\0", 3)
+                           << QVector<bool>{true, false, false} << 1;
+    QTest::newRow("unanswered") << QByteArray("AB") << QByteArray(2, '\0')
+                                << QVector<bool>{false, false} << 0;
+    QTest::newRow("key 0 unanswered")
+        << QByteArray("\0", 1) << QByteArray(1, '\0') << QVector<bool>{true} << 1;
+    QTest::newRow("key 0 answered")
+        << QByteArray("\0", 1) << QByteArray("A") << QVector<bool>{false} << 0;
+    QTest::newRow("cyrillic А against A")
+        << bytes({0xC0}) << QByteArray("A") << QVector<bool>{false} << 0;
+    QTest::newRow("fewer slots than keys")
+        << QByteArray("ABCD") << QByteArray("AB") << QVector<bool>{true, true, false, false} << 2;
+    QTest::newRow("no key") << QByteArray() << QByteArray() << QVector<bool>{} << 0;
+}
+
+void TestReport::verdicts() {
+    QFETCH(QByteArray, key);
+    QFETCH(QByteArray, answers);
+    QFETCH(QVector<bool>, expected);
+    QFETCH(int, right);
+
+    const QVector<bool> verdicts = Scoring::verdicts(key, answers);
+    QCOMPARE(verdicts.size(), key.size()); // one verdict per key entry
+    QCOMPARE(verdicts, expected);
+    QCOMPARE(Scoring::rightCount(verdicts), right);
+}
+
+// Report text -----------------------------------------------------------------------------
+
+void TestReport::percentText_data() {
+    QTest::addColumn<int>("right");
+    QTest::addColumn<int>("total");
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<QString>("expected");
+
+    struct Row {
+        int right;
+        int total;
+        const char* russian;
+    };
+    const Row rows[] = {
+        {2, 3, "66,6666666666667"},
+        {1, 3, "33,3333333333333"},
+        {3, 3, "100"},
+        {1, 8, "12,5"},
+        {5, 7, "71,4285714285714"},
+        {0, 5, "0"},
+        {1, 7, "14,2857142857143"},
+        {7, 9, "77,7777777777778"},
+        {1, 6, "16,6666666666667"},
+        {1, 300, "0,333333333333333"},
+        {1, 200, "0,5"},
+        {1, 1600, "0,0625"},
+        {1, 1, "100"},
+        {50, 100, "50"},
+    };
+    for (const Row& row : rows) {
+        const QString russian = QString::fromUtf8(row.russian);
+        QString english = russian;
+        english.replace(QLatin1Char(','), QLatin1Char('.'));
+        QTest::addRow("%d of %d, Russian", row.right, row.total)
+            << row.right << row.total << kRussian << russian;
+        QTest::addRow("%d of %d, English", row.right, row.total)
+            << row.right << row.total << kEnglish << english;
+    }
+}
+
+void TestReport::percentText() {
+    QFETCH(int, right);
+    QFETCH(int, total);
+    QFETCH(QLocale, locale);
+    QFETCH(QString, expected);
+    QCOMPARE(ReportText::percentText(right, total, locale), expected);
+}
+
+void TestReport::percentHasNoExponentNorGrouping_data() {
+    QTest::addColumn<int>("right");
+    QTest::addColumn<int>("total");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("tiny share") << 1 << 100000 << "0,001";
+    QTest::newRow("tinier share") << 1 << 3000000 << "0,0000333333333333333";
+    QTest::newRow("many keys") << 99999 << 100000 << "99,999";
+}
+
+void TestReport::percentHasNoExponentNorGrouping() {
+    QFETCH(int, right);
+    QFETCH(int, total);
+    QFETCH(QString, expected);
+    const QString text = ReportText::percentText(right, total, kRussian);
+    QCOMPARE(text, expected);
+    QVERIFY(!text.contains(QLatin1Char('e')) && !text.contains(QLatin1Char('E')));
+    QVERIFY(!text.contains(QLatin1Char(' ')) && !text.contains(QChar(0xA0)));
+}
+
+void TestReport::dateTimeLine_data() {
+    QTest::addColumn<QDateTime>("when");
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("Russian morning") << kWhen << kRussian << "05.03.2014     09:07:41";
+    QTest::newRow("Russian evening") << QDateTime(QDate(2023, 12, 31), QTime(23, 59, 58))
+                                     << kRussian << "31.12.2023     23:59:58";
+    QTest::newRow("English morning") << kWhen << kEnglish << "3/5/14     9:07:41 AM";
+    QTest::newRow("English afternoon")
+        << QDateTime(QDate(2014, 3, 5), QTime(21, 7, 41)) << kEnglish << "3/5/14     9:07:41 PM";
+    QTest::newRow("zone given") << QDateTime(QDate(2014, 3, 5), QTime(9, 7, 41), Qt::UTC)
+                                << kRussian << "05.03.2014     09:07:41";
+}
+
+void TestReport::dateTimeLine() {
+    QFETCH(QDateTime, when);
+    QFETCH(QLocale, locale);
+    QFETCH(QString, expected);
+    QCOMPARE(ReportText::dateTimeLine(when, locale), expected);
+}
+
+void TestReport::everyLineOfKnownAttempt() {
+    const TestAttempt attempt = knownAttempt();
+    const QStringList lines = ReportText::lines(
+        attempt, Scoring::verdicts(attempt.AnswerKey, attempt.Answers), kWhen, kRussian);
+    const QStringList expected = knownReport();
+    QCOMPARE(lines.size(), expected.size());
+    for (qsizetype i = 0; i < expected.size(); ++i)
+        QCOMPARE(lines.at(i), expected.at(i));
+}
+
+void TestReport::linesAsWindows1251Bytes() {
+    const TestAttempt attempt = knownAttempt();
+    const QStringList lines = ReportText::lines(
+        attempt, Scoring::verdicts(attempt.AnswerKey, attempt.Answers), kWhen, kRussian);
+    const QByteArray file = fileText(lines);
+    const QList<QByteArray> fileLines = file.split('\n');
+    QCOMPARE(fileLines.size(), lines.size() + 1);
+    QCOMPARE(fileLines.last(), QByteArray()); // the last line ends with CR LF too
+
+    // "Вопрос № 1- Правильно " with the number sign as Windows-1251 byte B9 and the final blank.
+    QCOMPARE(fileLines.at(5),
+             bytes({0xC2, 0xEE, 0xEF, 0xF0, 0xEE, 0xF1, ' ',  0xB9, ' ',  '1', '-', ' ',
+                    0xCF, 0xF0, 0xE0, 0xE2, 0xE8, 0xEB, 0xFC, 0xED, 0xEE, ' ', '\r'}));
+    QCOMPARE(fileLines.at(4), QByteArray("05.03.2014     09:07:41\r"));
+    // "Правильно: 1    (33,3333333333333 %)"
+    QCOMPARE(fileLines.at(9), bytes({0xCF, 0xF0, 0xE0, 0xE2, 0xE8, 0xEB, 0xFC, 0xED, 0xEE, ':'}) +
+                                  QByteArray(" 1    (33,3333333333333 %)\r"));
+    // "Имя фамилия: " with a small ф.
+    QVERIFY(fileLines.at(0).startsWith(
+        bytes({0xC8, 0xEC, 0xFF, ' ', 0xF4, 0xE0, 0xEC, 0xE8, 0xEB, 0xE8, 0xFF, ':', ' '})));
+    QVERIFY(file.endsWith("\xCD\xE5\xEF\xF0\xE0\xE2\xE8\xEB\xFC\xED\xEE: 2\r\n"));
+    QCOMPARE(file.count("\r\n"), 11);
+    QCOMPARE(file.count('\n'), 11);
+}
+
+void TestReport::unansweredAndSurplusKeysAreWrongLines() {
+    TestAttempt attempt = knownAttempt();
+    attempt.AnswerKey = QByteArray("AB\0D", 4); // four key entries, say for two questions
+    attempt.Answers = QByteArray("A\0\0\0", 4);
+    const QStringList lines = ReportText::lines(
+        attempt, Scoring::verdicts(attempt.AnswerKey, attempt.Answers), kWhen, kRussian);
+    QCOMPARE(lines.size(), 5 + 4 + 3);
+    QCOMPARE(lines.mid(5, 4), (QStringList{QStringLiteral("Вопрос № 1- Правильно "),
+                                           QStringLiteral("Вопрос № 2- Неправильно "),
+                                           QStringLiteral("Вопрос № 3- Правильно "),
+                                           QStringLiteral("Вопрос № 4- Неправильно ")}));
+    QCOMPARE(lines.at(9), QStringLiteral("Всего вопросов: 4"));
+    QCOMPARE(lines.at(10), QStringLiteral("Правильно: 2    (50 %)"));
+    QCOMPARE(lines.at(11), QStringLiteral("Неправильно: 2"));
+}
+
+void TestReport::allRightAndEnglishSettings() {
+    TestAttempt attempt = knownAttempt();
+    attempt.AnswerKey = QByteArray("ABCDEABCDEAB"); // 12 entries: numbers of two digits
+    attempt.Answers = attempt.AnswerKey;
+    attempt.Answers[11] = 'E';
+    const QStringList lines = ReportText::lines(
+        attempt, Scoring::verdicts(attempt.AnswerKey, attempt.Answers), kWhen, kEnglish);
+    QCOMPARE(lines.at(4), QStringLiteral("3/5/14     9:07:41 AM"));
+    QCOMPARE(lines.at(5 + 9), QStringLiteral("Вопрос № 10- Правильно "));
+    QCOMPARE(lines.at(5 + 11), QStringLiteral("Вопрос № 12- Неправильно "));
+    QCOMPARE(lines.at(17), QStringLiteral("Всего вопросов: 12"));
+    QCOMPARE(lines.at(18), QStringLiteral("Правильно: 11    (91.6666666666667 %)"));
+    QCOMPARE(lines.at(19), QStringLiteral("Неправильно: 1"));
+}
+
+void TestReport::noKeyEntries() {
+    TestAttempt attempt = knownAttempt();
+    attempt.AnswerKey.clear();
+    attempt.Answers.clear();
+    const QStringList lines = ReportText::lines(attempt, {}, kWhen, kRussian);
+    QCOMPARE(lines.mid(5), (QStringList{QStringLiteral("Всего вопросов: 0"),
+                                        QStringLiteral("Правильно: 0    (0 %)"),
+                                        QStringLiteral("Неправильно: 0")}));
+}
+
+// Report files ----------------------------------------------------------------------------
+
+void TestReport::reportName_data() {
+    QTest::addColumn<QString>("student");
+    QTest::addColumn<int>("number");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("first") << QStringLiteral("Иван") << 0 << QStringLiteral("Иван(0)");
+    QTest::newRow("blank in name")
+        << QStringLiteral("Иван Петров") << 17 << QStringLiteral("Иван Петров(17)");
+    QTest::newRow("last") << QStringLiteral("Анна") << 255 << QStringLiteral("Анна(255)");
+}
+
+void TestReport::reportName() {
+    QFETCH(QString, student);
+    QFETCH(int, number);
+    QFETCH(QString, expected);
+    QCOMPARE(ReportFile::reportName(student, number), expected);
+}
+
+void TestReport::savedFileDecodesToTheReport() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QByteArray text = fileText(knownReport());
+    const QString written = ReportFile::saveNew(dir.path(), QStringLiteral("Иван Петров"), text);
+    QCOMPARE(written, dir.path() + QStringLiteral("/Иван Петров(0)"));
+    QCOMPARE(entriesOf(dir.path()), QStringList{QStringLiteral("Иван Петров(0)")});
+
+    const QByteArray stored = readFile(written);
+    QVERIFY(stored.startsWith("\x78\xDA")); // a packed text, not the plain bytes
+    QCOMPARE(unpacked(written), text);
+    QCOMPARE(CodePage::decode(unpacked(written)),
+             knownReport().join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
+}
+
+void TestReport::takesLowestFreeNumber_data() {
+    QTest::addColumn<QList<int>>("present");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("none") << QList<int>{} << 0;
+    QTest::newRow("0 and 2") << QList<int>{0, 2} << 1;
+    QTest::newRow("0 1 2") << QList<int>{0, 1, 2} << 3;
+    QTest::newRow("only 1") << QList<int>{1} << 0;
+    QTest::newRow("all but 254") << [] {
+        QList<int> all;
+        for (int n = 0; n < 256; ++n) {
+            if (n != 254)
+                all.append(n);
+        }
+        return all;
+    }() << 254;
+}
+
+void TestReport::takesLowestFreeNumber() {
+    QFETCH(QList<int>, present);
+    QFETCH(int, expected);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString student = QStringLiteral("Иван");
+    for (int n : present)
+        writeFile(dir.filePath(ReportFile::reportName(student, n)), "old " + QByteArray::number(n));
+
+    const QString written = ReportFile::saveNew(dir.path(), student, "new report\r\n");
+    QCOMPARE(written, dir.filePath(ReportFile::reportName(student, expected)));
+    QCOMPARE(unpacked(written), QByteArray("new report\r\n"));
+    for (int n : present) // nothing that was there is touched
+        QCOMPARE(readFile(dir.filePath(ReportFile::reportName(student, n))),
+                 "old " + QByteArray::number(n));
+    QCOMPARE(entriesOf(dir.path()).size(), present.size() + 1);
+}
+
+void TestReport::twoSavesGiveTwoFiles() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString first = ReportFile::saveNew(dir.path(), QStringLiteral("Иван"), "first\r\n");
+    const QString second = ReportFile::saveNew(dir.path(), QStringLiteral("Иван"), "second\r\n");
+    QCOMPARE(QFileInfo(first).fileName(), QStringLiteral("Иван(0)"));
+    QCOMPARE(QFileInfo(second).fileName(), QStringLiteral("Иван(1)"));
+    QCOMPARE(unpacked(first), QByteArray("first\r\n"));
+    QCOMPARE(unpacked(second), QByteArray("second\r\n"));
+}
+
+void TestReport::otherNamesDoNotCount() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    // A folder of the report's name is taken like a file; other students' reports are not.
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("Иван(0)")));
+    writeFile(dir.filePath(QStringLiteral("Иван Петров(1)")), "x");
+    writeFile(dir.filePath(QStringLiteral("иван(1)")), "x");
+    writeFile(dir.filePath(QStringLiteral("Иван(1).txt")), "x");
+
+    const QString written = ReportFile::saveNew(dir.path(), QStringLiteral("Иван"), "r\r\n");
+    QCOMPARE(QFileInfo(written).fileName(), QStringLiteral("Иван(1)"));
+    QVERIFY(QFileInfo(dir.filePath(QStringLiteral("Иван(0)"))).isDir());
+    QCOMPARE(readFile(dir.filePath(QStringLiteral("иван(1)"))), QByteArray("x"));
+
+    const QString other = ReportFile::saveNew(dir.path(), QStringLiteral("Иван Петров"), "r\r\n");
+    QCOMPARE(QFileInfo(other).fileName(), QStringLiteral("Иван Петров(0)"));
+}
+
+void TestReport::allNumbersTaken() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString student = QStringLiteral("Иван");
+    for (int n = 0; n < ReportFile::kMaxReports; ++n)
+        writeFile(dir.filePath(ReportFile::reportName(student, n)), QByteArray::number(n));
+    const QStringList before = entriesOf(dir.path());
+    QCOMPARE(before.size(), 256);
+
+    QCOMPARE(ReportFile::saveNew(dir.path(), student, "report\r\n"), QString());
+    QCOMPARE(entriesOf(dir.path()), before);
+    QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("Иван(256)"))));
+    for (int n = 0; n < ReportFile::kMaxReports; ++n)
+        QCOMPARE(readFile(dir.filePath(ReportFile::reportName(student, n))), QByteArray::number(n));
+}
+
+void TestReport::missingReportsFolderFailsAndCreatesNothing() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString reports = dir.filePath(QStringLiteral("Отчеты"));
+    QString message;
+    try {
+        ReportFile::saveNew(reports, QStringLiteral("Иван"), "report\r\n");
+    } catch (const Failure& failure) {
+        message = failure.message();
+    }
+    QVERIFY2(message.startsWith(QStringLiteral("Cannot create file \"")), qPrintable(message));
+    QVERIFY2(message.contains(QStringLiteral("Иван(0)")), qPrintable(message));
+    QVERIFY(!QFileInfo::exists(reports));
+    QCOMPARE(entriesOf(dir.path()), QStringList());
+}
+
+void TestReport::pathThroughAFileFailsAndCreatesNothing() {
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString notAFolder = dir.filePath(QStringLiteral("Отчеты"));
+    writeFile(notAFolder, "a file where the folder should be");
+    QString message;
+    try {
+        ReportFile::saveNew(notAFolder, QStringLiteral("Иван"), "report\r\n");
+    } catch (const Failure& failure) {
+        message = failure.message();
+    }
+    QVERIFY2(message.startsWith(QStringLiteral("Cannot create file \"")), qPrintable(message));
+    QCOMPARE(entriesOf(dir.path()), QStringList{QStringLiteral("Отчеты")});
+    QCOMPARE(readFile(notAFolder), QByteArray("a file where the folder should be"));
+}
+
+QTEST_GUILESS_MAIN(TestReport)
+#include "TestReport.moc"
