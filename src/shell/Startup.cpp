@@ -7,6 +7,7 @@
 #include "Unit1.h"
 
 #include <QApplication>
+#include <QEvent>
 
 #include <unistd.h>
 
@@ -17,7 +18,31 @@ void prepareToolkit() {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
 }
 
-int runNormakurs(int argc, char** argv) {
+namespace {
+
+// Ends the event loop once the watched window has painted for the first time.
+class FirstPaintQuitter : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint && !m_seen) {
+            m_seen = true;
+            QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    bool m_seen = false;
+};
+
+} // namespace
+
+int runNormakurs(int argc, char** argv, const StartupOptions& options) {
+    if (!options.programDir.isEmpty())
+        ContentPaths::setProgramDir(options.programDir);
     prepareToolkit();
     QApplication application(argc, argv);
     // Only the launcher ends the program; a hand-over must never end it by accident.
@@ -30,6 +55,9 @@ int runNormakurs(int argc, char** argv) {
     createForms();
     QObject::connect(Form1, &TForm1::terminationRequested, &application, &QCoreApplication::quit,
                      Qt::QueuedConnection);
+    FirstPaintQuitter quitter;
+    if (options.quitAtFirstPaint)
+        Form1->installEventFilter(&quitter);
     Form1->showForm();
     const int code = application.exec();
     destroyForms();

@@ -12,9 +12,16 @@ constexpr int kMaxReports = 256;
 
 QString reportName(const QString& student, int number);
 
+// What one save asked of the file system.
+struct SaveStats {
+    int listings = 0;       // reads of the folder
+    int createAttempts = 0; // exclusive creations tried
+};
+
 // Packs `text` into a new file "<student>(n)" in `folder` with the lowest free n. Returns the
 // path written, or an empty string when all numbers are taken (nothing is written then).
 // A failed write throws Failure and leaves no file behind.
-QString saveNew(const QString& folder, const QString& student, const QByteArray& text);
+QString saveNew(const QString& folder, const QString& student, const QByteArray& text,
+                SaveStats* stats = nullptr);
 
 } // namespace ReportFile

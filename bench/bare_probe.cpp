@@ -1,0 +1,26 @@
+// The floor for start-up: a bare widgets program that shows one empty window of the launcher's
+// size and ends at its first paint.
+#include <QApplication>
+#include <QEvent>
+#include <QWidget>
+
+namespace {
+class FirstPaint : public QObject {
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint)
+            QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+        return QObject::eventFilter(watched, event);
+    }
+};
+} // namespace
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    QWidget window;
+    window.resize(869, 447);
+    FirstPaint quitter;
+    window.installEventFilter(&quitter);
+    window.show();
+    return application.exec();
+}
