@@ -60,7 +60,7 @@ QString rawInflateAndDecode(const QString& path) {
     inflate(&stream, Z_FINISH);
     inflateEnd(&stream);
     QStringDecoder decoder("windows-1251");
-    return decoder(QByteArrayView(payload).mid(8));
+    return decoder(QByteArrayView(payload.constData() + 8, payload.size() - 8));
 }
 
 void P1_PackedWrite8MiB(benchmark::State& state) {

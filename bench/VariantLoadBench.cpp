@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QDir>
 #include <QTemporaryDir>
 
 #include <chrono>
