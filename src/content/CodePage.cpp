@@ -3,6 +3,8 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <array>
+
 namespace {
 
 constexpr const char* kName = "windows-1251";
@@ -35,6 +37,20 @@ namespace CodePage {
 QString decode(const QByteArray& bytes) {
     QStringDecoder decoder(kName);
     return decoder(bytes);
+}
+
+const char16_t* decodeTable() {
+    static const auto table = [] {
+        std::array<char16_t, 256> t{};
+        QByteArray all(256, Qt::Uninitialized);
+        for (int b = 0; b < 256; ++b)
+            all[b] = char(b);
+        const QString decoded = decode(all);
+        for (int b = 0; b < 256 && b < decoded.size(); ++b)
+            t[size_t(b)] = decoded.at(b).unicode();
+        return t;
+    }();
+    return table.data();
 }
 
 QByteArray encode(const QString& text) {

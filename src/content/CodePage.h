@@ -9,6 +9,9 @@ namespace CodePage {
 // Decodes Windows-1251 bytes. Every byte maps to some character, so decoding never fails.
 QString decode(const QByteArray& bytes);
 
+// The character of every byte, as decode() gives it, for loops that decode as they go.
+const char16_t* decodeTable();
+
 // Encodes to Windows-1251. A character the code page cannot hold becomes "?".
 QByteArray encode(const QString& text);
 

@@ -35,9 +35,28 @@ qsizetype lineCount(const QByteArray& normalized) {
 }
 
 QString toEditorText(const QByteArray& bytes) {
-    QByteArray lf = normalizeBreaks(bytes);
-    lf.replace("\r\n", "\n");
-    return CodePage::decode(lf);
+    // One pass: decode every byte through the code page's table, turn CR LF and lone CR into
+    // "\n", stop at a zero byte. Large texts are read this way, so no intermediate copies.
+    const char16_t* table = CodePage::decodeTable();
+    const auto* in = reinterpret_cast<const unsigned char*>(bytes.constData());
+    const qsizetype size = bytes.size();
+    QString text(size, Qt::Uninitialized);
+    char16_t* out = reinterpret_cast<char16_t*>(text.data());
+    qsizetype written = 0;
+    for (qsizetype i = 0; i < size; ++i) {
+        const unsigned char c = in[i];
+        if (c == '\r') {
+            out[written++] = u'\n';
+            if (i + 1 < size && in[i + 1] == '\n')
+                ++i;
+        } else if (c == 0) {
+            break;
+        } else {
+            out[written++] = table[c];
+        }
+    }
+    text.truncate(written);
+    return text;
 }
 
 QByteArray fromEditorText(const QString& text) {
