@@ -1,0 +1,104 @@
+#include "BrowserView.h"
+
+#include "PageContent.h"
+#include "TextbookLog.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QTemporaryFile>
+#include <QWebEngineView>
+
+namespace {
+
+int g_live = 0;
+
+std::function<void()>& creationHook() {
+    static std::function<void()> hook;
+    return hook;
+}
+
+} // namespace
+
+BrowserView::BrowserView(QObject* owner, QWidget* parent)
+    : QObject(owner) {
+    if (creationHook())
+        creationHook()();
+    m_view = new QWebEngineView(parent);
+    m_view->setObjectName(QStringLiteral("browser"));
+    m_view->setAccessibleName(QStringLiteral("Страница"));
+    // A new child lies above its older siblings; it is shown with its parent like every control.
+    m_view->raise();
+    m_view->show();
+    ++g_live;
+    if (lcTextbook().isDebugEnabled()) {
+        auto timer = std::make_shared<QElapsedTimer>();
+        connect(m_view, &QWebEngineView::loadStarted, this, [timer] { timer->start(); });
+        connect(m_view, &QWebEngineView::loadFinished, this, [timer](bool ok) {
+            qCDebug(lcTextbook, "page loaded (ok=%d) at %lld, %lld ms after the load started",
+                    int(ok), QDateTime::currentMSecsSinceEpoch(),
+                    timer->isValid() ? timer->elapsed() : -1);
+        });
+    }
+}
+
+BrowserView::~BrowserView() {
+    // The parent may have gone first (the window torn down at the end of the program), taking
+    // the view with it; otherwise the view, its page and the page's renderer go now.
+    delete m_view.data();
+    --g_live;
+}
+
+int BrowserView::liveCount() {
+    return g_live;
+}
+
+void BrowserView::setCreationHook(std::function<void()> hook) {
+    creationHook() = std::move(hook);
+}
+
+void BrowserView::place(int left, int top, int width, int height) {
+    if (m_view)
+        m_view->setGeometry(left, top, width, height);
+}
+
+void BrowserView::bringToFront() {
+    if (m_view)
+        m_view->raise();
+}
+
+void BrowserView::navigate(const QString& path) {
+    if (!m_view)
+        return;
+    qCDebug(lcTextbook, "navigate at %lld", QDateTime::currentMSecsSinceEpoch());
+    const PageContent page = PageContent::forFile(path);
+    if (page.kind == PageContent::Kind::Html) {
+        showHtml(page.html, path);
+        return;
+    }
+    m_unpacked.reset();
+    m_view->setUrl(page.url);
+}
+
+void BrowserView::showHtml(const QString& html, const QString& path) {
+    const QUrl base = QUrl::fromLocalFile(path);
+    if (PageContent::fitsDirectly(html)) {
+        m_unpacked.reset();
+        m_view->setHtml(html, base);
+        return;
+    }
+    // Too large for one address: show it from a file of its own, which points its relative
+    // links back to the page's folder. The byte order mark fixes the encoding before any
+    // <meta> in the page can say otherwise.
+    auto file = std::make_unique<QTemporaryFile>(QDir::tempPath() +
+                                                 QStringLiteral("/normakurs-page-XXXXXX.html"));
+    if (!file->open()) {
+        m_view->setUrl(base);
+        return;
+    }
+    file->write("\xEF\xBB\xBF");
+    file->write(PageContent::withBase(html, base).toUtf8());
+    file->flush();
+    m_view->setUrl(QUrl::fromLocalFile(file->fileName()));
+    m_unpacked = std::move(file);
+}

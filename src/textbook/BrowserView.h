@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QWebEngineView>
+
+#include <functional>
+#include <memory>
+
+class QTemporaryFile;
+class QWidget;
+
+// One embedded browser view: a thin wrapper over QWebEngineView with the operations the windows
+// need and no others. The engine starts with the first view that is made, so nothing pays for it
+// before a page is to be shown.
+//
+// The wrapper belongs to its owner (deleted with it, or earlier by whoever holds it); the view
+// lies in its parent. Destroying the wrapper destroys the view and its page at once, and with
+// them the page's renderer.
+class BrowserView : public QObject {
+    Q_OBJECT
+
+public:
+    // create: a blank view on top of the parent's older children, shown when the parent is.
+    BrowserView(QObject* owner, QWidget* parent);
+    // destroy
+    ~BrowserView() override;
+
+    BrowserView(const BrowserView&) = delete;
+    BrowserView& operator=(const BrowserView&) = delete;
+
+    // Covers exactly this rectangle of the parent until placed again.
+    void place(int left, int top, int width, int height);
+    // Puts the view above its siblings.
+    void bringToFront();
+    // Starts loading the page at `path` and returns at once. A packed page is shown unpacked.
+    void navigate(const QString& path);
+
+    // The engine's widget, for finding text in the page and for tests; null once destroyed.
+    QWebEngineView* view() const { return m_view; }
+
+    // How many views exist now.
+    static int liveCount();
+
+    // Runs before each view is made; a test makes creation fail by throwing from it. An empty
+    // function removes it.
+    static void setCreationHook(std::function<void()> hook);
+
+private:
+    void showHtml(const QString& html, const QString& path);
+
+    QPointer<QWebEngineView> m_view;
+    // An unpacked page too large to hand over directly is shown from this file.
+    std::unique_ptr<QTemporaryFile> m_unpacked;
+};

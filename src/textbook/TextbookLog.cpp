@@ -1,0 +1,3 @@
+#include "TextbookLog.h"
+
+Q_LOGGING_CATEGORY(lcTextbook, "normakurs.textbook", QtWarningMsg)

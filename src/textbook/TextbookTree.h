@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QTreeWidget>
+
+#include <functional>
+
+// A two-level tree of the textbook: subjects at the top, their files under them. Its click
+// handler runs on every left-button click anywhere in the tree, after the click has moved the
+// selection, so a click on empty space acts on the node that is still selected.
+class TextbookTree : public QTreeWidget {
+    Q_OBJECT
+
+public:
+    // `editable`: node labels can be edited in place (F2, or a click on the selected node).
+    TextbookTree(QWidget* parent, bool editable);
+
+    // Appends a subject node, or a file node under `subject`.
+    QTreeWidgetItem* addSubject(const QString& name);
+    QTreeWidgetItem* addEntry(QTreeWidgetItem* subject, const QString& name);
+
+    // The selected node, or null.
+    QTreeWidgetItem* selectedNode() const;
+
+    std::function<void()> OnClick;
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    bool m_editable = false;
+    bool m_pressed = false;
+    bool m_pressedOnEmptySpace = false;
+};

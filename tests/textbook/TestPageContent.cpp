@@ -1,0 +1,164 @@
+// How a topic page reaches the browser view: plain files by address, packed texts unpacked.
+
+#include "content/PackedText.h"
+#include "support/TempContentTree.h"
+#include "textbook/PageContent.h"
+
+#include <QTest>
+
+#include <memory>
+
+class TestPageContent : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TempContentTree> m_tree;
+
+private slots:
+    void init();
+    void cleanup();
+
+    void looksPacked_data();
+    void looksPacked();
+    void forFile_data();
+    void forFile();
+    void folderNamedLikeAPage();
+    void missingFile();
+    void fitsDirectly_data();
+    void fitsDirectly();
+    void withBase_data();
+    void withBase();
+};
+
+void TestPageContent::init() {
+    m_tree = std::make_unique<TempContentTree>();
+    QVERIFY(m_tree->isValid());
+}
+
+void TestPageContent::cleanup() {
+    m_tree.reset();
+}
+
+void TestPageContent::looksPacked_data() {
+    QTest::addColumn<QByteArray>("head");
+    QTest::addColumn<bool>("packed");
+
+    QTest::newRow("level 9, as the program writes") << QByteArray("\x78\xDA", 2) << true;
+    QTest::newRow("default level") << QByteArray("\x78\x9C", 2) << true;
+    QTest::newRow("level 1") << QByteArray("\x78\x01", 2) << true;
+    QTest::newRow("smaller window") << QByteArray("\x48\x0D", 2) << true;
+    QTest::newRow("preset dictionary") << QByteArray("\x78\x20", 2) << false;
+    QTest::newRow("bad check value") << QByteArray("\x78\xDB", 2) << false;
+    QTest::newRow("window too large") << QByteArray("\x88\x1C", 2) << false;
+    QTest::newRow("not deflate") << QByteArray("\x79\x18", 2) << false;
+    QTest::newRow("html") << QByteArray("<!") << false;
+    QTest::newRow("byte order mark") << QByteArray("\xEF\xBB", 2) << false;
+    QTest::newRow("one byte") << QByteArray("\x78") << false;
+    QTest::newRow("empty") << QByteArray() << false;
+}
+
+void TestPageContent::looksPacked() {
+    QFETCH(QByteArray, head);
+    QFETCH(bool, packed);
+    QCOMPARE(PageContent::looksPacked(head), packed);
+}
+
+void TestPageContent::forFile_data() {
+    QTest::addColumn<QByteArray>("bytes"); // the file as it is on disk; empty: packed `text`
+    QTest::addColumn<QString>("text");     // the packed page's text
+    QTest::addColumn<bool>("unpacked");
+    QTest::addColumn<QString>("html");
+
+    const QString page = QStringLiteral("<html><body><p>Привет, мир</p></body></html>");
+    QTest::newRow("plain page") << QByteArray("<html><body>plain</body></html>") << QString()
+                                << false << QString();
+    QTest::newRow("empty file") << QByteArray("") << QStringLiteral("-") << false << QString();
+    QTest::newRow("packed page") << QByteArray() << page << true << page;
+    QTest::newRow("packed page with breaks")
+        << QByteArray() << QStringLiteral("<p>один</p>\n<p>два</p>") << true
+        << QStringLiteral("<p>один</p>\n<p>два</p>");
+    QTest::newRow("packed empty text") << QByteArray() << QString() << true << QString();
+    QTest::newRow("zlib header, then garbage")
+        << QByteArray("\x78\xDA garbage that is no deflate stream", 36) << QString() << false
+        << QString();
+    QTest::newRow("zlib stream too short for the length")
+        << QByteArray("\x78\x9C\x03\x00\x00\x00\x00\x01", 8) << QString() << false << QString();
+}
+
+void TestPageContent::forFile() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, text);
+    QFETCH(bool, unpacked);
+    QFETCH(QString, html);
+
+    const QString relative = QStringLiteral("Content/Алгебра/page.html");
+    const QString path = bytes.isEmpty() && text != QLatin1String("-")
+                             ? m_tree->makePacked(relative, text)
+                             : m_tree->makeFile(relative, bytes);
+
+    const PageContent content = PageContent::forFile(path);
+    QCOMPARE(content.url, QUrl::fromLocalFile(path));
+    QCOMPARE(content.kind == PageContent::Kind::Html, unpacked);
+    QCOMPARE(content.html, html);
+}
+
+void TestPageContent::folderNamedLikeAPage() {
+    const QString path = m_tree->makeFolder(QStringLiteral("Content/Алгебра/notes.html"));
+    const PageContent content = PageContent::forFile(path);
+    QVERIFY(content.kind == PageContent::Kind::File);
+    QCOMPARE(content.url, QUrl::fromLocalFile(path));
+}
+
+void TestPageContent::missingFile() {
+    const QString path = m_tree->path(QStringLiteral("Content/Алгебра/gone.html"));
+    const PageContent content = PageContent::forFile(path);
+    QVERIFY(content.kind == PageContent::Kind::File);
+    QCOMPARE(content.url, QUrl::fromLocalFile(path));
+}
+
+void TestPageContent::fitsDirectly_data() {
+    QTest::addColumn<QString>("html");
+    QTest::addColumn<bool>("fits");
+
+    QTest::newRow("small") << QStringLiteral("<p>Привет</p>") << true;
+    QTest::newRow("1.5 MB of Latin letters") << QString(1500 * 1024, QLatin1Char('a')) << true;
+    QTest::newRow("2 MB of Latin letters") << QString(2 * 1024 * 1024, QLatin1Char('a')) << false;
+    // A Cyrillic letter is two bytes of UTF-8, six characters once percent-encoded.
+    QTest::newRow("300 K Cyrillic letters") << QString(300 * 1024, QChar(0x0416)) << true;
+    QTest::newRow("400 K Cyrillic letters") << QString(400 * 1024, QChar(0x0416)) << false;
+}
+
+void TestPageContent::fitsDirectly() {
+    QFETCH(QString, html);
+    QFETCH(bool, fits);
+    QCOMPARE(PageContent::fitsDirectly(html), fits);
+}
+
+void TestPageContent::withBase_data() {
+    QTest::addColumn<QString>("html");
+    QTest::addColumn<QString>("expected");
+
+    const QString base = QStringLiteral("<base href=\"file:///tmp/%D0%90%20b/p.html\">");
+    QTest::newRow("head")
+        << QStringLiteral("<html><head><title>t</title></head></html>")
+        << QStringLiteral("<html><head>%1<title>t</title></head></html>").arg(base);
+    QTest::newRow("head with attributes, upper case")
+        << QStringLiteral("<HTML><HEAD lang=\"ru\"></HEAD></HTML>")
+        << QStringLiteral("<HTML><HEAD lang=\"ru\">%1</HEAD></HTML>").arg(base);
+    QTest::newRow("doctype without head")
+        << QStringLiteral("<!DOCTYPE html>\n<p>x</p>")
+        << QStringLiteral("<!DOCTYPE html>%1\n<p>x</p>").arg(base);
+    QTest::newRow("a header element is no head")
+        << QStringLiteral("<header>x</header>") << QStringLiteral("%1<header>x</header>").arg(base);
+    QTest::newRow("bare text") << QStringLiteral("x") << QStringLiteral("%1x").arg(base);
+}
+
+void TestPageContent::withBase() {
+    QFETCH(QString, html);
+    QFETCH(QString, expected);
+    QCOMPARE(PageContent::withBase(html, QUrl::fromLocalFile(QStringLiteral("/tmp/А b/p.html"))),
+             expected);
+}
+
+QTEST_GUILESS_MAIN(TestPageContent)
+#include "TestPageContent.moc"
