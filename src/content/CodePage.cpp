@@ -1,5 +1,6 @@
 #include "CodePage.h"
 
+#include <QHash>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
@@ -51,6 +52,19 @@ const char16_t* decodeTable() {
         return t;
     }();
     return table.data();
+}
+
+char encodeChar(char16_t character) {
+    if (character < 0x80)
+        return char(character);
+    static const auto reverse = [] {
+        QHash<char16_t, char> map;
+        const char16_t* table = decodeTable();
+        for (int b = 0x80; b < 256; ++b)
+            map.insert(table[b], char(b));
+        return map;
+    }();
+    return reverse.value(character, '?');
 }
 
 QByteArray encode(const QString& text) {

@@ -12,6 +12,9 @@ QString decode(const QByteArray& bytes);
 // The character of every byte, as decode() gives it, for loops that decode as they go.
 const char16_t* decodeTable();
 
+// The Windows-1251 byte of one character; "?" when the code page cannot hold it.
+char encodeChar(char16_t character);
+
 // Encodes to Windows-1251. A character the code page cannot hold becomes "?".
 QByteArray encode(const QString& text);
 

@@ -16,11 +16,7 @@ bool isKeyLine(const QString& line) {
 char keyLetter(const QString& keyLine) {
     if (keyLine.size() < 2)
         return 0;
-    QString second = keyLine.mid(1, 1);
-    if (second.front().isHighSurrogate() && keyLine.size() > 2)
-        second = keyLine.mid(1, 2);
-    const QByteArray byte = CodePage::encode(second);
-    return byte.isEmpty() ? char(0) : CodePage::upperAnsi(byte.front());
+    return CodePage::upperAnsi(CodePage::encodeChar(keyLine.at(1).unicode()));
 }
 
 void ReadAndLoadTest(QStringList& lines, TestAttempt& attempt) {

@@ -17,6 +17,7 @@
 #include "StudentName.h"
 #include "TestFormat.h"
 #include "TestingLayout.h"
+#include "TestTextHolder.h"
 #include "VariantCheck.h"
 
 #include <QComboBox>
@@ -77,9 +78,7 @@ TForm3::TForm3()
 
     buildRegistrationPanel();
 
-    mmo2 = makeMemo(this, "mmo2", QString());
-    mmo2->setReadOnly(true);
-    mmo2->hide();
+    mmo2 = named(new TestTextHolder(this), "mmo2");
 
     buildAnswerPanel();
 
@@ -229,7 +228,7 @@ void TForm3::btn6Click() {
     m_attempt.SubjectName = subject;
     m_attempt.VariantName = variant;
     m_attempt.clearLoaded();
-    m_lines = lines;
+    mmo2->setLines(lines);
 
     pnl1->hide();
     setTestControlsEnabled(true);
@@ -239,8 +238,7 @@ void TForm3::btn6Click() {
 }
 
 void TForm3::ReadAndLoadTest() {
-    TestFormat::ReadAndLoadTest(m_lines, m_attempt);
-    mmo2->setPlainText(m_lines.join(QLatin1Char('\n')));
+    TestFormat::ReadAndLoadTest(mmo2->lines(), m_attempt);
     LoadInList();
 }
 
@@ -255,6 +253,10 @@ void TForm3::LoadInList() {
     lst1->addItems(items);
     if (questions > 0)
         NextQuest(0);
+}
+
+const QStringList& TForm3::testLines() const {
+    return mmo2->lines();
 }
 
 void TForm3::lst1Click() {
@@ -275,7 +277,7 @@ void TForm3::SelectQuest() {
         return;
     m_attempt.CurQuest = index;
     mmo1->setPlainText(
-        TestFormat::questionLines(m_lines, m_attempt, index).join(QLatin1Char('\n')));
+        TestFormat::questionLines(mmo2->lines(), m_attempt, index).join(QLatin1Char('\n')));
     WhoSelect(index < m_attempt.Answers.size() ? m_attempt.Answers.at(index) : char(0));
 }
 
@@ -353,7 +355,6 @@ void TForm3::btn8Click() {
     setTestControlsEnabled(false);
     mmo1->clear();
     mmo2->clear();
-    m_lines.clear();
     {
         const QSignalBlocker quiet(lst1);
         lst1->clear();

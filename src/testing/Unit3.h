@@ -16,6 +16,7 @@ class QLineEdit;
 class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
+class TestTextHolder;
 
 // The testing window: registration, one question at a time beside the question list, and the
 // report over the whole window at the end.
@@ -31,7 +32,7 @@ public:
     // The attempt in progress (or the last one).
     const TestAttempt& attempt() const { return m_attempt; }
     // The test text as loaded, key lines without their grave accent.
-    const QStringList& testLines() const { return m_lines; }
+    const QStringList& testLines() const;
 
     // Where the report's date and time and the number format come from.
     void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
@@ -51,7 +52,7 @@ public:
     QComboBox* cbb2 = nullptr;      // variant
     QPushButton* btn6 = nullptr;    // "Начать"
     QPushButton* Button1 = nullptr; // "Отмена"
-    QPlainTextEdit* mmo2 = nullptr; // the test text, never shown
+    TestTextHolder* mmo2 = nullptr; // the test text, never shown
     QFrame* pnl2 = nullptr;         // answer buttons
     QPushButton* btn1 = nullptr;    // "A"
     QPushButton* btn2 = nullptr;    // "B"
@@ -93,7 +94,6 @@ private:
     void layOut();
 
     TestAttempt m_attempt;
-    QStringList m_lines;
     State m_state = State::Registration;
     std::function<QDateTime()> m_clock;
     QLocale m_locale = QLocale::system();

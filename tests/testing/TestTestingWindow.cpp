@@ -11,6 +11,7 @@
 #include "shell/Unit1.h"
 #include "support/RecordingServices.h"
 #include "support/TempContentTree.h"
+#include "testing/TestTextHolder.h"
 #include "testing/TestingLayout.h"
 #include "testing/Unit3.h"
 

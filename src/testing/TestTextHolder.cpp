@@ -1,0 +1,6 @@
+#include "TestTextHolder.h"
+
+TestTextHolder::TestTextHolder(QWidget* parent)
+    : QWidget(parent) {
+    hide();
+}
