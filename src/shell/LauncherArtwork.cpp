@@ -177,4 +177,11 @@ QImage render() {
     return image;
 }
 
+QImage picture() {
+    QImage stored(QStringLiteral(":/launcher.png"));
+    if (stored.size() == QSize(kWidth, kHeight))
+        return stored;
+    return render();
+}
+
 } // namespace LauncherArtwork

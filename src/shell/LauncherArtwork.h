@@ -10,6 +10,11 @@ namespace LauncherArtwork {
 constexpr int kWidth = 876;
 constexpr int kHeight = 452;
 
+// Paints the picture (what tools/normakurs-artwork saves as the program's resource).
 QImage render();
+
+// The picture for the launcher: the pre-rendered resource, painted afresh only if the resource
+// is missing.
+QImage picture();
 
 } // namespace LauncherArtwork

@@ -35,7 +35,7 @@ TForm1::TForm1()
     img1 = new QLabel(this);
     img1->setObjectName(QStringLiteral("img1"));
     img1->setGeometry(0, 0, LauncherArtwork::kWidth, LauncherArtwork::kHeight);
-    img1->setPixmap(QPixmap::fromImage(LauncherArtwork::render()));
+    img1->setPixmap(QPixmap::fromImage(LauncherArtwork::picture()));
     img1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     btn4 = makeButton(this, "btn4", QStringLiteral("Учебник"), QRect(94, 248, 139, 36));
