@@ -1,9 +1,11 @@
-// normakurs-artwork OUT.png: paints the launcher's artwork and saves it. Run it again after
-// changing the painting code, and commit the picture as src/shell/resources/launcher.png.
+// normakurs-artwork OUT.rgb [PREVIEW.png]: paints the launcher's artwork and saves its raw RGB
+// pixels (and, if asked, a PNG to look at). Run it again after changing the painting code, and
+// commit the pixels as src/shell/resources/launcher.rgb.
 
 #include "shell/Fonts.h"
 #include "shell/LauncherArtwork.h"
 
+#include <QFile>
 #include <QGuiApplication>
 
 #include <cstdio>
@@ -12,13 +14,20 @@ int main(int argc, char** argv) {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication application(argc, argv);
-    if (argc != 2) {
-        std::fputs("Usage: normakurs-artwork OUT.png\n", stderr);
+    if (argc != 2 && argc != 3) {
+        std::fputs("Usage: normakurs-artwork OUT.rgb [PREVIEW.png]\n", stderr);
         return 2;
     }
     Fonts::registerBundledFonts();
-    if (!LauncherArtwork::render().save(QString::fromLocal8Bit(argv[1]), "PNG")) {
+    const QImage image = LauncherArtwork::render();
+    QFile raw(QString::fromLocal8Bit(argv[1]));
+    if (!raw.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        raw.write(LauncherArtwork::toRaw(image)) != LauncherArtwork::kRawBytes || !raw.flush()) {
         std::fprintf(stderr, "normakurs-artwork: cannot write %s\n", argv[1]);
+        return 1;
+    }
+    if (argc == 3 && !image.save(QString::fromLocal8Bit(argv[2]), "PNG")) {
+        std::fprintf(stderr, "normakurs-artwork: cannot write %s\n", argv[2]);
         return 1;
     }
     return 0;

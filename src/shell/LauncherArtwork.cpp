@@ -5,6 +5,7 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <QResource>
 
 namespace LauncherArtwork {
 namespace {
@@ -177,10 +178,22 @@ QImage render() {
     return image;
 }
 
+QByteArray toRaw(const QImage& image) {
+    const QImage rgb = image.convertToFormat(QImage::Format_RGB888);
+    QByteArray raw;
+    raw.reserve(kRawBytes);
+    for (int y = 0; y < rgb.height(); ++y)
+        raw.append(reinterpret_cast<const char*>(rgb.constScanLine(y)), qsizetype(kWidth) * 3);
+    return raw;
+}
+
 QImage picture() {
-    QImage stored(QStringLiteral(":/launcher.png"));
-    if (stored.size() == QSize(kWidth, kHeight))
-        return stored;
+    const QResource stored(QStringLiteral(":/launcher.rgb"));
+    if (stored.isValid() && stored.compressionAlgorithm() == QResource::NoCompression &&
+        stored.size() == kRawBytes) {
+        // The resource lives as long as the program, so the image may point straight at it.
+        return QImage(stored.data(), kWidth, kHeight, kWidth * 3, QImage::Format_RGB888);
+    }
     return render();
 }
 
