@@ -1,0 +1,347 @@
+// The editor's files: packed documents saved and opened again, plain files loaded without
+// unpacking, the questions asked before saving, and the atomic replacement that keeps the old
+// file when a save fails.
+
+#include "content/CodePage.h"
+#include "content/Failure.h"
+#include "content/PackedText.h"
+#include "content/TextLines.h"
+#include "support/TempContentTree.h"
+#include "teacher/EditorFiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QTest>
+
+#include <csignal>
+#include <functional>
+#include <sys/resource.h>
+
+namespace {
+
+// The message of the failure that `step` throws; empty when it throws none.
+QString failureOf(const std::function<void()>& step) {
+    try {
+        step();
+    } catch (const Failure& failure) {
+        return failure.message();
+    }
+    return QString();
+}
+
+QString absolute(const QString& path) {
+    return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+}
+
+QStringList entriesOf(const QString& folder) {
+    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
+                                  QDir::Name);
+}
+
+// Lowers the largest file size this process may write, for as long as it lives: a write beyond
+// it fails as on a full disk.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit lowered = m_old;
+        lowered.rlim_cur = bytes;
+        m_ok = setrlimit(RLIMIT_FSIZE, &lowered) == 0;
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+    bool ok() const { return m_ok; }
+
+private:
+    rlimit m_old{};
+    void (*m_oldHandler)(int) = nullptr;
+    bool m_ok = false;
+};
+
+} // namespace
+
+class TestEditorFiles : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    // Saved and opened again
+    void roundTrip_data();
+    void roundTrip();
+    void emptyTextStoresLengthZero();
+    void savedBytesAreWindows1251WithCrLf();
+    void replacesShorter();
+    void newFileHasOrdinaryPermissions();
+
+    // Saving fails
+    void failedSaveKeepsOldFile();
+    void saveFails_data();
+    void saveFails();
+
+    // Opening
+    void openPackedFails_data();
+    void openPackedFails();
+    void openPlain_data();
+    void openPlain();
+    void openPlainShowsPackedBytes();
+    void openPlainFails_data();
+    void openPlainFails();
+
+    // Questions
+    void lossQuestion_data();
+    void lossQuestion();
+    void replaceQuestion_data();
+    void replaceQuestion();
+
+private:
+    std::unique_ptr<TempContentTree> m_tree;
+};
+
+void TestEditorFiles::init() {
+    m_tree = std::make_unique<TempContentTree>();
+    QVERIFY(m_tree->isValid());
+}
+
+void TestEditorFiles::cleanup() {
+    m_tree.reset();
+}
+
+// Saved and opened again --------------------------------------------------------------------
+
+void TestEditorFiles::roundTrip_data() {
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("empty") << "";
+    QTest::newRow("final line break") << "---\n1)\n";
+    QTest::newRow("no final line break") << "---\n1)";
+    QTest::newRow("two final breaks") << "строка\n\n";
+    QTest::newRow("only a break") << "\n";
+    QTest::newRow("Cyrillic and Latin") << "Вопрос: ёлка?\nA) да\n`B) нет\n";
+    QTest::newRow("non-breaking blank kept") << QString("a") + QChar(0xA0) + "b\n";
+    QTest::newRow("tab and trailing blanks") << "\tотступ   \n";
+    QTest::newRow("line of 5000 characters kept whole") << QString(5000, QLatin1Char('x'));
+}
+
+void TestEditorFiles::roundTrip() {
+    QFETCH(QString, text);
+    const QString path = m_tree->path(QStringLiteral("Content/документ.txt"));
+    EditorFiles::savePacked(path, text);
+    QCOMPARE(EditorFiles::openPacked(path), text);
+}
+
+void TestEditorFiles::emptyTextStoresLengthZero() {
+    const QString path = m_tree->path(QStringLiteral("Content/пусто.txt"));
+    EditorFiles::savePacked(path, QString());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.peek(2), QByteArray("\x78\xDA"));
+    // The payload is the length field alone: eight zero bytes.
+    QCOMPARE(PackedText::readStream(file), QByteArray());
+    QCOMPARE(EditorFiles::openPacked(path), QString());
+}
+
+void TestEditorFiles::savedBytesAreWindows1251WithCrLf() {
+    const QString path = m_tree->path(QStringLiteral("Content/тест.txt"));
+    EditorFiles::savePacked(path, QStringLiteral("---\nЯ\n😀"));
+    QCOMPARE(m_tree->readFile(QStringLiteral("Content/тест.txt")).left(2), QByteArray("\x78\xDA"));
+    QCOMPARE(PackedText::OpenFromStream(path), QByteArray("---\r\n\xDF\r\n?"));
+}
+
+void TestEditorFiles::replacesShorter() {
+    const QString path = m_tree->path(QStringLiteral("Content/вариант.txt"));
+    EditorFiles::savePacked(path, QString(3000, QLatin1Char('a')) + QStringLiteral("\n"));
+    EditorFiles::savePacked(path, QStringLiteral("b"));
+    QCOMPARE(PackedText::OpenFromStream(path), QByteArray("b"));
+    QCOMPARE(entriesOf(m_tree->contentDir()), QStringList{QStringLiteral("вариант.txt")});
+}
+
+void TestEditorFiles::newFileHasOrdinaryPermissions() {
+    // A saved variant must be as readable as any file the teacher makes, not private to them.
+    const QString reference = m_tree->makeFile(QStringLiteral("Content/обычный"), "x");
+    const QString path = m_tree->path(QStringLiteral("Content/новый.txt"));
+    EditorFiles::savePacked(path, QStringLiteral("текст"));
+    QCOMPARE(QFileInfo(path).permissions(), QFileInfo(reference).permissions());
+}
+
+// Saving fails ------------------------------------------------------------------------------
+
+void TestEditorFiles::failedSaveKeepsOldFile() {
+    const QString path = m_tree->path(QStringLiteral("Content/Предмет/Тесты/Вариант 1.txt"));
+    m_tree->makePacked(QStringLiteral("Content/Предмет/Тесты/Вариант 1.txt"),
+                       QStringLiteral("---\nстарый текст\n`A\n---\n"));
+    const QByteArray before =
+        m_tree->readFile(QStringLiteral("Content/Предмет/Тесты/Вариант 1.txt"));
+
+    // Letters at random compress poorly: the packed text is far larger than the limit.
+    QString large;
+    auto* random = QRandomGenerator::global();
+    for (int i = 0; i < 400000; ++i)
+        large += QChar(0x0410 + int(random->bounded(64)));
+    QString message;
+    {
+        FileSizeLimit limit(64 * 1024);
+        QVERIFY(limit.ok());
+        message = failureOf([&] { EditorFiles::savePacked(path, large); });
+    }
+    QCOMPARE(message, QStringLiteral("Stream write error"));
+    QCOMPARE(m_tree->readFile(QStringLiteral("Content/Предмет/Тесты/Вариант 1.txt")), before);
+    // No temporary file is left beside it.
+    QCOMPARE(entriesOf(QFileInfo(path).path()), QStringList{QStringLiteral("Вариант 1.txt")});
+}
+
+void TestEditorFiles::saveFails_data() {
+    QTest::addColumn<QString>("relative");
+    QTest::addColumn<QString>("reason");
+
+    QTest::newRow("a folder of that name") << "Content/Папка"
+                                           << "Is a directory";
+    QTest::newRow("missing folder") << "Content/Нет такой/файл.txt"
+                                    << "";
+}
+
+void TestEditorFiles::saveFails() {
+    QFETCH(QString, relative);
+    QFETCH(QString, reason);
+    m_tree->makeFolder(QStringLiteral("Content/Папка"));
+    const QString path = m_tree->path(relative);
+
+    const QString message = failureOf([&] { EditorFiles::savePacked(path, QStringLiteral("x")); });
+    const QString start = QStringLiteral("Cannot create file \"%1\". ").arg(absolute(path));
+    QVERIFY2(message.startsWith(start), qPrintable(message));
+    QVERIFY(message.size() > start.size());
+    QVERIFY(!message.endsWith(QLatin1Char('.')));
+    if (!reason.isEmpty())
+        QCOMPARE(message, start + reason);
+    QVERIFY(QFileInfo(m_tree->path(QStringLiteral("Content/Папка"))).isDir());
+}
+
+// Opening -----------------------------------------------------------------------------------
+
+void TestEditorFiles::openPackedFails_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("message");
+
+    QTest::newRow("plain, unpacked text")
+        << CodePage::encode(QStringLiteral("просто текст\r\n")) << "Error";
+    QTest::newRow("zero-byte file") << QByteArray() << "Stream read error";
+}
+
+void TestEditorFiles::openPackedFails() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, message);
+    const QString path = m_tree->makeFile(QStringLiteral("Content/файл.txt"), bytes);
+    QCOMPARE(failureOf([&] { EditorFiles::openPacked(path); }), message);
+}
+
+void TestEditorFiles::openPlain_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("CR LF") << QByteArray("a\r\nb\r\n") << "a\nb\n";
+    QTest::newRow("lone LF and lone CR") << QByteArray("a\nb\rc") << "a\nb\nc";
+    QTest::newRow("Windows-1251") << QByteArray("\xCF\xF0\xE8\xE2\xE5\xF2") << "Привет";
+    QTest::newRow("a zero byte ends the text") << QByteArray("ab\0cd", 5) << "ab";
+    QTest::newRow("empty file") << QByteArray() << "";
+}
+
+void TestEditorFiles::openPlain() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, text);
+    const QString path = m_tree->makeFile(QStringLiteral("Content/простой.txt"), bytes);
+    QCOMPARE(EditorFiles::openPlain(path), text);
+}
+
+void TestEditorFiles::openPlainShowsPackedBytes() {
+    const QString path = m_tree->makePacked(QStringLiteral("Content/упакованный.txt"),
+                                            QStringLiteral("---\nВопрос\n"));
+    const QByteArray raw = m_tree->readFile(QStringLiteral("Content/упакованный.txt"));
+    const QString shown = EditorFiles::openPlain(path);
+    QCOMPARE(shown, TextLines::toEditorText(raw));
+    QVERIFY(shown.startsWith(CodePage::decode(QByteArray("\x78\xDA"))));
+    QVERIFY(!shown.contains(QStringLiteral("Вопрос")));
+}
+
+void TestEditorFiles::openPlainFails_data() {
+    QTest::addColumn<QString>("relative");
+    QTest::addColumn<QString>("reason");
+
+    QTest::newRow("missing") << "Content/нет.txt"
+                             << "No such file or directory";
+    QTest::newRow("folder") << "Content/Папка"
+                            << "Is a directory";
+}
+
+void TestEditorFiles::openPlainFails() {
+    QFETCH(QString, relative);
+    QFETCH(QString, reason);
+    m_tree->makeFolder(QStringLiteral("Content/Папка"));
+    const QString path = m_tree->path(relative);
+    QCOMPARE(failureOf([&] { EditorFiles::openPlain(path); }),
+             QStringLiteral("Cannot open file \"%1\". %2").arg(absolute(path), reason));
+}
+
+// Questions ---------------------------------------------------------------------------------
+
+void TestEditorFiles::lossQuestion_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("named"); // what the question lists; empty: no question
+
+    QTest::newRow("Russian and Latin") << "Вопрос № 1: ёжик, «кавычки» — A) B)\n"
+                                       << "";
+    QTest::newRow("empty") << ""
+                           << "";
+    QTest::newRow("emoji") << "Ответ 😀\n"
+                           << "«😀»";
+    QTest::newRow("Chinese, each character once") << "中文中"
+                                                  << "«中», «文»";
+    QTest::newRow("invisible character by its code") << QString("a") + QChar(0x200B) + "b"
+                                                     << "U+200B";
+    QTest::newRow("many characters") << "一二三四五六七八九十百千万亿"
+                                     << "«一», «二», «三», «四», «五», «六», «七», «八», «九», "
+                                        "«十», «百», «千» и ещё 2";
+}
+
+void TestEditorFiles::lossQuestion() {
+    QFETCH(QString, text);
+    QFETCH(QString, named);
+    const QString question = EditorFiles::lossQuestion(text);
+    if (named.isEmpty()) {
+        QCOMPARE(question, QString());
+        return;
+    }
+    QVERIFY2(question.contains(QStringLiteral(": ") + named + QStringLiteral(".\n")),
+             qPrintable(question));
+    QVERIFY(question.contains(QStringLiteral("Windows-1251")));
+    QVERIFY(question.contains(QStringLiteral("«?»")));
+    QVERIFY(question.endsWith(QStringLiteral("Сохранить всё равно?")));
+}
+
+void TestEditorFiles::replaceQuestion_data() {
+    QTest::addColumn<QString>("relative");
+    QTest::addColumn<QString>("question");
+
+    QTest::newRow("new file") << "Content/новый.txt"
+                              << "";
+    QTest::newRow("existing file") << "Content/есть.txt"
+                                   << "Файл «есть.txt» уже существует.\nЗаменить его?";
+    QTest::newRow("a folder is no file") << "Content/Папка"
+                                         << "";
+}
+
+void TestEditorFiles::replaceQuestion() {
+    QFETCH(QString, relative);
+    QFETCH(QString, question);
+    m_tree->makeFile(QStringLiteral("Content/есть.txt"), "x");
+    m_tree->makeFolder(QStringLiteral("Content/Папка"));
+    QCOMPARE(EditorFiles::replaceQuestion(m_tree->path(relative)), question);
+}
+
+QTEST_GUILESS_MAIN(TestEditorFiles)
+#include "TestEditorFiles.moc"

@@ -1,0 +1,169 @@
+// The help page with the real browser engine: the engine starts only when the page is first
+// shown, and "Source/help.html" is navigated to afresh every time the page becomes visible.
+
+#include "shell/Forms.h"
+#include "shell/Startup.h"
+#include "shell/Unit1.h"
+#include "shell/Unit4.h"
+#include "support/RecordingServices.h"
+#include "support/TempContentTree.h"
+#include "teacher/Unit5.h"
+#include "textbook/BrowserView.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTest>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+
+#include <memory>
+
+#if defined(__SANITIZE_ADDRESS__)
+#define NORMAKURS_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define NORMAKURS_ASAN 1
+#endif
+#endif
+
+#define STEP(call)                                                                                 \
+    do {                                                                                           \
+        call;                                                                                      \
+        if (QTest::currentTestFailed())                                                            \
+            return;                                                                                \
+    } while (false)
+
+namespace {
+
+constexpr int kTimeout = 30000; // the engine's first start can be slow on a busy machine
+
+const QByteArray kHelp = "<!DOCTYPE html><html><head><meta charset=\"utf-8\">"
+                         "<title>Справка курса</title></head><body><p>Помощь</p></body></html>";
+
+} // namespace
+
+class TestTeacherHelp : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void reloadedOnEachShowing();
+    void missingHelpPageShowsEnginesOwnPage();
+
+private:
+    void signIn();
+    void showPage(int index);
+
+    std::unique_ptr<TempContentTree> m_content;
+    std::unique_ptr<RecordingServices> m_services;
+};
+
+void TestTeacherHelp::initTestCase() {
+#ifdef NORMAKURS_ASAN
+    QSKIP("the browser engine is not built with AddressSanitizer; its test runs in the normal "
+          "build only");
+#endif
+    QApplication::setQuitOnLastWindowClosed(false);
+}
+
+void TestTeacherHelp::init() {
+    m_content = std::make_unique<TempContentTree>();
+    QVERIFY(m_content->isValid());
+    m_services = std::make_unique<RecordingServices>();
+    createForms();
+}
+
+void TestTeacherHelp::cleanup() {
+    destroyForms();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCoreApplication::processEvents();
+    m_services.reset();
+    m_content.reset();
+}
+
+void TestTeacherHelp::signIn() {
+    Form1->showForm();
+    QTest::mouseClick(Form1->btn3, Qt::LeftButton);
+    Form4->edt1->setText(QStringLiteral("tutor"));
+    Form4->edt2->setText(QStringLiteral("lmn5827"));
+    QTest::mouseClick(Form4->btn1, Qt::LeftButton);
+    QVERIFY(Form5->isVisible());
+}
+
+void TestTeacherHelp::showPage(int index) {
+    QTest::mouseClick(Form5->pgc1->tabBar(), Qt::LeftButton, Qt::NoModifier,
+                      Form5->pgc1->tabBar()->tabRect(index).center());
+    QCOMPARE(Form5->pgc1->currentIndex(), index);
+}
+
+void TestTeacherHelp::reloadedOnEachShowing() {
+    const QString help = m_content->makeFile(QStringLiteral("Source/help.html"), kHelp);
+    QSignalSpy navigations(Form5, &TForm5::helpNavigated);
+
+    STEP(signIn());
+    // The editor is in front; the engine has not started.
+    QVERIFY(!Form5->wb1);
+    QCOMPARE(BrowserView::liveCount(), 0);
+    STEP(showPage(1));
+    QVERIFY(!Form5->wb1);
+
+    STEP(showPage(2));
+    QVERIFY(Form5->wb1);
+    QCOMPARE(navigations.count(), 1);
+    QCOMPARE(navigations.last().value(0).toString(), help);
+    QWebEngineView* view = Form5->wb1->view();
+    QVERIFY(view);
+    QCOMPARE(view->parentWidget(), Form5->ts3);
+    QCOMPARE(view->geometry(), Form5->ts3->rect());
+    QTRY_COMPARE_WITH_TIMEOUT(view->title(), QStringLiteral("Справка курса"), kTimeout);
+
+    // Each time the page comes to the front it is loaded afresh, in the same view.
+    QSignalSpy loads(view, &QWebEngineView::loadFinished);
+    STEP(showPage(0));
+    STEP(showPage(2));
+    QCOMPARE(navigations.count(), 2);
+    QCOMPARE(Form5->wb1->view(), view);
+    QTRY_VERIFY_WITH_TIMEOUT(loads.count() >= 1, kTimeout);
+
+    // Showing the window with the help page in front loads it again.
+    QTest::mouseClick(Form5->Button1, Qt::LeftButton);
+    QVERIFY(Form5->isHidden());
+    QCOMPARE(navigations.count(), 2);
+    STEP(signIn());
+    QCOMPARE(Form5->pgc1->currentIndex(), 2);
+    QCOMPARE(navigations.count(), 3);
+    QCOMPARE(Form5->helpNavigations(), 3);
+    QCOMPARE(BrowserView::liveCount(), 1);
+    QTRY_VERIFY_WITH_TIMEOUT(loads.count() >= 2, kTimeout);
+    QVERIFY(m_services->errors.isEmpty());
+}
+
+void TestTeacherHelp::missingHelpPageShowsEnginesOwnPage() {
+    QSignalSpy navigations(Form5, &TForm5::helpNavigated);
+    STEP(signIn());
+    STEP(showPage(2));
+    QCOMPARE(navigations.count(), 1);
+    QVERIFY(Form5->wb1 && Form5->wb1->view());
+    QSignalSpy loads(Form5->wb1->view(), &QWebEngineView::loadFinished);
+    QTRY_VERIFY_WITH_TIMEOUT(loads.count() >= 1, kTimeout);
+    // The system itself says nothing.
+    QVERIFY(m_services->errors.isEmpty());
+    QVERIFY(m_services->notices.isEmpty());
+}
+
+int main(int argc, char** argv) {
+    prepareToolkit();
+    QApplication app(argc, argv);
+    TestTeacherHelp test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "TestTeacherHelp.moc"

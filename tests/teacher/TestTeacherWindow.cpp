@@ -1,0 +1,1333 @@
+// The teacher's control window as the teacher uses it, over a temporary content tree: the
+// window and its panels, the test skeleton, the file dialogs' round trips, subject creation,
+// the report review, the editor's keys and the clipboard, and the whole road from a skeleton in
+// the editor to a student's report read back on "Проверка отчетов".
+
+#include "content/CodePage.h"
+#include "content/PackedText.h"
+#include "content/TextLines.h"
+#include "shell/ApplicationTitle.h"
+#include "shell/Forms.h"
+#include "shell/Unit1.h"
+#include "shell/Unit4.h"
+#include "support/RecordingServices.h"
+#include "support/TempContentTree.h"
+#include "teacher/EditorClipboard.h"
+#include "teacher/EditorHotKeys.h"
+#include "teacher/QuestionCountBox.h"
+#include "teacher/TeacherLayout.h"
+#include "teacher/TestSkeleton.h"
+#include "teacher/Unit5.h"
+#include "testing/Unit3.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QFrame>
+#include <QImage>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTest>
+#include <QTextBlock>
+#include <QTreeWidget>
+
+#include <memory>
+
+// Runs a helper that checks as it goes, and ends the test when one of those checks failed.
+#define STEP(call)                                                                                 \
+    do {                                                                                           \
+        call;                                                                                      \
+        if (QTest::currentTestFailed())                                                            \
+            return;                                                                                \
+    } while (false)
+
+namespace {
+
+const QString kAlgebra = QStringLiteral("Алгебра");
+const QString kGeometry = QStringLiteral("Геометрия");
+const QString kPhysics = QStringLiteral("Физика");
+
+const QString kReportText = QStringLiteral("Имя фамилия: Иван Петров\n"
+                                           "Группа: ИС-21\n"
+                                           "Предмет: Алгебра\n"
+                                           "Тест: Вариант 1.txt\n"
+                                           "05.03.2014     9:07:41\n"
+                                           "Вопрос № 1- Правильно \n"
+                                           "Всего вопросов: 1\n"
+                                           "Правильно: 1    (100 %)\n"
+                                           "Неправильно: 0\n");
+
+QClipboard* clipboard() {
+    return QGuiApplication::clipboard();
+}
+
+QtMessageHandler s_defaultHandler = nullptr;
+
+// The offscreen platform says so every time a window is raised; that is no finding of ours.
+void quietOffscreenWarnings(QtMsgType type, const QMessageLogContext& context,
+                            const QString& message) {
+    if (type == QtWarningMsg && message.startsWith(QLatin1String("This plugin does not support")))
+        return;
+    s_defaultHandler(type, context, message);
+}
+
+// Counts the key presses that reach a control, the modifier keys' own presses aside.
+class PressCounter : public QObject {
+public:
+    int presses = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        switch (static_cast<QKeyEvent*>(event)->key()) {
+        case Qt::Key_Shift:
+        case Qt::Key_Control:
+        case Qt::Key_Alt:
+        case Qt::Key_Meta:
+            break;
+        default:
+            ++presses;
+        }
+        return false;
+    }
+};
+
+QStringList linesOf(const QString& text) {
+    QStringList lines = text.split(QLatin1Char('\n'));
+    if (text.isEmpty() || text.endsWith(QLatin1Char('\n')))
+        lines.removeLast();
+    return lines;
+}
+
+// "Subject: report, report | Subject:" in tree order.
+QString dump(const QTreeWidget* tree) {
+    QStringList subjects;
+    for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* subject = tree->topLevelItem(i);
+        QStringList reports;
+        for (int j = 0; j < subject->childCount(); ++j)
+            reports.append(subject->child(j)->text(0));
+        subjects.append(subject->text(0) + QLatin1Char(':') +
+                        (reports.isEmpty()
+                             ? QString()
+                             : QLatin1Char(' ') + reports.join(QStringLiteral(", "))));
+    }
+    return subjects.join(QStringLiteral(" | "));
+}
+
+// The node "subject" or "subject/report", or null.
+QTreeWidgetItem* node(const QTreeWidget* tree, const QString& path) {
+    const QStringList parts = path.split(QLatin1Char('/'));
+    for (int i = 0; i < tree->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* subject = tree->topLevelItem(i);
+        if (subject->text(0) != parts.value(0))
+            continue;
+        if (parts.size() == 1)
+            return subject;
+        for (int j = 0; j < subject->childCount(); ++j) {
+            if (subject->child(j)->text(0) == parts.value(1))
+                return subject->child(j);
+        }
+    }
+    return nullptr;
+}
+
+// Types `text` into `widget` key by key, as a keyboard would (also letters beyond ASCII).
+void typeText(QWidget* widget, const QString& text) {
+    for (const QChar c : text)
+        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+}
+
+// The stored text of a packed file, as editor text.
+QString packedText(const QString& path) {
+    return TextLines::toEditorText(PackedText::OpenFromStream(path));
+}
+
+} // namespace
+
+class TestTeacherWindow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    // Window
+    void createdHiddenWithThreePages();
+    void showFillsWorkAreaAndPlacesPanels();
+    void exitButtonLiesOverTheTabs();
+    void controlsFollowThePage();
+    void stateKeptUntilNextSignIn();
+    void exitReturnsToLauncher();
+
+    // Test skeleton
+    void skeletonFromCount_data();
+    void skeletonFromCount();
+    void skeletonFromTypedCount_data();
+    void skeletonFromTypedCount();
+    void otherKeysInCountFieldDoNothing();
+    void enterReleaseWithoutPressDoesNothing();
+    void bothPanelsOpenAtOnce();
+
+    // File dialogs
+    void dialogsStartInContentRoot();
+    void cancelledDialogsChangeNothing();
+    void skeletonSavedAndReopened();
+    void savedAndReopened_data();
+    void savedAndReopened();
+    void emptyEditorSavedAndReopened();
+    void unpackedFileThroughOpenDocument();
+    void packedFileThroughOpenFile();
+    void missingFileThroughOpenFile();
+    void replaceIsAsked_data();
+    void replaceIsAsked();
+    void lossIsAsked_data();
+    void lossIsAsked();
+    void saveOntoFolderFails();
+    void statusLineFollowsTheText();
+
+    // Subjects
+    void subjectCreated_data();
+    void subjectCreated();
+    void existingSubjectCompleted();
+    void refusedSubjectName_data();
+    void refusedSubjectName();
+
+    // Report review
+    void treeListsEverySubject();
+    void clickShowsReport();
+    void clickOnSubjectChangesNothing();
+    void clickOnEmptySpaceReadsSelectedAgain();
+    void keyboardAloneOpensNothing();
+    void subFolderClickGivesError();
+    void editedLabelBuildsPath();
+    void emptyReportEmptiesView();
+    void tenThousandReports();
+
+    // Editor keys and clipboard
+    void keysFromReportPage();
+    void keysFromSubjectField();
+    void copyWithoutSelection();
+    void pasteWithoutText_data();
+    void pasteWithoutText();
+    void ctrlNAndCtrlRTakenAndIdle_data();
+    void ctrlNAndCtrlRTakenAndIdle();
+    void ctrlShiftCPassesThrough();
+    void nothingAfterClose();
+    void clipboardAtClose_data();
+    void clipboardAtClose();
+
+    // The whole road
+    void teacherToStudentLoop();
+
+private:
+    void signIn();
+    void activate();
+    void showPage(QWidget* page);
+    void clickNode(QTreeWidgetItem* item);
+    void clickReport(const QString& path);
+    void selectInEditor(const QString& text);
+    void restart();
+    void typeAtLineStart(int line, const QString& text);
+    void appendToLine(int line, const QString& text);
+
+    std::unique_ptr<TempContentTree> m_content;
+    std::unique_ptr<RecordingServices> m_services;
+};
+
+void TestTeacherWindow::initTestCase() {
+    QApplication::setQuitOnLastWindowClosed(false);
+    s_defaultHandler = qInstallMessageHandler(quietOffscreenWarnings);
+}
+
+void TestTeacherWindow::init() {
+    m_content = std::make_unique<TempContentTree>();
+    QVERIFY(m_content->isValid());
+    m_content->makePacked(QStringLiteral("Content/Алгебра/Тесты/Отчеты/Иван Петров(0)"),
+                          kReportText);
+    m_content->makePacked(QStringLiteral("Content/Алгебра/Тесты/Отчеты/Иван Петров(1)"),
+                          QStringLiteral("второй отчёт\n"));
+    m_content->makePacked(QStringLiteral("Content/Алгебра/Тесты/Отчеты/Пустой(0)"), QString());
+    m_content->makeFolder(QStringLiteral("Content/Алгебра/Тесты/Отчеты/Папка"));
+    m_content->makeFolder(QStringLiteral("Content/Геометрия/Тесты/Отчеты"));
+    m_content->makeFolder(QStringLiteral("Content/Физика"));
+    clipboard()->clear();
+
+    m_services = std::make_unique<RecordingServices>();
+    createForms();
+    QVERIFY(Form5);
+}
+
+void TestTeacherWindow::cleanup() {
+    destroyForms();
+    m_services.reset();
+    m_content.reset();
+    clipboard()->clear();
+}
+
+// Helpers ---------------------------------------------------------------------------------
+
+void TestTeacherWindow::signIn() {
+    Form1->showForm();
+    QTest::mouseClick(Form1->btn3, Qt::LeftButton);
+    Form4->edt1->setText(QStringLiteral("tutor"));
+    Form4->edt2->setText(QStringLiteral("lmn5827"));
+    QTest::mouseClick(Form4->btn1, Qt::LeftButton);
+    QVERIFY(Form5->isVisible());
+    QVERIFY(Form1->isHidden());
+    STEP(activate());
+}
+
+void TestTeacherWindow::activate() {
+    QApplication::setActiveWindow(Form5);
+    QVERIFY(QTest::qWaitForWindowActive(Form5));
+}
+
+void TestTeacherWindow::showPage(QWidget* page) {
+    const int index = Form5->pgc1->indexOf(page);
+    QVERIFY(index >= 0);
+    QTest::mouseClick(Form5->pgc1->tabBar(), Qt::LeftButton, Qt::NoModifier,
+                      Form5->pgc1->tabBar()->tabRect(index).center());
+    QCOMPARE(Form5->pgc1->currentWidget(), page);
+}
+
+void TestTeacherWindow::clickNode(QTreeWidgetItem* item) {
+    QTreeWidget* tree = Form5->tv1;
+    if (item->parent())
+        item->parent()->setExpanded(true);
+    tree->scrollToItem(item);
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      tree->visualItemRect(item).center());
+    QCOMPARE(tree->currentItem(), item);
+}
+
+void TestTeacherWindow::clickReport(const QString& path) {
+    QTreeWidgetItem* item = node(Form5->tv1, path);
+    QVERIFY2(item, qPrintable(path));
+    STEP(clickNode(item));
+}
+
+void TestTeacherWindow::selectInEditor(const QString& text) {
+    QTextCursor cursor = Form5->mmo1->document()->find(text);
+    QVERIFY2(!cursor.isNull(), qPrintable(text));
+    Form5->mmo1->setTextCursor(cursor);
+    QCOMPARE(Form5->mmo1->textCursor().selectedText(), text);
+}
+
+void TestTeacherWindow::restart() {
+    destroyForms();
+    createForms();
+    QVERIFY(Form5);
+}
+
+// Puts the caret at the start of editor line `line` (from 0) and types `text` there.
+void TestTeacherWindow::typeAtLineStart(int line, const QString& text) {
+    const QTextBlock block = Form5->mmo1->document()->findBlockByNumber(line);
+    QVERIFY(block.isValid());
+    QTextCursor cursor(block);
+    Form5->mmo1->setTextCursor(cursor);
+    Form5->mmo1->setFocus();
+    typeText(Form5->mmo1, text);
+}
+
+void TestTeacherWindow::appendToLine(int line, const QString& text) {
+    const QTextBlock block = Form5->mmo1->document()->findBlockByNumber(line);
+    QVERIFY(block.isValid());
+    QTextCursor cursor(block);
+    cursor.movePosition(QTextCursor::EndOfBlock);
+    Form5->mmo1->setTextCursor(cursor);
+    Form5->mmo1->setFocus();
+    typeText(Form5->mmo1, text);
+}
+
+// Window ----------------------------------------------------------------------------------
+
+void TestTeacherWindow::createdHiddenWithThreePages() {
+    QVERIFY(Form5->isHidden());
+    QCOMPARE(Form5->windowTitle(), QStringLiteral("Преподовательский контроль"));
+    QCOMPARE(Form5->pgc1->count(), 3);
+    QCOMPARE(Form5->pgc1->tabText(0), QStringLiteral("Редактор"));
+    QCOMPARE(Form5->pgc1->tabText(1), QStringLiteral("Проверка отчетов"));
+    QCOMPARE(Form5->pgc1->tabText(2), QStringLiteral("Справка"));
+    QCOMPARE(Form5->pgc1->currentWidget(), Form5->ts1);
+    QCOMPARE(Form5->btn3->text(), QStringLiteral("Создать тест"));
+    QCOMPARE(Form5->btn13->text(), QStringLiteral("Предмет"));
+    QCOMPARE(Form5->openfile->text(), QStringLiteral("Открыть файл"));
+    QCOMPARE(Form5->btn1->text(), QStringLiteral("Открыть документ "));
+    QCOMPARE(Form5->btn2->text(), QStringLiteral("Сохранить файл"));
+    QCOMPARE(Form5->btn4->text(), QStringLiteral("Ок"));
+    QCOMPARE(Form5->btn5->text(), QStringLiteral("Создать"));
+    QCOMPARE(Form5->lbl1->text(), QStringLiteral("Укажите Кол-во вопросов:"));
+    QCOMPARE(Form5->lbl2->text(), QStringLiteral("Укажите название предмета:"));
+    QCOMPARE(Form5->se1->minimum(), 1);
+    QCOMPARE(Form5->se1->maximum(), 200);
+    QCOMPARE(Form5->se1->value(), 30);
+    QCOMPARE(Form5->edt1->text(), QString());
+    QVERIFY(!Form5->pnl1->isVisibleTo(Form5));
+    QVERIFY(!Form5->pnl2->isVisibleTo(Form5));
+    QCOMPARE(Form5->mmo1->lineWrapMode(), QPlainTextEdit::NoWrap);
+    QCOMPARE(Form5->mmo2->lineWrapMode(), QPlainTextEdit::NoWrap);
+    QVERIFY(!Form5->mmo1->isReadOnly());
+    QVERIFY(!Form5->mmo2->isReadOnly());
+    QCOMPARE(Form5->mmo1->font().pixelSize(), 16);
+    QVERIFY(!Form5->mmo1->font().bold());
+    QCOMPARE(Form5->tv1->indentation(), 19);
+    // The browser engine does not start with the window.
+    QVERIFY(!Form5->wb1);
+    QVERIFY(!Form5->editorClipboard());
+    QVERIFY(!Form5->hotKeysStarted());
+}
+
+void TestTeacherWindow::showFillsWorkAreaAndPlacesPanels() {
+    STEP(signIn());
+    const QRect area = Form5->screen()->availableGeometry();
+    QCOMPARE(Form5->frameGeometry().topLeft(), area.topLeft());
+    QCOMPARE(Form5->minimumSize(), Form5->size());
+    QCOMPARE(Form5->maximumSize(), Form5->size());
+    QVERIFY(Form5->width() <= area.width() && Form5->height() <= area.height());
+    QCOMPARE(Form5->pgc1->geometry(), Form5->rect());
+    const QPoint place = TeacherLayout::panelPlace(Form5->size());
+    QCOMPARE(Form5->pnl1->pos(), place);
+    QCOMPARE(Form5->pnl2->pos(), place);
+    QCOMPARE(Form5->pnl1->size(), QSize(300, 89));
+    // Within the page, which lies below the tabs: the panels sit below the window's centre.
+    const QPoint centre = Form5->pnl1->mapTo(Form5, QPoint(150, 44));
+    QVERIFY(centre.y() > Form5->height() / 2);
+    QVERIFY(Form5->editorClipboard());
+    QVERIFY(Form5->hotKeysStarted());
+
+    // Every show aligns the window again; once the frame is known, the frame fills the area.
+    Form5->move(40, 50);
+    QTest::mouseClick(Form5->Button1, Qt::LeftButton);
+    STEP(signIn());
+    QCOMPARE(Form5->frameGeometry(), area);
+    QCOMPARE(Form5->pnl1->pos(), TeacherLayout::panelPlace(Form5->size()));
+    QCOMPARE(Form5->pnl2->pos(), TeacherLayout::panelPlace(Form5->size()));
+}
+
+void TestTeacherWindow::exitButtonLiesOverTheTabs() {
+    STEP(signIn());
+    QPushButton* exit = Form5->Button1;
+    QCOMPARE(exit->parentWidget(), static_cast<QWidget*>(Form5));
+    QCOMPARE(exit->text(), QStringLiteral("Выход"));
+    QCOMPARE(exit->size(), QSize(65, 17));
+    QCOMPARE(exit->y(), 3);
+    QVERIFY(exit->x() >= 260);
+    const QTabBar* tabs = Form5->pgc1->tabBar();
+    for (int i = 0; i < tabs->count(); ++i) {
+        const QRect tab(tabs->mapTo(Form5, tabs->tabRect(i).topLeft()), tabs->tabRect(i).size());
+        QVERIFY2(!tab.intersects(exit->geometry()), qPrintable(tabs->tabText(i)));
+    }
+    QVERIFY(exit->isVisible());
+    // Reachable from every page.
+    STEP(showPage(Form5->ts2));
+    QVERIFY(exit->isVisible());
+    QTest::mouseClick(exit, Qt::LeftButton);
+    QVERIFY(Form5->isHidden());
+    QVERIFY(Form1->isVisible());
+}
+
+void TestTeacherWindow::controlsFollowThePage() {
+    STEP(signIn());
+    const TeacherLayout editor = TeacherLayout::forPage(Form5->ts1->size());
+    QCOMPARE(Form5->mmo1->geometry(), editor.mmo1);
+    QCOMPARE(Form5->lbl3->geometry(), editor.lbl3);
+    QCOMPARE(Form5->openfile->geometry(), editor.openfile);
+    QCOMPARE(Form5->btn1->geometry(), editor.btn1);
+    QCOMPARE(Form5->btn2->geometry(), editor.btn2);
+    QCOMPARE(Form5->btn3->geometry(), QRect(0, 16, 121, 25));
+    QCOMPARE(Form5->btn13->geometry(), QRect(0, 48, 121, 25));
+    QCOMPARE(Form5->mmo1->geometry().right(), Form5->ts1->width() - 1);
+    QCOMPARE(Form5->lbl3->geometry().bottom(), Form5->ts1->height() - 1);
+    QCOMPARE(Form5->btn2->geometry().bottom(), Form5->ts1->height() - 633 + 626);
+    STEP(showPage(Form5->ts2));
+    const TeacherLayout report = TeacherLayout::forPage(Form5->ts2->size());
+    QCOMPARE(Form5->tv1->geometry(), report.tv1);
+    QCOMPARE(Form5->mmo2->geometry(), report.mmo2);
+}
+
+void TestTeacherWindow::stateKeptUntilNextSignIn() {
+    STEP(signIn());
+    Form5->mmo1->setPlainText(QStringLiteral("черновик\n"));
+    Form5->se1->setValue(12);
+    Form5->btn13Click();
+    Form5->edt1->setText(QStringLiteral("Химия"));
+    Form5->btn3Click();
+    STEP(showPage(Form5->ts2));
+    QTest::mouseClick(Form5->Button1, Qt::LeftButton);
+    QVERIFY(Form5->isHidden());
+
+    STEP(signIn());
+    QCOMPARE(Form5->editorText(), QStringLiteral("черновик\n"));
+    QCOMPARE(Form5->se1->value(), 12);
+    QCOMPARE(Form5->edt1->text(), QStringLiteral("Химия"));
+    QVERIFY(!Form5->pnl1->isHidden());
+    QVERIFY(!Form5->pnl2->isHidden());
+    QCOMPARE(Form5->pgc1->currentWidget(), Form5->ts2);
+}
+
+void TestTeacherWindow::exitReturnsToLauncher() {
+    STEP(signIn());
+    QVERIFY(Form5->close()); // a close request from the window system
+    QVERIFY(Form5->isHidden());
+    QVERIFY(Form1->isVisible());
+    QVERIFY(!Form5->editorClipboard());
+    QVERIFY(!Form5->hotKeysStarted());
+    QVERIFY(m_services->errors.isEmpty());
+}
+
+// Test skeleton ---------------------------------------------------------------------------
+
+void TestTeacherWindow::skeletonFromCount_data() {
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("lines");
+
+    QTest::newRow("N = 1") << 1 << 8;
+    QTest::newRow("N = 2") << 2 << 15;
+    QTest::newRow("N = 30, the start value") << 30 << 211;
+    QTest::newRow("N = 200") << 200 << 1401;
+}
+
+void TestTeacherWindow::skeletonFromCount() {
+    QFETCH(int, count);
+    QFETCH(int, lines);
+    STEP(signIn());
+    QTest::mouseClick(Form5->btn3, Qt::LeftButton);
+    QVERIFY(Form5->pnl1->isVisible());
+    Form5->se1->setValue(count);
+    QTest::mouseClick(Form5->btn4, Qt::LeftButton);
+    QVERIFY(!Form5->pnl1->isVisible());
+    const QString text = Form5->editorText();
+    QCOMPARE(text, TestSkeleton::text(count));
+    QCOMPARE(linesOf(text).size(), lines);
+    QVERIFY(text.endsWith(QStringLiteral("---\n")));
+    if (count == 2) {
+        QCOMPARE(linesOf(text), (QStringList{"---", "1)", "A)", "B)", "C)", "D)", "E)", "---", "2)",
+                                             "A)", "B)", "C)", "D)", "E)", "---"}));
+    }
+    if (count == 200)
+        QCOMPARE(linesOf(text).mid(1394),
+                 (QStringList{"200)", "A)", "B)", "C)", "D)", "E)", "---"}));
+}
+
+void TestTeacherWindow::skeletonFromTypedCount_data() {
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("enter"); // confirmed with Enter in the field, or with "Ок"
+    QTest::addColumn<int>("questions");
+
+    QTest::newRow("500 and Enter") << "500" << true << 200;
+    QTest::newRow("500 and Ок") << "500" << false << 200;
+    QTest::newRow("7 and Enter") << "7" << true << 7;
+    QTest::newRow("0 and Enter") << "0" << true << 1;
+    QTest::newRow("not a number and Enter") << "abc" << true << 1;
+    QTest::newRow("not a number and Ок") << "abc" << false << 1;
+}
+
+void TestTeacherWindow::skeletonFromTypedCount() {
+    QFETCH(QString, typed);
+    QFETCH(bool, enter);
+    QFETCH(int, questions);
+    STEP(signIn());
+    Form5->mmo1->setPlainText(QStringLiteral("прежний текст"));
+    QTest::mouseClick(Form5->btn3, Qt::LeftButton);
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(Form5->se1));
+    Form5->se1->selectAll();
+    QTest::keyClicks(Form5->se1, typed);
+    QCOMPARE(Form5->se1->text(), typed);
+    if (enter)
+        QTest::keyClick(Form5->se1, Qt::Key_Return);
+    else
+        QTest::mouseClick(Form5->btn4, Qt::LeftButton);
+    QVERIFY(!Form5->pnl1->isVisible());
+    QCOMPARE(Form5->editorText(), TestSkeleton::text(questions));
+    QCOMPARE(Form5->se1->value(), questions);
+    QVERIFY(m_services->questions.isEmpty());
+}
+
+void TestTeacherWindow::otherKeysInCountFieldDoNothing() {
+    STEP(signIn());
+    Form5->mmo1->setPlainText(QStringLiteral("текст"));
+    Form5->btn3Click();
+    QTest::keyClick(Form5->se1, Qt::Key_Up);
+    QTest::keyClick(Form5->se1, Qt::Key_Tab);
+    QCOMPARE(Form5->se1->value(), 31);
+    QVERIFY(Form5->pnl1->isVisible());
+    QCOMPARE(Form5->editorText(), QStringLiteral("текст"));
+}
+
+void TestTeacherWindow::enterReleaseWithoutPressDoesNothing() {
+    STEP(signIn());
+    Form5->mmo1->setPlainText(QStringLiteral("текст"));
+    Form5->btn3Click();
+    Form5->btn13Click();
+    // The Enter that closes the notice about a refused name goes down in the notice and comes
+    // up in the field: that release alone must not ask again.
+    QTest::keyRelease(Form5->edt1, Qt::Key_Return);
+    QTest::keyRelease(Form5->se1, Qt::Key_Return);
+    QVERIFY(m_services->notices.isEmpty());
+    QVERIFY(Form5->pnl1->isVisible());
+    QVERIFY(Form5->pnl2->isVisible());
+    QCOMPARE(Form5->editorText(), QStringLiteral("текст"));
+    // Pressed and released in the field, it acts once.
+    QTest::keyClick(Form5->edt1, Qt::Key_Return);
+    QCOMPARE(m_services->notices.size(), 1);
+    QTest::keyRelease(Form5->edt1, Qt::Key_Return);
+    QCOMPARE(m_services->notices.size(), 1);
+}
+
+void TestTeacherWindow::bothPanelsOpenAtOnce() {
+    STEP(signIn());
+    Form5->btn3Click();
+    Form5->btn13Click();
+    QVERIFY(Form5->pnl1->isVisible());
+    QVERIFY(Form5->pnl2->isVisible());
+    QCOMPARE(Form5->pnl1->geometry(), Form5->pnl2->geometry());
+    // The subject panel covers the skeleton panel.
+    const QPoint middle = Form5->pnl1->geometry().center();
+    QWidget* top = Form5->ts1->childAt(middle);
+    QVERIFY(top == Form5->pnl2 || Form5->pnl2->isAncestorOf(top));
+    Form5->edt1->setText(QStringLiteral("Химия"));
+    QTest::mouseClick(Form5->btn5, Qt::LeftButton);
+    QVERIFY(!Form5->pnl2->isVisible());
+    QVERIFY(Form5->pnl1->isVisible());
+    top = Form5->ts1->childAt(middle);
+    QVERIFY(top == Form5->pnl1 || Form5->pnl1->isAncestorOf(top));
+}
+
+// File dialogs ----------------------------------------------------------------------------
+
+void TestTeacherWindow::dialogsStartInContentRoot() {
+    STEP(signIn());
+    Form5->btn1Click();
+    Form5->openfileClick();
+    Form5->btn2Click();
+    QCOMPARE(m_services->openCalls.size(), 2);
+    QCOMPARE(m_services->saveCalls.size(), 1);
+    const QString open =
+        QStringLiteral("изображения(.jpg,.jpeg,.png) (*.png *.jpg *.jepg);;Все файлы (*)");
+    for (const RecordingServices::DialogCall& call : std::as_const(m_services->openCalls)) {
+        QCOMPARE(call.folder, m_content->contentDir());
+        QCOMPARE(call.filter, open);
+    }
+    const RecordingServices::DialogCall& save = m_services->saveCalls.first();
+    QCOMPARE(save.folder, m_content->contentDir());
+    QCOMPARE(save.filter, QStringLiteral("Тесты(.txt) (*.txt);;Материалы(.html) (*.html)"));
+    QCOMPARE(save.defaultSuffix, QStringLiteral("txt"));
+}
+
+void TestTeacherWindow::cancelledDialogsChangeNothing() {
+    STEP(signIn());
+    Form5->mmo1->setPlainText(QStringLiteral("текст"));
+    const QStringList before = QDir(m_content->contentDir()).entryList();
+    QTest::mouseClick(Form5->btn1, Qt::LeftButton);
+    QTest::mouseClick(Form5->openfile, Qt::LeftButton);
+    QTest::mouseClick(Form5->btn2, Qt::LeftButton);
+    QCOMPARE(Form5->editorText(), QStringLiteral("текст"));
+    QCOMPARE(QDir(m_content->contentDir()).entryList(), before);
+    QVERIFY(m_services->errors.isEmpty());
+    QVERIFY(m_services->questions.isEmpty());
+}
+
+void TestTeacherWindow::skeletonSavedAndReopened() {
+    STEP(signIn());
+    Form5->se1->setValue(3);
+    Form5->btn4Click();
+    const QString skeleton = Form5->editorText();
+    const QString path = m_content->contentDir() + QStringLiteral("Физика/Тесты/Новый.txt");
+    QDir().mkpath(QFileInfo(path).path());
+    m_services->saveAnswers << path;
+    QTest::mouseClick(Form5->btn2, Qt::LeftButton);
+    QVERIFY(m_services->errors.isEmpty());
+    QCOMPARE(PackedText::OpenFromStream(path), TextLines::fromEditorText(skeleton));
+
+    Form5->mmo1->setPlainText(QStringLiteral("другое"));
+    m_services->openAnswers << path;
+    QTest::mouseClick(Form5->btn1, Qt::LeftButton);
+    QVERIFY(m_services->errors.isEmpty());
+    QCOMPARE(Form5->editorText(), skeleton);
+    QCOMPARE(linesOf(Form5->editorText()).size(), 22);
+}
+
+void TestTeacherWindow::savedAndReopened_data() {
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("with a final line break") << "---\nВопрос\n`A\n---\n";
+    QTest::newRow("without a final line break") << "---\nВопрос\n`A\n---";
+    QTest::newRow("ending with an empty line") << "строка\n\n";
+    QTest::newRow("non-breaking blank") << QString("a") + QChar(0xA0) + "b";
+    QTest::newRow("long line") << QString(6000, QLatin1Char('z')) + "\n";
+}
+
+void TestTeacherWindow::savedAndReopened() {
+    QFETCH(QString, text);
+    STEP(signIn());
+    Form5->mmo1->setPlainText(text);
+    QCOMPARE(Form5->editorText(), text);
+    const QString path = m_content->contentDir() + QStringLiteral("документ.txt");
+    m_services->saveAnswers << path;
+    Form5->btn2Click();
+    QCOMPARE(PackedText::OpenFromStream(path), TextLines::fromEditorText(text));
+    Form5->mmo1->clear();
+    m_services->openAnswers << path;
+    Form5->btn1Click();
+    QCOMPARE(Form5->editorText(), text);
+    QVERIFY(m_services->errors.isEmpty());
+}
+
+void TestTeacherWindow::emptyEditorSavedAndReopened() {
+    STEP(signIn());
+    QCOMPARE(Form5->editorText(), QString());
+    const QString path = m_content->contentDir() + QStringLiteral("пустой.txt");
+    m_services->saveAnswers << path;
+    Form5->btn2Click();
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.peek(2), QByteArray("\x78\xDA"));
+    QCOMPARE(PackedText::readStream(file), QByteArray()); // stored length 0
+    Form5->mmo1->setPlainText(QStringLiteral("что-то"));
+    m_services->openAnswers << path;
+    Form5->btn1Click();
+    QCOMPARE(Form5->editorText(), QString());
+}
+
+void TestTeacherWindow::unpackedFileThroughOpenDocument() {
+    STEP(signIn());
+    const QString path = m_content->makeFile(QStringLiteral("Content/простой.txt"),
+                                             CodePage::encode(QStringLiteral("просто текст\r\n")));
+    Form5->mmo1->setPlainText(QStringLiteral("до\n"));
+    m_services->openAnswers << path;
+    QTest::mouseClick(Form5->btn1, Qt::LeftButton);
+    QCOMPARE(m_services->errors.size(), 1);
+    QCOMPARE(m_services->errors.first().message, QStringLiteral("Error."));
+    QCOMPARE(m_services->errors.first().title, applicationTitle());
+    QCOMPARE(Form5->editorText(), QStringLiteral("до\n"));
+}
+
+void TestTeacherWindow::packedFileThroughOpenFile() {
+    STEP(signIn());
+    const QString path = m_content->makePacked(QStringLiteral("Content/упакованный.txt"),
+                                               QStringLiteral("---\nВопрос\n"));
+    m_services->openAnswers << path;
+    QTest::mouseClick(Form5->openfile, Qt::LeftButton);
+    QVERIFY(m_services->errors.isEmpty());
+    QCOMPARE(Form5->editorText(), TextLines::toEditorText(m_content->readFile(
+                                      QStringLiteral("Content/упакованный.txt"))));
+    QVERIFY(Form5->editorText().startsWith(CodePage::decode("\x78\xDA")));
+
+    // A plain file comes in with its line breaks made uniform.
+    const QString plain =
+        m_content->makeFile(QStringLiteral("Content/простой.txt"), QByteArray("a\rb\nc\r\n\xDF"));
+    m_services->openAnswers << plain;
+    Form5->openfileClick();
+    QCOMPARE(Form5->editorText(), QStringLiteral("a\nb\nc\nЯ"));
+}
+
+void TestTeacherWindow::missingFileThroughOpenFile() {
+    STEP(signIn());
+    Form5->mmo1->setPlainText(QStringLiteral("остаётся"));
+    const QString path = m_content->contentDir() + QStringLiteral("нет.txt");
+    m_services->openAnswers << path;
+    QTest::mouseClick(Form5->openfile, Qt::LeftButton);
+    QCOMPARE(m_services->errors.size(), 1);
+    QCOMPARE(m_services->errors.first().message,
+             QStringLiteral("Cannot open file \"%1\". No such file or directory.").arg(path));
+    QCOMPARE(Form5->editorText(), QStringLiteral("остаётся"));
+}
+
+void TestTeacherWindow::replaceIsAsked_data() {
+    QTest::addColumn<bool>("answer");
+
+    QTest::newRow("yes replaces") << true;
+    QTest::newRow("no keeps the old file") << false;
+}
+
+void TestTeacherWindow::replaceIsAsked() {
+    QFETCH(bool, answer);
+    STEP(signIn());
+    const QString path = m_content->makePacked(QStringLiteral("Content/Физика/Тесты/Вариант.txt"),
+                                               QStringLiteral("старый\n"));
+    Form5->mmo1->setPlainText(QStringLiteral("новый\n"));
+    m_services->saveAnswers << path;
+    m_services->yesNoAnswers << answer;
+    Form5->btn2Click();
+    QCOMPARE(m_services->questions,
+             QStringList{QStringLiteral("Файл «Вариант.txt» уже существует.\nЗаменить его?")});
+    QCOMPARE(packedText(path), answer ? QStringLiteral("новый\n") : QStringLiteral("старый\n"));
+    QVERIFY(m_services->errors.isEmpty());
+}
+
+void TestTeacherWindow::lossIsAsked_data() {
+    QTest::addColumn<bool>("answer");
+
+    QTest::newRow("yes saves with question marks") << true;
+    QTest::newRow("no goes back to the text") << false;
+}
+
+void TestTeacherWindow::lossIsAsked() {
+    QFETCH(bool, answer);
+    STEP(signIn());
+    Form5->mmo1->setPlainText(QStringLiteral("Ответ 😀 и 中\n"));
+    const QString path = m_content->contentDir() + QStringLiteral("эмодзи.txt");
+    m_services->yesNoAnswers << answer;
+    m_services->saveAnswers << path;
+    Form5->btn2Click();
+    QCOMPARE(m_services->questions.size(), 1);
+    QVERIFY(m_services->questions.first().contains(QStringLiteral("«😀», «中»")));
+    if (answer) {
+        QCOMPARE(m_services->saveCalls.size(), 1);
+        QCOMPARE(packedText(path), QStringLiteral("Ответ ? и ?\n"));
+    } else {
+        // Asked before the dialog: the teacher has chosen no file for nothing.
+        QCOMPARE(m_services->saveCalls.size(), 0);
+        QVERIFY(!QFileInfo::exists(path));
+    }
+    QCOMPARE(Form5->editorText(), QStringLiteral("Ответ 😀 и 中\n"));
+}
+
+void TestTeacherWindow::saveOntoFolderFails() {
+    STEP(signIn());
+    Form5->mmo1->setPlainText(QStringLiteral("текст"));
+    const QString folder = m_content->contentDir() + kPhysics;
+    m_services->saveAnswers << folder;
+    QTest::mouseClick(Form5->btn2, Qt::LeftButton);
+    QVERIFY(m_services->questions.isEmpty());
+    QCOMPARE(m_services->errors.size(), 1);
+    QCOMPARE(m_services->errors.first().message,
+             QStringLiteral("Cannot create file \"%1\". Is a directory.").arg(folder));
+    QVERIFY(QFileInfo(folder).isDir());
+}
+
+void TestTeacherWindow::statusLineFollowsTheText() {
+    STEP(signIn());
+    QCOMPARE(Form5->lbl3->text(), QStringLiteral("Текст пуст."));
+    Form5->se1->setValue(2);
+    Form5->btn4Click();
+    QTRY_VERIFY(Form5->lbl3->text().startsWith(QStringLiteral("Вопросов: 2, строк с ключом: 0. ")));
+    QVERIFY(Form5->lbl3->text().contains(QStringLiteral("Первый вопрос без ключа — № 1")));
+
+    STEP(typeAtLineStart(4, QStringLiteral("`")));  // "`C)" in question 1
+    STEP(typeAtLineStart(12, QStringLiteral("`"))); // "`D)" in question 2
+    QTRY_COMPARE(Form5->lbl3->text(),
+                 QStringLiteral("Вопросов: 2, строк с ключом: 2. Ошибок в тесте не найдено."));
+
+    // A Cyrillic look-alike typed as a key letter is named.
+    Form5->mmo1->setPlainText(QStringLiteral("---\n1)\n`С\n---\n"));
+    Form5->updateStatus();
+    QVERIFY(Form5->lbl3->text().contains(QStringLiteral("русская")));
+    // The status line never stands in the way of saving.
+    const QString path = m_content->contentDir() + QStringLiteral("с ошибкой.txt");
+    m_services->saveAnswers << path;
+    Form5->btn2Click();
+    QCOMPARE(packedText(path), QStringLiteral("---\n1)\n`С\n---\n"));
+}
+
+// Subjects --------------------------------------------------------------------------------
+
+void TestTeacherWindow::subjectCreated_data() {
+    QTest::addColumn<bool>("enter");
+
+    QTest::newRow("Создать") << false;
+    QTest::newRow("Enter in the name field") << true;
+}
+
+void TestTeacherWindow::subjectCreated() {
+    QFETCH(bool, enter);
+    STEP(signIn());
+    QTest::mouseClick(Form5->btn13, Qt::LeftButton);
+    QVERIFY(Form5->pnl2->isVisible());
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(Form5->edt1));
+    typeText(Form5->edt1, QStringLiteral("Информатика"));
+    if (enter)
+        QTest::keyClick(Form5->edt1, Qt::Key_Return);
+    else
+        QTest::mouseClick(Form5->btn5, Qt::LeftButton);
+    QVERIFY(!Form5->pnl2->isVisible());
+    const QString subject = m_content->contentDir() + QStringLiteral("Информатика");
+    QCOMPARE(QDir(subject).entryList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::Name),
+             (QStringList{"Видео", "Презентации", "Тесты"}));
+    QVERIFY(QDir(subject + QStringLiteral("/Тесты")).isEmpty());
+    QCOMPARE(Form5->edt1->text(), QStringLiteral("Информатика"));
+    QVERIFY(m_services->notices.isEmpty());
+    // Nothing is refreshed: the tree shows the subject from the next start.
+    QVERIFY(!node(Form5->tv1, QStringLiteral("Информатика")));
+}
+
+void TestTeacherWindow::existingSubjectCompleted() {
+    STEP(signIn());
+    Form5->btn13Click();
+    Form5->edt1->setText(kAlgebra);
+    Form5->btn5Click();
+    QVERIFY(!Form5->pnl2->isVisible());
+    QVERIFY(m_services->notices.isEmpty());
+    const QString subject = m_content->contentDir() + kAlgebra;
+    QCOMPARE(QDir(subject).entryList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::Name),
+             (QStringList{"Видео", "Презентации", "Тесты"}));
+    QCOMPARE(packedText(subject + QStringLiteral("/Тесты/Отчеты/Иван Петров(0)")), kReportText);
+}
+
+void TestTeacherWindow::refusedSubjectName_data() {
+    QTest::addColumn<QString>("name");
+
+    QTest::newRow("empty") << "";
+    QTest::newRow("slash") << "Физика/Механика";
+    QTest::newRow("backslash") << "Физика\\Механика";
+    QTest::newRow("dot") << ".";
+    QTest::newRow("two dots") << "..";
+}
+
+void TestTeacherWindow::refusedSubjectName() {
+    QFETCH(QString, name);
+    STEP(signIn());
+    const QStringList before =
+        QDir(m_content->contentDir()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    const QStringList physicsBefore = QDir(m_content->contentDir() + kPhysics).entryList();
+    Form5->btn13Click();
+    Form5->edt1->setText(name);
+    QTest::keyClick(Form5->edt1, Qt::Key_Return);
+    QCOMPARE(m_services->notices.size(), 1);
+    QCOMPARE(m_services->notices.first().title, applicationTitle());
+    QVERIFY(!m_services->notices.first().message.isEmpty());
+    // The panel stays, with the name, so that the teacher can put it right.
+    QVERIFY(Form5->pnl2->isVisible());
+    QCOMPARE(Form5->edt1->text(), name);
+    QCOMPARE(QDir(m_content->contentDir()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+             before);
+    QCOMPARE(QDir(m_content->contentDir() + kPhysics).entryList(), physicsBefore);
+    QVERIFY(QDir(m_content->programDir()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot) ==
+            QStringList{QStringLiteral("Content")});
+
+    Form5->edt1->setText(QStringLiteral("Механика"));
+    Form5->btn5Click();
+    QVERIFY(!Form5->pnl2->isVisible());
+    QVERIFY(QFileInfo(m_content->contentDir() + QStringLiteral("Механика/Тесты")).isDir());
+}
+
+// Report review ---------------------------------------------------------------------------
+
+void TestTeacherWindow::treeListsEverySubject() {
+    QCOMPARE(dump(Form5->tv1), QStringLiteral("Алгебра: Иван Петров(0), Иван Петров(1), Папка, "
+                                              "Пустой(0) | Геометрия: | Физика:"));
+    QCOMPARE(Form5->mmo2->toPlainText(), QString());
+}
+
+void TestTeacherWindow::clickShowsReport() {
+    STEP(signIn());
+    STEP(showPage(Form5->ts2));
+    STEP(clickReport(QStringLiteral("Алгебра/Иван Петров(0)")));
+    QVERIFY(m_services->errors.isEmpty());
+    QCOMPARE(Form5->mmo2->toPlainText(), kReportText);
+
+    // Clicking the report shown reads it again: edits in the view are lost.
+    Form5->mmo2->setPlainText(QStringLiteral("правка"));
+    STEP(clickReport(QStringLiteral("Алгебра/Иван Петров(0)")));
+    QCOMPARE(Form5->mmo2->toPlainText(), kReportText);
+    STEP(clickReport(QStringLiteral("Алгебра/Иван Петров(1)")));
+    QCOMPARE(Form5->mmo2->toPlainText(), QStringLiteral("второй отчёт\n"));
+}
+
+void TestTeacherWindow::clickOnSubjectChangesNothing() {
+    STEP(signIn());
+    STEP(showPage(Form5->ts2));
+    Form5->mmo2->setPlainText(QStringLiteral("прежнее"));
+    STEP(clickReport(kGeometry));
+    STEP(clickReport(kAlgebra));
+    QCOMPARE(Form5->mmo2->toPlainText(), QStringLiteral("прежнее"));
+    QVERIFY(m_services->errors.isEmpty());
+}
+
+void TestTeacherWindow::clickOnEmptySpaceReadsSelectedAgain() {
+    STEP(signIn());
+    STEP(showPage(Form5->ts2));
+    STEP(clickReport(QStringLiteral("Алгебра/Иван Петров(1)")));
+    Form5->mmo2->setPlainText(QStringLiteral("правка"));
+    QTest::mouseClick(
+        Form5->tv1->viewport(), Qt::LeftButton, Qt::NoModifier,
+        QPoint(Form5->tv1->viewport()->width() / 2, Form5->tv1->viewport()->height() - 3));
+    QCOMPARE(Form5->mmo2->toPlainText(), QStringLiteral("второй отчёт\n"));
+}
+
+void TestTeacherWindow::keyboardAloneOpensNothing() {
+    STEP(signIn());
+    STEP(showPage(Form5->ts2));
+    STEP(clickReport(kAlgebra));
+    node(Form5->tv1, kAlgebra)->setExpanded(true);
+    Form5->tv1->setFocus();
+    QTest::keyClick(Form5->tv1, Qt::Key_Down);
+    QCOMPARE(Form5->tv1->currentItem(), node(Form5->tv1, QStringLiteral("Алгебра/Иван Петров(0)")));
+    QCOMPARE(Form5->mmo2->toPlainText(), QString());
+}
+
+void TestTeacherWindow::subFolderClickGivesError() {
+    STEP(signIn());
+    STEP(showPage(Form5->ts2));
+    STEP(clickReport(QStringLiteral("Алгебра/Иван Петров(0)")));
+    STEP(clickReport(QStringLiteral("Алгебра/Папка")));
+    QCOMPARE(m_services->errors.size(), 1);
+    const QString folder = m_content->contentDir() + QStringLiteral("Алгебра/Тесты/Отчеты/Папка");
+    QCOMPARE(m_services->errors.first().message,
+             QStringLiteral("Cannot open file \"%1\". Is a directory.").arg(folder));
+    QCOMPARE(Form5->mmo2->toPlainText(), kReportText);
+}
+
+void TestTeacherWindow::editedLabelBuildsPath() {
+    STEP(signIn());
+    STEP(showPage(Form5->ts2));
+    STEP(clickReport(QStringLiteral("Алгебра/Иван Петров(1)")));
+    QTreeWidgetItem* item = node(Form5->tv1, QStringLiteral("Алгебра/Иван Петров(1)"));
+    // F2 edits the label in place.
+    QTest::keyClick(Form5->tv1, Qt::Key_F2);
+    auto* editor = Form5->tv1->viewport()->findChild<QLineEdit*>();
+    QVERIFY(editor);
+    editor->selectAll();
+    typeText(editor, QStringLiteral("Иван Петров(0)"));
+    QTest::keyClick(editor, Qt::Key_Return);
+    // The tree takes the edited label once the editor has closed.
+    QTRY_COMPARE(item->text(0), QStringLiteral("Иван Петров(0)"));
+    // The path comes from the label: now it names the other report.
+    STEP(clickNode(item));
+    QCOMPARE(Form5->mmo2->toPlainText(), kReportText);
+
+    item->setText(0, QStringLiteral("Нет такого(0)"));
+    STEP(clickNode(item));
+    QCOMPARE(m_services->errors.size(), 1);
+    QVERIFY(m_services->errors.first().message.startsWith(QStringLiteral("Cannot open file")));
+    QCOMPARE(Form5->mmo2->toPlainText(), kReportText);
+    // Nothing on disk was renamed.
+    QVERIFY(QFileInfo::exists(m_content->contentDir() +
+                              QStringLiteral("Алгебра/Тесты/Отчеты/Иван Петров(1)")));
+}
+
+void TestTeacherWindow::emptyReportEmptiesView() {
+    STEP(signIn());
+    STEP(showPage(Form5->ts2));
+    STEP(clickReport(QStringLiteral("Алгебра/Иван Петров(0)")));
+    STEP(clickReport(QStringLiteral("Алгебра/Пустой(0)")));
+    QVERIFY(m_services->errors.isEmpty());
+    QCOMPARE(Form5->mmo2->toPlainText(), QString());
+}
+
+void TestTeacherWindow::tenThousandReports() {
+    for (int s = 0; s < 10; ++s) {
+        const QString folder =
+            QStringLiteral("Content/Предмет %1/Тесты/Отчеты/").arg(s, 2, 10, QLatin1Char('0'));
+        m_content->makeFolder(folder);
+        for (int r = 0; r < 1000; ++r)
+            m_content->makeFile(folder + QStringLiteral("Студент %1(0)").arg(r), QByteArray());
+    }
+    TForm5 window;
+    QElapsedTimer timer;
+    timer.start();
+    window.FormCreate();
+    const qint64 elapsed = timer.elapsed();
+    int reports = 0;
+    for (int i = 0; i < window.tv1->topLevelItemCount(); ++i)
+        reports += window.tv1->topLevelItem(i)->childCount();
+    QCOMPARE(window.tv1->topLevelItemCount(), 13);
+    QCOMPARE(reports, 10000 + 4);
+    qInfo("filling the report tree with 10004 reports in 13 subjects took %lld ms", elapsed);
+}
+
+// Editor keys and clipboard ---------------------------------------------------------------
+
+void TestTeacherWindow::keysFromReportPage() {
+    STEP(signIn());
+    Form5->mmo1->setPlainText(QStringLiteral("первая строка\nвторая строка"));
+    STEP(selectInEditor(QStringLiteral("вторая")));
+    STEP(showPage(Form5->ts2));
+    STEP(clickReport(QStringLiteral("Алгебра/Иван Петров(1)")));
+    Form5->mmo2->setFocus();
+    Form5->mmo2->selectAll();
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(Form5->mmo2));
+
+    // Ctrl+C copies the editor's selection, not the report's.
+    QTest::keyClick(Form5->mmo2, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(clipboard()->text(), QStringLiteral("вторая"));
+
+    // Ctrl+A selects the editor's text; the report's selection is not touched.
+    Form5->mmo2->moveCursor(QTextCursor::End);
+    QTest::keyClick(Form5->mmo2, Qt::Key_A, Qt::ControlModifier);
+    QCOMPARE(Form5->mmo1->textCursor().selectedText(), QStringLiteral("первая строка") +
+                                                           QChar(QChar::ParagraphSeparator) +
+                                                           QStringLiteral("вторая строка"));
+    QVERIFY(!Form5->mmo2->textCursor().hasSelection());
+
+    // Ctrl+C then copies all of it, with a plain line break.
+    QTest::keyClick(Form5->mmo2, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(clipboard()->text(), QStringLiteral("первая строка\nвторая строка"));
+
+    // Ctrl+V puts the clipboard's text in place of the editor's selection.
+    clipboard()->setText(QStringLiteral("вставка\r\nв две строки"));
+    QTest::keyClick(Form5->mmo2, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(Form5->editorText(), QStringLiteral("вставка\nв две строки"));
+    QCOMPARE(Form5->mmo2->toPlainText(), QStringLiteral("второй отчёт\n"));
+    QCOMPARE(Form5->pgc1->currentWidget(), Form5->ts2);
+}
+
+void TestTeacherWindow::keysFromSubjectField() {
+    STEP(signIn());
+    Form5->mmo1->setPlainText(QStringLiteral("начало конец"));
+    STEP(selectInEditor(QStringLiteral("конец")));
+    Form5->btn13Click();
+    typeText(Form5->edt1, QStringLiteral("Физика"));
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(Form5->edt1));
+
+    clipboard()->setText(QStringLiteral("середина"));
+    QTest::keyClick(Form5->edt1, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(Form5->editorText(), QStringLiteral("начало середина"));
+    QCOMPARE(Form5->edt1->text(), QStringLiteral("Физика"));
+
+    QTest::keyClick(Form5->edt1, Qt::Key_A, Qt::ControlModifier);
+    QCOMPARE(Form5->edt1->selectedText(), QString());
+    QTest::keyClick(Form5->edt1, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(clipboard()->text(), QStringLiteral("начало середина"));
+    QCOMPARE(Form5->edt1->text(), QStringLiteral("Физика"));
+    QVERIFY(Form5->pnl2->isVisible());
+}
+
+void TestTeacherWindow::copyWithoutSelection() {
+    STEP(signIn());
+    Form5->mmo1->setPlainText(QStringLiteral("текст"));
+    QVERIFY(!Form5->mmo1->textCursor().hasSelection());
+    clipboard()->setText(QStringLiteral("что было"));
+    Form5->mmo1->setFocus();
+    QTest::keyClick(Form5->mmo1, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(clipboard()->text(), QString());
+    QVERIFY(clipboard()->mimeData()->hasText());
+    QCOMPARE(Form5->editorText(), QStringLiteral("текст"));
+}
+
+void TestTeacherWindow::pasteWithoutText_data() {
+    QTest::addColumn<bool>("image"); // the clipboard holds an image; otherwise it is empty
+
+    QTest::newRow("empty clipboard") << false;
+    QTest::newRow("an image, no text") << true;
+}
+
+void TestTeacherWindow::pasteWithoutText() {
+    QFETCH(bool, image);
+    STEP(signIn());
+    if (image) {
+        auto* data = new QMimeData;
+        data->setImageData(QImage(2, 2, QImage::Format_RGB32));
+        clipboard()->setMimeData(data);
+    } else {
+        clipboard()->clear();
+    }
+    Form5->mmo1->setPlainText(QStringLiteral("оставить удалить"));
+    STEP(selectInEditor(QStringLiteral(" удалить")));
+    Form5->mmo1->setFocus();
+    QTest::keyClick(Form5->mmo1, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(Form5->editorText(), QStringLiteral("оставить"));
+}
+
+void TestTeacherWindow::ctrlNAndCtrlRTakenAndIdle_data() {
+    QTest::addColumn<int>("key");
+
+    QTest::newRow("Ctrl+N") << int(Qt::Key_N);
+    QTest::newRow("Ctrl+R") << int(Qt::Key_R);
+}
+
+void TestTeacherWindow::ctrlNAndCtrlRTakenAndIdle() {
+    QFETCH(int, key);
+    STEP(signIn());
+    Form5->mmo1->setPlainText(QStringLiteral("текст"));
+    clipboard()->setText(QStringLiteral("буфер"));
+    Form5->mmo1->setFocus();
+    PressCounter counter;
+    Form5->mmo1->installEventFilter(&counter);
+    QTest::keyClick(Form5->mmo1, Qt::Key(key), Qt::ControlModifier);
+    QCOMPARE(counter.presses, 0);
+    QCOMPARE(Form5->editorText(), QStringLiteral("текст"));
+    QCOMPARE(clipboard()->text(), QStringLiteral("буфер"));
+    QCOMPARE(Form5->pgc1->currentWidget(), Form5->ts1);
+}
+
+void TestTeacherWindow::ctrlShiftCPassesThrough() {
+    STEP(signIn());
+    Form5->mmo1->setPlainText(QStringLiteral("редактор"));
+    Form5->mmo1->selectAll();
+    clipboard()->setText(QStringLiteral("буфер"));
+    STEP(showPage(Form5->ts2));
+    Form5->mmo2->setPlainText(QStringLiteral("отчёт"));
+    Form5->mmo2->setFocus();
+    PressCounter counter;
+    Form5->mmo2->installEventFilter(&counter);
+    QTest::keyClick(Form5->mmo2, Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(counter.presses, 1); // it reached the focused control
+    QCOMPARE(clipboard()->text(), QStringLiteral("буфер"));
+    QTest::keyClick(Form5->mmo2, Qt::Key_V, Qt::ControlModifier | Qt::AltModifier);
+    QCOMPARE(counter.presses, 2);
+    QCOMPARE(Form5->editorText(), QStringLiteral("редактор"));
+}
+
+void TestTeacherWindow::nothingAfterClose() {
+    STEP(signIn());
+    Form5->mmo1->setPlainText(QStringLiteral("текст редактора"));
+    QTest::mouseClick(Form5->Button1, Qt::LeftButton);
+    QVERIFY(Form5->isHidden());
+    QVERIFY(!Form5->editorClipboard());
+    QVERIFY(!Form5->hotKeysStarted());
+
+    // In the launcher the keys belong to the launcher.
+    QApplication::setActiveWindow(Form1);
+    QVERIFY(QTest::qWaitForWindowActive(Form1));
+    clipboard()->setText(QStringLiteral("буфер"));
+    QWidget* focus = QApplication::focusWidget() ? QApplication::focusWidget() : Form1;
+    QTest::keyClick(focus, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(focus, Qt::Key_C, Qt::ControlModifier);
+    QTest::keyClick(focus, Qt::Key_V, Qt::ControlModifier);
+    QVERIFY(!Form5->mmo1->textCursor().hasSelection());
+    QCOMPARE(Form5->editorText(), QStringLiteral("текст редактора"));
+    QCOMPARE(clipboard()->text(), QStringLiteral("буфер"));
+    // Without a clipboard accessor, copying and pasting do nothing even when asked directly.
+    Form5->WMHotkey(EditorHotKeys::Copy);
+    Form5->WMHotkey(EditorHotKeys::Paste);
+    QCOMPARE(Form5->editorText(), QStringLiteral("текст редактора"));
+    QCOMPARE(clipboard()->text(), QStringLiteral("буфер"));
+
+    // After the next sign-in they act again.
+    STEP(signIn());
+    Form5->mmo1->setFocus();
+    Form5->mmo1->moveCursor(QTextCursor::End);
+    QTest::keyClick(Form5->mmo1, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(Form5->editorText(), QStringLiteral("текст редакторабуфер"));
+}
+
+void TestTeacherWindow::clipboardAtClose_data() {
+    QTest::addColumn<bool>("copied");   // the teacher copied from the editor
+    QTest::addColumn<QString>("later"); // what another program copied after that; empty: none
+    QTest::addColumn<QString>("after"); // the clipboard's text after the close
+
+    QTest::newRow("our text: emptied") << true << ""
+                                       << "";
+    QTest::newRow("another program's text after ours: kept") << true << "чужое"
+                                                             << "чужое";
+    QTest::newRow("only another program's text: kept") << false << "чужое"
+                                                       << "чужое";
+}
+
+void TestTeacherWindow::clipboardAtClose() {
+    QFETCH(bool, copied);
+    QFETCH(QString, later);
+    QFETCH(QString, after);
+    STEP(signIn());
+    Form5->mmo1->setPlainText(QStringLiteral("скопировать"));
+    Form5->mmo1->selectAll();
+    Form5->mmo1->setFocus();
+    if (copied) {
+        QTest::keyClick(Form5->mmo1, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(clipboard()->text(), QStringLiteral("скопировать"));
+    }
+    if (!later.isEmpty())
+        clipboard()->setText(later);
+    QTest::mouseClick(Form5->Button1, Qt::LeftButton);
+    QVERIFY(Form5->isHidden());
+    QCOMPARE(clipboard()->text(), after);
+    if (after.isEmpty())
+        QVERIFY(!clipboard()->mimeData() || !clipboard()->mimeData()->hasText());
+}
+
+// The whole road --------------------------------------------------------------------------
+
+void TestTeacherWindow::teacherToStudentLoop() {
+    const QString subject = QStringLiteral("Информатика");
+    const QString variant = QStringLiteral("Контрольная.txt");
+    const QString student = QStringLiteral("Иван Петров");
+
+    // The teacher makes a subject and writes a test from a two-question skeleton.
+    STEP(signIn());
+    Form5->btn13Click();
+    typeText(Form5->edt1, subject);
+    QTest::keyClick(Form5->edt1, Qt::Key_Return);
+    QTest::mouseClick(Form5->btn3, Qt::LeftButton);
+    Form5->se1->selectAll();
+    QTest::keyClicks(Form5->se1, QStringLiteral("2"));
+    QTest::keyClick(Form5->se1, Qt::Key_Return);
+    QCOMPARE(linesOf(Form5->editorText()).size(), 15);
+    STEP(appendToLine(1, QStringLiteral(" 2 + 2 = ?")));
+    STEP(appendToLine(2, QStringLiteral(" 3")));
+    STEP(appendToLine(3, QStringLiteral(" 5")));
+    STEP(appendToLine(4, QStringLiteral(" 4")));
+    STEP(typeAtLineStart(4, QStringLiteral("`"))); // the right answer of question 1: C
+    STEP(appendToLine(8, QStringLiteral(" Столица России?")));
+    STEP(appendToLine(9, QStringLiteral(" Москва")));
+    STEP(typeAtLineStart(9, QStringLiteral("`"))); // question 2: A
+    Form5->updateStatus();
+    QCOMPARE(Form5->lbl3->text(),
+             QStringLiteral("Вопросов: 2, строк с ключом: 2. Ошибок в тесте не найдено."));
+
+    const QString variantPath =
+        m_content->contentDir() + subject + QStringLiteral("/Тесты/") + variant;
+    m_services->saveAnswers << variantPath;
+    QTest::mouseClick(Form5->btn2, Qt::LeftButton);
+    QVERIFY(m_services->errors.isEmpty());
+    QVERIFY(m_services->questions.isEmpty());
+    QVERIFY(QFileInfo(variantPath).isFile());
+    // The testing window and the report tree listed the subjects at this start, before it.
+    QCOMPARE(Form3->cbb1->findText(subject), -1);
+    QVERIFY(!node(Form5->tv1, subject));
+    QTest::mouseClick(Form5->Button1, Qt::LeftButton);
+
+    // Next start: a student takes the test.
+    STEP(restart());
+    Form1->showForm();
+    QTest::mouseClick(Form1->btn6, Qt::LeftButton);
+    QVERIFY(Form3->isVisible());
+    Form3->edt1->setText(student);
+    Form3->edt2->setText(QStringLiteral("ИС-21"));
+    const int subjectIndex = Form3->cbb1->findText(subject);
+    QVERIFY(subjectIndex >= 0);
+    Form3->cbb1->setCurrentIndex(subjectIndex);
+    emit Form3->cbb1->activated(subjectIndex);
+    const int variantIndex = Form3->cbb2->findText(variant);
+    QVERIFY(variantIndex >= 0);
+    Form3->cbb2->setCurrentIndex(variantIndex);
+    emit Form3->cbb2->activated(variantIndex);
+    QTest::mouseClick(Form3->btn6, Qt::LeftButton);
+    QVERIFY(m_services->notices.isEmpty());
+    QCOMPARE(Form3->state(), TForm3::State::Testing);
+    QCOMPARE(Form3->attempt().AnswerKey, QByteArray("CA"));
+    QCOMPARE(Form3->mmo1->toPlainText(), QStringLiteral("1) 2 + 2 = ?\nA) 3\nB) 5\nC) 4\nD)\nE)"));
+    QTest::mouseClick(Form3->btn3, Qt::LeftButton); // question 1: C, right
+    QTest::mouseClick(Form3->btn2, Qt::LeftButton); // question 2: B, wrong
+    QTest::mouseClick(Form3->btn7, Qt::LeftButton);
+    QCOMPARE(Form3->state(), TForm3::State::Report);
+    const QString report = Form3->mmo3->toPlainText();
+    QVERIFY(report.contains(QStringLiteral("Вопрос № 1- Правильно \n")));
+    QVERIFY(report.contains(QStringLiteral("Вопрос № 2- Неправильно \n")));
+    const QString reportPath =
+        m_content->contentDir() + subject + QStringLiteral("/Тесты/Отчеты/") + student + "(0)";
+    QVERIFY(QFileInfo(reportPath).isFile());
+    QTest::mouseClick(Form3->btn9, Qt::LeftButton);
+
+    // In the same run the teacher's tree shows the subject without the report.
+    STEP(signIn());
+    QTreeWidgetItem* subjectNode = node(Form5->tv1, subject);
+    QVERIFY(subjectNode);
+    QCOMPARE(subjectNode->childCount(), 0);
+    QTest::mouseClick(Form5->Button1, Qt::LeftButton);
+
+    // From the next start on it is listed, and reads back as the student saw it.
+    STEP(restart());
+    STEP(signIn());
+    STEP(showPage(Form5->ts2));
+    STEP(clickReport(subject + QLatin1Char('/') + student + QStringLiteral("(0)")));
+    QVERIFY(m_services->errors.isEmpty());
+    QCOMPARE(Form5->mmo2->toPlainText(), report);
+}
+
+QTEST_MAIN(TestTeacherWindow)
+#include "TestTeacherWindow.moc"
