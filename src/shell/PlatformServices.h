@@ -17,9 +17,10 @@ public:
     // A question with Yes and No; true for Yes.
     virtual bool askYesNo(const QString& title, const QString& question) = 0;
 
-    // File dialogs; an empty result means the user cancelled.
-    virtual QString askOpenFileName(QWidget* parent, const QString& folder,
-                                    const QString& filter) = 0;
+    // File dialogs; an empty result means the user cancelled. `selectedFilter`, when given,
+    // names the filter entry selected as the dialog opens and receives the one confirmed.
+    virtual QString askOpenFileName(QWidget* parent, const QString& folder, const QString& filter,
+                                    QString* selectedFilter = nullptr) = 0;
     virtual QString askSaveFileName(QWidget* parent, const QString& folder, const QString& filter,
                                     const QString& defaultSuffix) = 0;
 

@@ -44,8 +44,8 @@ bool QtPlatformServices::askYesNo(const QString& title, const QString& question)
 }
 
 QString QtPlatformServices::askOpenFileName(QWidget* parent, const QString& folder,
-                                            const QString& filter) {
-    return QFileDialog::getOpenFileName(parent, QString(), folder, filter);
+                                            const QString& filter, QString* selectedFilter) {
+    return QFileDialog::getOpenFileName(parent, QString(), folder, filter, selectedFilter);
 }
 
 QString QtPlatformServices::askSaveFileName(QWidget* parent, const QString& folder,

@@ -7,7 +7,8 @@ public:
     void showError(const QString& title, const QString& message) override;
     void showNotice(const QString& title, const QString& message) override;
     bool askYesNo(const QString& title, const QString& question) override;
-    QString askOpenFileName(QWidget* parent, const QString& folder, const QString& filter) override;
+    QString askOpenFileName(QWidget* parent, const QString& folder, const QString& filter,
+                            QString* selectedFilter = nullptr) override;
     QString askSaveFileName(QWidget* parent, const QString& folder, const QString& filter,
                             const QString& defaultSuffix) override;
     void openDocument(const QString& path) override;

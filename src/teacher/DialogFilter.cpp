@@ -21,4 +21,9 @@ QString toDialog(const QString& pairs) {
     return entries.join(QStringLiteral(";;"));
 }
 
+QString entry(const QString& pairs, int number) {
+    const QStringList entries = toDialog(pairs).split(QStringLiteral(";;"));
+    return number >= 1 && number <= entries.size() ? entries.at(number - 1) : QString();
+}
+
 } // namespace DialogFilter

@@ -11,4 +11,8 @@ namespace DialogFilter {
 // written for, becomes "*", since names without an extension (reports) must match it as well.
 QString toDialog(const QString& pairs);
 
+// Entry `number` (from 1) of the converted filter, as the dialog names it; empty when there is
+// no such entry.
+QString entry(const QString& pairs, int number);
+
 } // namespace DialogFilter

@@ -118,6 +118,7 @@ bool isEnter(const QEvent* event) {
 TForm5::TForm5()
     : Form(QStringLiteral("Преподовательский контроль")) {
     setObjectName(QStringLiteral("Form5"));
+    m_openFilterEntry = DialogFilter::entry(kOpenFilter, 2);
     setClientSize(TeacherLayout::kDesignClient.width(), TeacherLayout::kDesignClient.height());
 
     pgc1 = named(new QTabWidget(this), "pgc1");
@@ -376,8 +377,8 @@ void TForm5::SaveToStream(const QString& fileName, QPlainTextEdit* memo) {
 }
 
 void TForm5::btn1Click() {
-    const QString path =
-        services().askOpenFileName(this, contentDir(), DialogFilter::toDialog(kOpenFilter));
+    const QString path = services().askOpenFileName(
+        this, contentDir(), DialogFilter::toDialog(kOpenFilter), &m_openFilterEntry);
     if (path.isEmpty())
         return;
     OpenFromStream(path, mmo1);
@@ -400,8 +401,8 @@ void TForm5::btn2Click() {
 }
 
 void TForm5::openfileClick() {
-    const QString path =
-        services().askOpenFileName(this, contentDir(), DialogFilter::toDialog(kOpenFilter));
+    const QString path = services().askOpenFileName(
+        this, contentDir(), DialogFilter::toDialog(kOpenFilter), &m_openFilterEntry);
     if (path.isEmpty())
         return;
     setMemoText(mmo1, EditorFiles::openPlain(path));

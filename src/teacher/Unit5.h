@@ -110,6 +110,8 @@ private:
     void SaveToStream(const QString& fileName, QPlainTextEdit* memo);
 
     QString m_programDir;
+    // The open dialog's filter entry: "Все файлы" at first, then the one last confirmed.
+    QString m_openFilterEntry;
     std::unique_ptr<EditorClipboard> m_clipboard;
     EditorHotKeys* m_hotKeys = nullptr;
     QTimer* m_statusTimer = nullptr;

@@ -22,14 +22,20 @@ bool RecordingServices::askYesNo(const QString&, const QString& question) {
     return yesNoAnswers.isEmpty() ? false : yesNoAnswers.takeFirst();
 }
 
-QString RecordingServices::askOpenFileName(QWidget*, const QString& folder, const QString& filter) {
-    openCalls.append(DialogCall{folder, filter, QString()});
+QString RecordingServices::askOpenFileName(QWidget*, const QString& folder, const QString& filter,
+                                           QString* selectedFilter) {
+    openCalls.append(
+        DialogCall{folder, filter, QString(), selectedFilter ? *selectedFilter : QString()});
+    const QString confirmed =
+        openFilterAnswers.isEmpty() ? QString() : openFilterAnswers.takeFirst();
+    if (selectedFilter && !confirmed.isEmpty())
+        *selectedFilter = confirmed;
     return openAnswers.isEmpty() ? QString() : openAnswers.takeFirst();
 }
 
 QString RecordingServices::askSaveFileName(QWidget*, const QString& folder, const QString& filter,
                                            const QString& defaultSuffix) {
-    saveCalls.append(DialogCall{folder, filter, defaultSuffix});
+    saveCalls.append(DialogCall{folder, filter, defaultSuffix, QString()});
     return saveAnswers.isEmpty() ? QString() : saveAnswers.takeFirst();
 }
 

@@ -19,7 +19,8 @@ public:
     void showError(const QString& title, const QString& message) override;
     void showNotice(const QString& title, const QString& message) override;
     bool askYesNo(const QString& title, const QString& question) override;
-    QString askOpenFileName(QWidget* parent, const QString& folder, const QString& filter) override;
+    QString askOpenFileName(QWidget* parent, const QString& folder, const QString& filter,
+                            QString* selectedFilter = nullptr) override;
     QString askSaveFileName(QWidget* parent, const QString& folder, const QString& filter,
                             const QString& defaultSuffix) override;
     void openDocument(const QString& path) override;
@@ -32,6 +33,8 @@ public:
     // What the next dialogs and questions answer; an empty queue answers "cancel" / "no".
     QStringList openAnswers;
     QStringList saveAnswers;
+    // The filter entry the user confirms in the next open dialogs; empty keeps the one given.
+    QStringList openFilterAnswers;
     QList<bool> yesNoAnswers;
 
     // What the dialogs were given.
@@ -39,6 +42,7 @@ public:
         QString folder;
         QString filter;
         QString defaultSuffix;
+        QString selectedFilter; // the entry selected as the dialog opened
     };
     QList<DialogCall> openCalls;
     QList<DialogCall> saveCalls;

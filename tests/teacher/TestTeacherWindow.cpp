@@ -184,6 +184,7 @@ private slots:
 
     // File dialogs
     void dialogsStartInContentRoot();
+    void openDialogRemembersConfirmedFilter();
     void cancelledDialogsChangeNothing();
     void skeletonSavedAndReopened();
     void savedAndReopened_data();
@@ -626,6 +627,17 @@ void TestTeacherWindow::dialogsStartInContentRoot() {
     QCOMPARE(save.folder, m_content->contentDir());
     QCOMPARE(save.filter, QStringLiteral("Тесты(.txt) (*.txt);;Материалы(.html) (*.html)"));
     QCOMPARE(save.defaultSuffix, QStringLiteral("txt"));
+}
+
+void TestTeacherWindow::openDialogRemembersConfirmedFilter() {
+    STEP(signIn());
+    const QString images = QStringLiteral("изображения(.jpg,.jpeg,.png) (*.png *.jpg *.jepg)");
+    m_services->openFilterAnswers = {images};
+    Form5->btn1Click();
+    Form5->openfileClick();
+    QCOMPARE(m_services->openCalls.size(), 2);
+    QCOMPARE(m_services->openCalls.at(0).selectedFilter, QStringLiteral("Все файлы (*)"));
+    QCOMPARE(m_services->openCalls.at(1).selectedFilter, images);
 }
 
 void TestTeacherWindow::cancelledDialogsChangeNothing() {
