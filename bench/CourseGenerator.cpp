@@ -69,7 +69,9 @@ QString variantText(int questions) {
     return text;
 }
 
-int writeCourse(const QString& contentDir, int subjects, int pages, int reports) {
+int writeCourse(const QString& contentFolder, int subjects, int pages, int reports) {
+    const QString contentDir =
+        contentFolder.endsWith(QLatin1Char('/')) ? contentFolder : contentFolder + QLatin1Char('/');
     QDir().mkpath(contentDir);
     int made = 0;
     const QByteArray report =

@@ -8,6 +8,8 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 #include <unistd.h>
 
@@ -47,6 +49,13 @@ int runNormakurs(int argc, char** argv, const StartupOptions& options) {
     QApplication application(argc, argv);
     // Only the launcher ends the program; a hand-over must never end it by accident.
     QApplication::setQuitOnLastWindowClosed(false);
+
+    // The program speaks Russian whatever the desktop's language: the toolkit's own words (the
+    // buttons of message boxes and file dialogs) must too.
+    QTranslator toolkitWords;
+    if (toolkitWords.load(QStringLiteral("qtbase_ru"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&toolkitWords);
 
     Fonts::registerBundledFonts();
     QApplication::setFont(Fonts::tahomaBold(11));

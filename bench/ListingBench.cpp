@@ -1,0 +1,90 @@
+// P4: listing a large course into the windows' trees and lists, against a raw walk over the
+// same folders with std::filesystem.
+
+#include "content/ContentPaths.h"
+#include "CourseGenerator.h"
+#include "PairTiming.h"
+#include "testing/Unit3.h"
+#include "textbook/Unit2.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Every name the windows show, read the plainest way: no sorting, no filtering beyond "is it a
+// folder", no widgets.
+size_t rawWalk(const fs::path& content) {
+    std::vector<std::string> names;
+    std::vector<fs::path> subjects;
+    for (const fs::directory_entry& entry : fs::directory_iterator(content)) {
+        if (entry.is_directory()) {
+            subjects.push_back(entry.path());
+            names.push_back(entry.path().filename().string());
+        }
+    }
+    const char* sub[] = {"", "Презентации", "Видео", "Тесты/Отчеты"};
+    for (const fs::path& subject : subjects) {
+        for (const char* folder : sub) {
+            std::error_code error;
+            for (fs::directory_iterator it(subject / folder, error), end; !error && it != end;
+                 it.increment(error))
+                names.push_back(it->path().filename().string());
+        }
+    }
+    return names.size();
+}
+
+class CourseFixture {
+public:
+    CourseFixture() {
+        m_entries =
+            CourseGenerator::writeCourse(m_dir.filePath(QStringLiteral("Content")), 200, 100, 100);
+        ContentPaths::setProgramDir(m_dir.path());
+        m_textbook = std::make_unique<TForm2>();
+        m_textbook->FormCreate();
+        m_testing = std::make_unique<TForm3>();
+    }
+    ~CourseFixture() { ContentPaths::setProgramDir(QString()); }
+
+    void listIntoWindows() {
+        m_textbook->btn6Click(); // the textbook's three trees, as "Обновить" refills them
+        m_testing->cbb1->clear();
+        m_testing->FormCreate(); // the subject list
+    }
+    size_t walk() {
+        return rawWalk(fs::path(QFile::encodeName(m_dir.filePath("Content")).toStdString()));
+    }
+    int entries() const { return m_entries; }
+
+private:
+    QTemporaryDir m_dir;
+    int m_entries = 0;
+    std::unique_ptr<TForm2> m_textbook;
+    std::unique_ptr<TForm3> m_testing;
+};
+
+void P4_ListCourseIntoTrees(benchmark::State& state) {
+    static CourseFixture fixture;
+    comparePair(
+        state, [&] { fixture.listIntoWindows(); },
+        [&] { benchmark::DoNotOptimize(fixture.walk()); });
+    state.counters["entries"] = fixture.entries();
+    state.counters["walked"] = double(fixture.walk());
+}
+
+} // namespace
+
+BENCHMARK(P4_ListCourseIntoTrees)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5)
+    ->Repetitions(3);
