@@ -1,13 +1,13 @@
 #include "BrowserView.h"
 
+#include "EngineView.h"
 #include "PageContent.h"
 #include "TextbookLog.h"
 
 #include <QDateTime>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QTemporaryFile>
-#include <QWebEngineView>
+#include <QWidget>
 
 namespace {
 
@@ -24,22 +24,14 @@ BrowserView::BrowserView(QObject* owner, QWidget* parent)
     : QObject(owner) {
     if (creationHook())
         creationHook()();
-    m_view = new QWebEngineView(parent);
+    m_engine.reset(createEngineView(parent));
+    m_view = m_engine->widget();
     m_view->setObjectName(QStringLiteral("browser"));
     m_view->setAccessibleName(QStringLiteral("Страница"));
     // A new child lies above its older siblings; it is shown with its parent like every control.
     m_view->raise();
     m_view->show();
     ++g_live;
-    if (lcTextbook().isDebugEnabled()) {
-        auto timer = std::make_shared<QElapsedTimer>();
-        connect(m_view, &QWebEngineView::loadStarted, this, [timer] { timer->start(); });
-        connect(m_view, &QWebEngineView::loadFinished, this, [timer](bool ok) {
-            qCDebug(lcTextbook, "page loaded (ok=%d) at %lld, %lld ms after the load started",
-                    int(ok), QDateTime::currentMSecsSinceEpoch(),
-                    timer->isValid() ? timer->elapsed() : -1);
-        });
-    }
 }
 
 BrowserView::~BrowserView() {
@@ -77,14 +69,21 @@ void BrowserView::navigate(const QString& path) {
         return;
     }
     m_unpacked.reset();
-    m_view->setUrl(page.url);
+    m_engine->setUrl(page.url);
+}
+
+void BrowserView::findText(const QString& text, bool backward, std::function<void(int, int)> done) {
+    if (m_view)
+        m_engine->findText(text, backward, std::move(done));
+    else if (done)
+        done(0, 0);
 }
 
 void BrowserView::showHtml(const QString& html, const QString& path) {
     const QUrl base = QUrl::fromLocalFile(path);
     if (PageContent::fitsDirectly(html)) {
         m_unpacked.reset();
-        m_view->setHtml(html, base);
+        m_engine->setHtml(html, base);
         return;
     }
     // Too large for one address: show it from a file of its own, which points its relative
@@ -93,12 +92,12 @@ void BrowserView::showHtml(const QString& html, const QString& path) {
     auto file = std::make_unique<QTemporaryFile>(QDir::tempPath() +
                                                  QStringLiteral("/normakurs-page-XXXXXX.html"));
     if (!file->open()) {
-        m_view->setUrl(base);
+        m_engine->setUrl(base);
         return;
     }
     file->write("\xEF\xBB\xBF");
     file->write(PageContent::withBase(html, base).toUtf8());
     file->flush();
-    m_view->setUrl(QUrl::fromLocalFile(file->fileName()));
+    m_engine->setUrl(QUrl::fromLocalFile(file->fileName()));
     m_unpacked = std::move(file);
 }

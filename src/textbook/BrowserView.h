@@ -2,17 +2,17 @@
 
 #include <QObject>
 #include <QPointer>
-#include <QWebEngineView>
 
 #include <functional>
 #include <memory>
 
+class EngineView;
 class QTemporaryFile;
 class QWidget;
 
-// One embedded browser view: a thin wrapper over QWebEngineView with the operations the windows
-// need and no others. The engine starts with the first view that is made, so nothing pays for it
-// before a page is to be shown.
+// One embedded browser view: a thin wrapper over a page of the engine module with the operations
+// the windows need and no others. The engine starts with the first view that is made, so nothing
+// pays for it before a page is to be shown.
 //
 // The wrapper belongs to its owner (deleted with it, or earlier by whoever holds it); the view
 // lies in its parent. Destroying the wrapper destroys the view and its page at once, and with
@@ -36,8 +36,13 @@ public:
     // Starts loading the page at `path` and returns at once. A packed page is shown unpacked.
     void navigate(const QString& path);
 
-    // The engine's widget, for finding text in the page and for tests; null once destroyed.
-    QWebEngineView* view() const { return m_view; }
+    // Finds `text` in the page (empty clears the marks); `done` gets the active match and the
+    // number of matches.
+    void findText(const QString& text, bool backward,
+                  std::function<void(int active, int total)> done);
+
+    // The engine's widget (a QWebEngineView), for tests; null once destroyed.
+    QWidget* view() const { return m_view; }
 
     // How many views exist now.
     static int liveCount();
@@ -49,7 +54,8 @@ public:
 private:
     void showHtml(const QString& html, const QString& path);
 
-    QPointer<QWebEngineView> m_view;
+    std::unique_ptr<EngineView> m_engine;
+    QPointer<QWidget> m_view;
     // An unpacked page too large to hand over directly is shown from this file.
     std::unique_ptr<QTemporaryFile> m_unpacked;
 };

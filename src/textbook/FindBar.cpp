@@ -1,5 +1,6 @@
 #include "FindBar.h"
 
+#include "BrowserView.h"
 #include "shell/ErrorGuard.h"
 #include "shell/Fonts.h"
 #include "shell/GuardedConnect.h"
@@ -10,8 +11,6 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
-#include <QWebEngineFindTextResult>
-#include <QWebEnginePage>
 
 namespace {
 
@@ -78,8 +77,8 @@ void FindBar::open() {
 }
 
 void FindBar::dismiss() {
-    if (QWebEnginePage* page = m_source ? m_source() : nullptr)
-        page->findText(QString()); // clears the marks
+    if (BrowserView* page = m_source ? m_source() : nullptr)
+        page->findText(QString(), false, nullptr); // clears the marks
     lblFound->clear();
     hide();
 }
@@ -93,26 +92,24 @@ void FindBar::findPrevious() {
 }
 
 void FindBar::find(bool backward) {
-    QWebEnginePage* page = m_source ? m_source() : nullptr;
+    BrowserView* page = m_source ? m_source() : nullptr;
     if (!page) {
         lblFound->clear();
         return;
     }
     const QString text = edtFind->text();
     QPointer<QLabel> found = lblFound;
-    const auto report = [found, text](const QWebEngineFindTextResult& result) {
+    const auto report = [found, text](int active, int total) {
         if (!found)
             return;
         if (text.isEmpty())
             found->clear();
-        else if (result.numberOfMatches() == 0)
+        else if (total == 0)
             found->setText(QStringLiteral("нет"));
         else
-            found->setText(
-                QStringLiteral("%1 из %2").arg(result.activeMatch()).arg(result.numberOfMatches()));
+            found->setText(QStringLiteral("%1 из %2").arg(active).arg(total));
     };
-    page->findText(text, backward ? QWebEnginePage::FindBackward : QWebEnginePage::FindFlags(),
-                   report);
+    page->findText(text, backward, report);
 }
 
 void FindBar::keyPressEvent(QKeyEvent* event) {

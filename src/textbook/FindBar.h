@@ -7,7 +7,7 @@
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QWebEnginePage;
+class BrowserView;
 
 // The textbook's find bar (Ctrl+F): a line for the text, "next" and "previous", and what was
 // found. It searches the page of the active tab; Escape closes it and clears the marks.
@@ -18,7 +18,7 @@ public:
     explicit FindBar(QWidget* parent);
 
     // Where to search: the active tab's page, or null when there is none.
-    void setPageSource(std::function<QWebEnginePage*()> source) { m_source = std::move(source); }
+    void setPageSource(std::function<BrowserView*()> source) { m_source = std::move(source); }
 
     // Shows the bar with its text selected and the keyboard in it.
     void open();
@@ -43,5 +43,5 @@ protected:
 private:
     void find(bool backward);
 
-    std::function<QWebEnginePage*()> m_source;
+    std::function<BrowserView*()> m_source;
 };

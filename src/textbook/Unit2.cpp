@@ -24,7 +24,6 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QVBoxLayout>
-#include <QWebEngineView>
 
 TForm2* Form2 = nullptr;
 
@@ -113,7 +112,7 @@ TForm2::TForm2()
     buildListPanels();
 
     findBar = new FindBar(this);
-    findBar->setPageSource([this] { return activePage(); });
+    findBar->setPageSource([this] { return activeBrowser(); });
     auto* find = new QShortcut(QKeySequence::Find, this);
     connect(find, &QShortcut::activated, this, [this] { guarded([this] { findInPage(); }); });
 }
@@ -237,11 +236,6 @@ void TForm2::paintHeader(TmyTabPanel* header, bool active) {
 
 BrowserView* TForm2::activeBrowser() const {
     return ActiveTab() ? ActiveTab()->GetBros() : nullptr;
-}
-
-QWebEnginePage* TForm2::activePage() const {
-    const BrowserView* browser = activeBrowser();
-    return browser && browser->view() ? browser->view()->page() : nullptr;
 }
 
 void TForm2::NewPage() {

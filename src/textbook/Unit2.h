@@ -9,7 +9,6 @@ class FindBar;
 class QFrame;
 class QLabel;
 class QPushButton;
-class QWebEnginePage;
 class TextbookTree;
 class TmyCloseLabel;
 class TmyTabPanel;
@@ -82,7 +81,6 @@ public:
     // The show layout sets the capacity; tests may narrow it afterwards.
     void setTabCapacity(int capacity) { m_tabs.setCapacity(capacity); }
     // The page of the active tab, or null.
-    QWebEnginePage* activePage() const;
 
 protected:
     void FormShow() override;

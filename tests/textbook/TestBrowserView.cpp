@@ -27,6 +27,13 @@
 
 #include <memory>
 
+namespace {
+// The engine's own view behind a browser wrapper.
+[[maybe_unused]] QWebEngineView* web(const BrowserView* browser) {
+    return browser ? qobject_cast<QWebEngineView*>(browser->view()) : nullptr;
+}
+} // namespace
+
 using namespace TextbookTestSupport;
 
 namespace {
@@ -43,7 +50,7 @@ QString utf8Page(const QString& body) {
 
 QWebEngineView* activeView() {
     TmyTabPanel* tab = Form2->ActiveTab();
-    return tab && tab->GetBros() ? tab->GetBros()->view() : nullptr;
+    return tab && tab->GetBros() ? web(tab->GetBros()) : nullptr;
 }
 
 } // namespace
@@ -274,24 +281,24 @@ void TestBrowserView::wrapperOperations() {
     auto* second = new BrowserView(owner.get(), &parent);
     parent.show();
     QCOMPARE(BrowserView::liveCount(), 2);
-    QVERIFY(first->view()->isVisible());
+    QVERIFY(web(first)->isVisible());
     // The newer view lies on top; bringing the older one to the front puts it there.
-    QCOMPARE(parent.children().last(), second->view());
+    QCOMPARE(parent.children().last(), web(second));
     first->bringToFront();
-    QCOMPARE(parent.children().last(), first->view());
+    QCOMPARE(parent.children().last(), web(first));
 
     first->place(10, 20, 300, 200);
-    QCOMPARE(first->view()->geometry(), QRect(10, 20, 300, 200));
+    QCOMPARE(web(first)->geometry(), QRect(10, 20, 300, 200));
     parent.resize(500, 400);
-    QCOMPARE(first->view()->geometry(), QRect(10, 20, 300, 200)); // it never resizes itself
+    QCOMPARE(web(first)->geometry(), QRect(10, 20, 300, 200)); // it never resizes itself
 
-    QSignalSpy loaded(first->view(), &QWebEngineView::loadFinished);
+    QSignalSpy loaded(web(first), &QWebEngineView::loadFinished);
     first->navigate(m_content->contentDir() + QStringLiteral("a.html"));
     QTRY_VERIFY_WITH_TIMEOUT(loaded.count() > 0, kTimeout);
-    QCOMPARE(plainText(first->view()), QStringLiteral("A"));
+    QCOMPARE(plainText(web(first)), QStringLiteral("A"));
 
-    QPointer<QWebEngineView> view = first->view();
-    QPointer<QWebEnginePage> page = first->view()->page();
+    QPointer<QWebEngineView> view = web(first);
+    QPointer<QWebEnginePage> page = web(first)->page();
     delete first; // destroy
     QVERIFY(!view);
     QVERIFY(!page);
@@ -299,7 +306,7 @@ void TestBrowserView::wrapperOperations() {
 
     // The owner takes the rest with it.
     QPointer<BrowserView> wrapper = second;
-    QPointer<QWebEngineView> last = second->view();
+    QPointer<QWebEngineView> last = web(second);
     owner.reset();
     QVERIFY(!wrapper);
     QVERIFY(!last);

@@ -23,6 +23,13 @@
 
 #include <memory>
 
+namespace {
+// The engine's own view behind a browser wrapper.
+[[maybe_unused]] QWebEngineView* web(const BrowserView* browser) {
+    return browser ? qobject_cast<QWebEngineView*>(browser->view()) : nullptr;
+}
+} // namespace
+
 using namespace TextbookTestSupport;
 
 namespace {
@@ -46,7 +53,7 @@ TmyTabPanel* headerOnTop() {
             continue;
         for (int i = 0; i < Form2->TabCount(); ++i) {
             TmyTabPanel* header = Form2->TabList(i);
-            if (header->GetBros() && header->GetBros()->view() == view)
+            if (header->GetBros() && web(header->GetBros()) == view)
                 return header;
         }
         return nullptr;
@@ -285,7 +292,7 @@ void TestTextbookTabs::headerLooks() {
 void TestTextbookTabs::viewPlacedUnderTheStrip() {
     showTextbook();
     plus();
-    QWebEngineView* view = Form2->ActiveTab()->GetBros()->view();
+    QWebEngineView* view = web(Form2->ActiveTab()->GetBros());
     QCOMPARE(view->parentWidget(), Form2->pgc1);
     QCOMPARE(view->geometry(), QRect(0, 40, Form2->pgc1->width(), Form2->pgc1->height() - 40));
     QVERIFY(view->isVisible());
@@ -375,20 +382,20 @@ void TestTextbookTabs::closingTheWindowClosesAllTabs() {
 void TestTextbookTabs::foldingMovesNoHeaderOrView() {
     showTextbook();
     play(QStringLiteral("+ +"));
-    const QRect firstView = Form2->TabList(0)->GetBros()->view()->geometry();
+    const QRect firstView = web(Form2->TabList(0)->GetBros())->geometry();
     Form2->btn1Click();
     QVERIFY(!Form2->TreeShown());
     QCOMPARE(Form2->pnl4->width(), Form2->width());
     QCOMPARE(Form2->TabCapacity(), qMin(20, (Form2->width() - 200) / 100)); // not recomputed
     QCOMPARE(Form2->TabList(1)->pos(), QPoint(100, 0));
     QCOMPARE(Form2->addpage->pos(), QPoint(200, 0));
-    QCOMPARE(Form2->TabList(0)->GetBros()->view()->geometry(), firstView);
+    QCOMPARE(web(Form2->TabList(0)->GetBros())->geometry(), firstView);
 
     plus();
-    QCOMPARE(Form2->ActiveTab()->GetBros()->view()->geometry(),
+    QCOMPARE(web(Form2->ActiveTab()->GetBros())->geometry(),
              QRect(0, 40, Form2->width(), Form2->height() - 40));
     Form2->btn1Click();
-    QCOMPARE(Form2->TabList(0)->GetBros()->view()->geometry(), firstView);
+    QCOMPARE(web(Form2->TabList(0)->GetBros())->geometry(), firstView);
     QCOMPARE(Form2->addpage->pos(), QPoint(300, 0));
     checkInvariants();
 }
@@ -443,7 +450,7 @@ void TestTextbookTabs::openAndCloseTwentyTabsTenTimes() {
         for (int i = 0; i < 20; ++i) {
             plus();
             TmyTabPanel* header = Form2->ActiveTab();
-            QWebEngineView* view = header->GetBros()->view();
+            QWebEngineView* view = web(header->GetBros());
             created << header << header->but << header->Img << header->GetBros() << view
                     << view->page();
         }
@@ -475,7 +482,7 @@ void TestTextbookTabs::windowDestroyedWithTabsOpen() {
     play(QStringLiteral("+ + +"));
     QList<QPointer<QObject>> views;
     for (int i = 0; i < 3; ++i)
-        views << Form2->TabList(i)->GetBros()->view() << Form2->TabList(i)->GetBros();
+        views << web(Form2->TabList(i)->GetBros()) << Form2->TabList(i)->GetBros();
     destroyForms();
     for (const QPointer<QObject>& view : views)
         QVERIFY(!view);

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+#include <QUrl>
+
+#include <functional>
+
+class QWidget;
+
+// One page of the browser engine, seen from the program. The engine itself lives in a module of
+// its own (normakurs-web) that is loaded when the first page is made, so starting the program
+// never pays for it.
+class EngineView {
+public:
+    virtual ~EngineView() = default;
+
+    // The engine's widget; it belongs to the parent it was made in.
+    virtual QWidget* widget() const = 0;
+    virtual void setUrl(const QUrl& url) = 0;
+    virtual void setHtml(const QString& html, const QUrl& base) = 0;
+    // Finds `text` (empty clears the marks) and reports the active match and the number of
+    // matches, both 0 when nothing was found.
+    virtual void findText(const QString& text, bool backward,
+                          std::function<void(int active, int total)> done) = 0;
+};
+
+// The name of the module's factory: EngineView* (*)(QWidget* parent).
+inline constexpr char kEngineViewFactory[] = "normakurs_create_engine_view";
+
+// Makes a page in `parent`, loading the engine's module first if need be. Throws Failure when
+// the module cannot be loaded.
+EngineView* createEngineView(QWidget* parent);
