@@ -18,18 +18,20 @@ TextbookTree::TextbookTree(QWidget* parent, bool editable)
     header()->setStretchLastSection(false);
 }
 
-QTreeWidgetItem* TextbookTree::addSubject(const QString& name) {
-    auto* node = new QTreeWidgetItem(this, QStringList{name});
-    if (m_editable)
-        node->setFlags(node->flags() | Qt::ItemIsEditable);
-    return node;
-}
-
-QTreeWidgetItem* TextbookTree::addEntry(QTreeWidgetItem* subject, const QString& name) {
-    auto* node = new QTreeWidgetItem(subject, QStringList{name});
-    if (m_editable)
-        node->setFlags(node->flags() | Qt::ItemIsEditable);
-    return node;
+void TextbookTree::addBranch(const QString& subject, const QStringList& entries) {
+    const auto makeNode = [this](const QString& name) {
+        auto* node = new QTreeWidgetItem(QStringList{name});
+        if (m_editable)
+            node->setFlags(node->flags() | Qt::ItemIsEditable);
+        return node;
+    };
+    QTreeWidgetItem* branch = makeNode(subject);
+    QList<QTreeWidgetItem*> children;
+    children.reserve(entries.size());
+    for (const QString& entry : entries)
+        children.append(makeNode(entry));
+    branch->addChildren(children);
+    addTopLevelItem(branch);
 }
 
 QTreeWidgetItem* TextbookTree::selectedNode() const {

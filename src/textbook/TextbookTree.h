@@ -14,9 +14,9 @@ public:
     // `editable`: node labels can be edited in place (F2, or a click on the selected node).
     TextbookTree(QWidget* parent, bool editable);
 
-    // Appends a subject node, or a file node under `subject`.
-    QTreeWidgetItem* addSubject(const QString& name);
-    QTreeWidgetItem* addEntry(QTreeWidgetItem* subject, const QString& name);
+    // Appends one subject with its entries (in the order given) as a whole branch, so that the
+    // view learns of it once rather than once a node.
+    void addBranch(const QString& subject, const QStringList& entries);
 
     // The selected node, or null.
     QTreeWidgetItem* selectedNode() const;

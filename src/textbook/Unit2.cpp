@@ -177,9 +177,7 @@ void TForm2::FormCreate() {
 
 void TForm2::fillTree(TextbookTree& tree, Tree kind) {
     for (const TopicTrees::Branch& branch : TopicTrees::list(m_contentDir, kind)) {
-        QTreeWidgetItem* subject = tree.addSubject(branch.subject);
-        for (const QString& entry : branch.entries)
-            tree.addEntry(subject, entry);
+        tree.addBranch(branch.subject, branch.entries);
     }
 }
 
