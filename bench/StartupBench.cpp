@@ -13,8 +13,8 @@
 #include <algorithm>
 #include <chrono>
 #include <spawn.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
 #include <vector>
 
 extern char** environ;
@@ -38,16 +38,35 @@ Run runProcess(const QString& program, const QStringList& arguments) {
     argv.push_back(nullptr);
 
     Run run;
+    int out[2];
+    if (::pipe(out) != 0)
+        return run;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, out[0]);
     const auto start = std::chrono::steady_clock::now();
     pid_t pid = 0;
-    if (posix_spawn(&pid, path.constData(), nullptr, nullptr, argv.data(), environ) != 0)
+    const int spawned =
+        posix_spawn(&pid, path.constData(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(out[1]);
+    QByteArray printed;
+    char buffer[256];
+    for (ssize_t n; (n = ::read(out[0], buffer, sizeof buffer)) > 0;)
+        printed.append(buffer, n);
+    ::close(out[0]);
+    if (spawned != 0)
         return run;
     int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
+    ::waitpid(pid, &status, 0);
     run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    run.maxRssMiB = double(usage.ru_maxrss) / 1024.0;
-    run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    // The child's own peak, as it printed it: the kernel's figure for a spawned child also
+    // counts the parent's pages from before the new program replaced them.
+    const qsizetype at = printed.indexOf("VmHWM:");
+    if (at >= 0)
+        run.maxRssMiB = printed.mid(at + 6).trimmed().split(' ').first().toDouble() / 1024.0;
+    run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0 && at >= 0;
     return run;
 }
 

@@ -10,9 +10,9 @@
 #include <benchmark/benchmark.h>
 
 #include <QComboBox>
+#include <QDir>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QDir>
 #include <QTemporaryDir>
 
 #include <chrono>

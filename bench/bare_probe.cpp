@@ -1,5 +1,7 @@
 // The floor for start-up: a bare widgets program that shows one empty window of the launcher's
 // size and ends at its first paint.
+#include "PeakMemory.h"
+
 #include <QApplication>
 #include <QEvent>
 #include <QWidget>
@@ -22,5 +24,7 @@ int main(int argc, char** argv) {
     FirstPaint quitter;
     window.installEventFilter(&quitter);
     window.show();
-    return application.exec();
+    const int code = application.exec();
+    printPeakMemory();
+    return code;
 }

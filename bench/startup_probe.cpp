@@ -1,5 +1,6 @@
 // Runs the program's real start-up and ends at the launcher's first paint. Used by the start-up
 // benchmark; an optional argument names another program folder (a generated course).
+#include "PeakMemory.h"
 #include "shell/Startup.h"
 
 #include <QString>
@@ -9,5 +10,7 @@ int main(int argc, char** argv) {
     options.quitAtFirstPaint = true;
     if (argc > 1)
         options.programDir = QString::fromLocal8Bit(argv[1]);
-    return runNormakurs(1, argv, options);
+    const int code = runNormakurs(1, argv, options);
+    printPeakMemory();
+    return code;
 }

@@ -37,6 +37,28 @@ struct Keyed {
     Entry entry;
 };
 
+// The name with its case folded, as QString::toCaseFolded() would give it; Latin and Russian
+// letters, which make up nearly every name, are folded here directly, far faster.
+QString foldedKey(const QString& name) {
+    QString key(name.size(), Qt::Uninitialized);
+    char16_t* out = reinterpret_cast<char16_t*>(key.data());
+    const char16_t* in = reinterpret_cast<const char16_t*>(name.constData());
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const char16_t c = in[i];
+        if (c < 0x80)
+            out[i] = (c >= u'A' && c <= u'Z') ? char16_t(c + 0x20) : c;
+        else if (c >= 0x410 && c <= 0x42F) // А..Я
+            out[i] = char16_t(c + 0x20);
+        else if (c >= 0x400 && c <= 0x40F) // Ѐ..Џ, Ё among them
+            out[i] = char16_t(c + 0x50);
+        else if (c >= 0x430 && c <= 0x45F)
+            out[i] = c;
+        else
+            return name.toCaseFolded(); // anything else: the full rules
+    }
+    return key;
+}
+
 void sortKeyed(QVector<Keyed>& found) {
     std::sort(found.begin(), found.end(), [](const Keyed& a, const Keyed& b) {
         if (a.key != b.key)
@@ -79,10 +101,11 @@ void readFolder(const QString& folder, const QString& mask, QVector<Keyed>& foun
         default:
             continue; // pipes, sockets, devices
         }
-        const QString name = QFile::decodeName(raw);
+        // File names on this platform are UTF-8, whatever the locale.
+        const QString name = QString::fromUtf8(raw);
         if (!matchesMask(name, mask))
             continue;
-        found.append(Keyed{name.toCaseFolded(), Entry{name, isFolder}});
+        found.append(Keyed{foldedKey(name), Entry{name, isFolder}});
     }
     ::closedir(dir);
 }
@@ -97,7 +120,7 @@ void readFolder(const QString& folder, const QString& mask, QVector<Keyed>& foun
         const QString name = info.fileName();
         if ((!info.isDir() && !info.isFile()) || !matchesMask(name, mask))
             continue;
-        found.append(Keyed{name.toCaseFolded(), Entry{name, info.isDir()}});
+        found.append(Keyed{foldedKey(name), Entry{name, info.isDir()}});
     }
 }
 #endif
@@ -135,7 +158,7 @@ void sortNames(QStringList& names) {
     QVector<Keyed> keyed;
     keyed.reserve(names.size());
     for (const QString& name : std::as_const(names))
-        keyed.append(Keyed{name.toCaseFolded(), Entry{name, false}});
+        keyed.append(Keyed{foldedKey(name), Entry{name, false}});
     sortKeyed(keyed);
     for (qsizetype i = 0; i < keyed.size(); ++i)
         names[i] = keyed.at(i).entry.name;
