@@ -1,5 +1,6 @@
 #include "Unit1.h"
 
+#include "Controls.h"
 #include "GuardedConnect.h"
 #include "LauncherArtwork.h"
 #include "testing/Unit3.h"
@@ -10,21 +11,6 @@
 #include <QPushButton>
 
 TForm1* Form1 = nullptr;
-
-namespace {
-
-QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption,
-                        const QRect& place) {
-    auto* button = new QPushButton(caption, parent);
-    button->setObjectName(QLatin1String(name));
-    button->setAccessibleName(caption);
-    button->setGeometry(place);
-    // Enter presses the focused button, like the space bar; no button is the window's default.
-    button->setAutoDefault(true);
-    return button;
-}
-
-} // namespace
 
 TForm1::TForm1()
     : Form(QStringLiteral("Нормакурс")) {
@@ -38,10 +24,10 @@ TForm1::TForm1()
     img1->setPixmap(QPixmap::fromImage(LauncherArtwork::picture()));
     img1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    btn4 = makeButton(this, "btn4", QStringLiteral("Учебник"), QRect(94, 248, 139, 36));
-    btn6 = makeButton(this, "btn6", QStringLiteral("Тесты"), QRect(96, 312, 137, 36));
-    btn3 = makeButton(this, "btn3", QStringLiteral("Преподаватель"), QRect(96, 363, 137, 41));
-    Button1 = makeButton(this, "Button1", QStringLiteral("Выход"), QRect(598, 392, 169, 35));
+    btn4 = Controls::button(this, "btn4", QStringLiteral("Учебник"), QRect(94, 248, 139, 36));
+    btn6 = Controls::button(this, "btn6", QStringLiteral("Тесты"), QRect(96, 312, 137, 36));
+    btn3 = Controls::button(this, "btn3", QStringLiteral("Преподаватель"), QRect(96, 363, 137, 41));
+    Button1 = Controls::button(this, "Button1", QStringLiteral("Выход"), QRect(598, 392, 169, 35));
 
     setTabOrder(btn3, btn4);
     setTabOrder(btn4, btn6);

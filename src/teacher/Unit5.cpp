@@ -11,6 +11,7 @@
 #include "QuestionCountBox.h"
 #include "ReportListing.h"
 #include "shell/ApplicationTitle.h"
+#include "shell/Controls.h"
 #include "shell/ErrorGuard.h"
 #include "shell/Fonts.h"
 #include "shell/GuardedConnect.h"
@@ -41,6 +42,8 @@ TForm5* Form5 = nullptr;
 
 namespace {
 
+using Controls::named;
+
 // The dialogs' filters, in the form "description|patterns".
 const QString kOpenFilter =
     QStringLiteral("изображения(.jpg,.jpeg,.png)|*.png, *.jpg, *.jepg|Все файлы|*.*");
@@ -53,21 +56,6 @@ constexpr int kExitButtonGap = 4;
 
 // The status line waits for this pause in typing before it checks the text again.
 constexpr int kStatusDelayMs = 300;
-
-template <typename W> W* named(W* widget, const char* name, const QString& accessible = {}) {
-    widget->setObjectName(QLatin1String(name));
-    if (!accessible.isEmpty())
-        widget->setAccessibleName(accessible);
-    return widget;
-}
-
-QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption,
-                        const QRect& place) {
-    auto* button = named(new QPushButton(caption, parent), name, caption.trimmed());
-    button->setGeometry(place);
-    button->setAutoDefault(true); // Enter presses the focused button
-    return button;
-}
 
 QPlainTextEdit* makeMemo(QWidget* parent, const char* name, const QString& accessible) {
     auto* memo = named(new QPlainTextEdit(parent), name, accessible);
@@ -137,7 +125,7 @@ TForm5::TForm5()
     buildReportPage();
 
     // A child of the window, not of a page: it lies over the row of tabs on every page.
-    Button1 = makeButton(this, "Button1", QStringLiteral("Выход"), QRect(260, 3, 65, 17));
+    Button1 = Controls::button(this, "Button1", QStringLiteral("Выход"), QRect(260, 3, 65, 17));
     Button1->raise();
     placeExitButton();
 
@@ -180,11 +168,11 @@ void TForm5::buildEditorPage() {
     lbl3->setTextFormat(Qt::PlainText);
     lbl3->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
-    btn3 = makeButton(ts1, "btn3", QStringLiteral("Создать тест"), QRect(0, 16, 121, 25));
-    btn13 = makeButton(ts1, "btn13", QStringLiteral("Предмет"), QRect(0, 48, 121, 25));
-    openfile = makeButton(ts1, "openfile", QStringLiteral("Открыть файл"), l.openfile);
-    btn1 = makeButton(ts1, "btn1", QStringLiteral("Открыть документ "), l.btn1);
-    btn2 = makeButton(ts1, "btn2", QStringLiteral("Сохранить файл"), l.btn2);
+    btn3 = Controls::button(ts1, "btn3", QStringLiteral("Создать тест"), QRect(0, 16, 121, 25));
+    btn13 = Controls::button(ts1, "btn13", QStringLiteral("Предмет"), QRect(0, 48, 121, 25));
+    openfile = Controls::button(ts1, "openfile", QStringLiteral("Открыть файл"), l.openfile);
+    btn1 = Controls::button(ts1, "btn1", QStringLiteral("Открыть документ "), l.btn1);
+    btn2 = Controls::button(ts1, "btn2", QStringLiteral("Сохранить файл"), l.btn2);
 
     buildSkeletonPanel();
     buildSubjectPanel(); // made second, so it lies above the skeleton panel
@@ -198,7 +186,7 @@ void TForm5::buildSkeletonPanel() {
     se1 = named(new QuestionCountBox(pnl1), "se1", QStringLiteral("Количество вопросов"));
     se1->setGeometry(168, 20, 121, 22);
     lbl1->setBuddy(se1);
-    btn4 = makeButton(pnl1, "btn4", QStringLiteral("Ок"), QRect(10, 56, 280, 25));
+    btn4 = Controls::button(pnl1, "btn4", QStringLiteral("Ок"), QRect(10, 56, 280, 25));
 }
 
 void TForm5::buildSubjectPanel() {
@@ -209,7 +197,7 @@ void TForm5::buildSubjectPanel() {
     edt1 = named(new QLineEdit(pnl2), "edt1", QStringLiteral("Название предмета"));
     edt1->setGeometry(10, 24, 280, 21);
     lbl2->setBuddy(edt1);
-    btn5 = makeButton(pnl2, "btn5", QStringLiteral("Создать"), QRect(10, 56, 280, 25));
+    btn5 = Controls::button(pnl2, "btn5", QStringLiteral("Создать"), QRect(10, 56, 280, 25));
 }
 
 void TForm5::buildReportPage() {

@@ -9,6 +9,7 @@
 #include "ReportFile.h"
 #include "ReportText.h"
 #include "Scoring.h"
+#include "shell/Controls.h"
 #include "shell/ErrorGuard.h"
 #include "shell/Fonts.h"
 #include "shell/GuardedConnect.h"
@@ -33,22 +34,9 @@ TForm3* Form3 = nullptr;
 
 namespace {
 
+using Controls::named;
+
 const QString kAnswered = QStringLiteral("(отвечен)");
-
-template <typename W> W* named(W* widget, const char* name, const QString& accessible = {}) {
-    widget->setObjectName(QLatin1String(name));
-    if (!accessible.isEmpty())
-        widget->setAccessibleName(accessible);
-    return widget;
-}
-
-QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption,
-                        const QRect& place) {
-    auto* button = named(new QPushButton(caption, parent), name, caption);
-    button->setGeometry(place);
-    button->setAutoDefault(true); // Enter presses the focused button
-    return button;
-}
 
 QPlainTextEdit* makeMemo(QWidget* parent, const char* name, const QString& accessible) {
     auto* memo = named(new QPlainTextEdit(parent), name, accessible);
@@ -82,14 +70,16 @@ TForm3::TForm3()
 
     buildAnswerPanel();
 
-    btn7 = makeButton(this, "btn7", QStringLiteral("Завершить тест"), QRect(762, 615, 131, 25));
+    btn7 =
+        Controls::button(this, "btn7", QStringLiteral("Завершить тест"), QRect(762, 615, 131, 25));
     btn7->setEnabled(false);
 
     mmo3 = makeMemo(this, "mmo3", QStringLiteral("Отчёт"));
     mmo3->hide();
-    btn9 = makeButton(this, "btn9", QStringLiteral("Выход"), QRect(1018, 615, 75, 25));
+    btn9 = Controls::button(this, "btn9", QStringLiteral("Выход"), QRect(1018, 615, 75, 25));
     btn9->hide();
-    btn8 = makeButton(this, "btn8", QStringLiteral("Начать заново"), QRect(978, 585, 115, 25));
+    btn8 =
+        Controls::button(this, "btn8", QStringLiteral("Начать заново"), QRect(978, 585, 115, 25));
     btn8->hide();
 
     onClick(btn6, this, &TForm3::btn6Click);
@@ -146,9 +136,9 @@ void TForm3::buildRegistrationPanel() {
     lbl3->setBuddy(cbb1);
     lbl4->setBuddy(cbb2);
 
-    btn6 = makeButton(pnl1, "btn6", QStringLiteral("Начать"), QRect(184, 160, 75, 25));
+    btn6 = Controls::button(pnl1, "btn6", QStringLiteral("Начать"), QRect(184, 160, 75, 25));
     btn6->setFont(font);
-    Button1 = makeButton(pnl1, "Button1", QStringLiteral("Отмена"), QRect(288, 160, 75, 25));
+    Button1 = Controls::button(pnl1, "Button1", QStringLiteral("Отмена"), QRect(288, 160, 75, 25));
 
     setTabOrder(edt1, edt2);
     setTabOrder(edt2, cbb1);
@@ -166,7 +156,7 @@ void TForm3::buildAnswerPanel() {
     QPushButton** buttons[] = {&btn1, &btn2, &btn3, &btn4, &btn5};
     for (int i = 0; i < 5; ++i) {
         const QString caption(QChar(u'A' + i));
-        *buttons[i] = makeButton(pnl2, names[i], caption, QRect(8 + 80 * i, 8, 75, 25));
+        *buttons[i] = Controls::button(pnl2, names[i], caption, QRect(8 + 80 * i, 8, 75, 25));
         (*buttons[i])->setFont(Fonts::tahomaBold(13));
         (*buttons[i])->setAccessibleName(QStringLiteral("Ответ ") + caption);
     }

@@ -4,6 +4,7 @@
 #include "content/ContentPaths.h"
 #include "FindBar.h"
 #include "myTabPanel.h"
+#include "shell/Controls.h"
 #include "shell/ErrorGuard.h"
 #include "shell/Fonts.h"
 #include "shell/Forms.h"
@@ -29,25 +30,12 @@ TForm2* Form2 = nullptr;
 
 namespace {
 
+using Controls::named;
+
 using Strip = TabStrip<TmyTabPanel>;
 using TopicTrees::Tree;
 
 const QString kNewTab = QStringLiteral("Новая вкладка");
-
-template <typename W> W* named(W* widget, const char* name, const QString& accessible = {}) {
-    widget->setObjectName(QLatin1String(name));
-    if (!accessible.isEmpty())
-        widget->setAccessibleName(accessible);
-    return widget;
-}
-
-QPushButton* makeButton(QWidget* parent, const char* name, const QString& caption,
-                        const QRect& place) {
-    auto* button = named(new QPushButton(caption, parent), name, caption);
-    button->setGeometry(place);
-    button->setAutoDefault(true); // Enter presses the focused button
-    return button;
-}
 
 QFrame* makePanel(QWidget* parent, const char* name, const QRect& place) {
     auto* panel = named(new QFrame(parent), name);
@@ -126,13 +114,13 @@ void TForm2::buildButtonBar() {
     pnl1 = makePanel(this, "pnl1", QRect(372, 448, 705, TextbookLayout::kBarHeight));
     SystemColours::setBackground(*pnl1, SystemColours::clMenuHighlight());
 
-    btn2 = makeButton(pnl1, "btn2", QStringLiteral("Тесты"), QRect(16, 8, 169, 33));
-    btn3 = makeButton(pnl1, "btn3", QStringLiteral("Мультимедиа"), QRect(200, 8, 169, 33));
-    btn4 = makeButton(pnl1, "btn4", QStringLiteral("Презентации"), QRect(384, 8, 169, 33));
+    btn2 = Controls::button(pnl1, "btn2", QStringLiteral("Тесты"), QRect(16, 8, 169, 33));
+    btn3 = Controls::button(pnl1, "btn3", QStringLiteral("Мультимедиа"), QRect(200, 8, 169, 33));
+    btn4 = Controls::button(pnl1, "btn4", QStringLiteral("Презентации"), QRect(384, 8, 169, 33));
     for (QPushButton* button : {btn2, btn3, btn4})
         button->setFont(Fonts::tahomaBold(13));
-    btn6 = makeButton(pnl1, "btn6", QStringLiteral("Обновить"), QRect(544, 8, 75, 33));
-    Button1 = makeButton(pnl1, "Button1", QStringLiteral("Выход"), QRect(624, 8, 75, 33));
+    btn6 = Controls::button(pnl1, "btn6", QStringLiteral("Обновить"), QRect(544, 8, 75, 33));
+    Button1 = Controls::button(pnl1, "Button1", QStringLiteral("Выход"), QRect(624, 8, 75, 33));
 
     onClick(btn2, this, &TForm2::btn2Click);
     onClick(btn3, this, &TForm2::btn3Click);
@@ -158,7 +146,7 @@ void TForm2::buildListPanels() {
     pnl2 = listPanel("pnl2", "tv2", QStringLiteral("Презентации"), QRect(744, 136, 185, 305), tv2);
     tv2->OnClick = [this] { guarded([this] { tv2Click(); }); };
 
-    btn1 = makeButton(this, "btn1", QStringLiteral("<"), QRect(184, 264, 33, 25));
+    btn1 = Controls::button(this, "btn1", QStringLiteral("<"), QRect(184, 264, 33, 25));
     btn1->setAccessibleName(QStringLiteral("Свернуть темы"));
     btn1->setFont(Fonts::tahomaBold(13));
     onClick(btn1, this, &TForm2::btn1Click);
