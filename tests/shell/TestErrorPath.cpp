@@ -11,6 +11,7 @@
 #include "shell/Unit4.h"
 #include "support/RecordingServices.h"
 #include "support/TempContentTree.h"
+#include "support/WindowTestSupport.h"
 #include "teacher/Unit5.h"
 #include "testing/Unit3.h"
 #include "textbook/Unit2.h"
@@ -24,16 +25,6 @@
 #include <stdexcept>
 
 namespace {
-
-QtMessageHandler s_defaultHandler = nullptr;
-
-// The offscreen platform says so every time a window is raised; that is no finding of ours.
-void quietOffscreenWarnings(QtMsgType type, const QMessageLogContext& context,
-                            const QString& message) {
-    if (type == QtWarningMsg && message.startsWith(QLatin1String("This plugin does not support")))
-        return;
-    s_defaultHandler(type, context, message);
-}
 
 // Also notes, for every error box, what start-up had reached when the box came up.
 class StartupRecorder : public RecordingServices {
@@ -133,7 +124,7 @@ private:
 
 void TestErrorPath::initTestCase() {
     QApplication::setQuitOnLastWindowClosed(false);
-    s_defaultHandler = qInstallMessageHandler(quietOffscreenWarnings);
+    WindowTestSupport::quietOffscreenWarnings();
 }
 
 void TestErrorPath::init() {

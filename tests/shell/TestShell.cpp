@@ -6,6 +6,7 @@
 #include "shell/Unit4.h"
 #include "support/RecordingServices.h"
 #include "support/TempContentTree.h"
+#include "support/WindowTestSupport.h"
 #include "teacher/Unit5.h"
 #include "testing/Unit3.h"
 #include "textbook/Unit2.h"
@@ -41,26 +42,6 @@ Form* formNamed(const QString& name) {
             return form;
     }
     return nullptr;
-}
-
-// The object names of the windows that are visible now, in creation order.
-QStringList visibleWindows() {
-    QStringList names;
-    for (Form* form : allForms()) {
-        if (form && form->isVisible())
-            names.append(form->objectName());
-    }
-    return names;
-}
-
-QtMessageHandler s_defaultHandler = nullptr;
-
-// The offscreen platform says so every time a window is raised; that is no finding of ours.
-void quietOffscreenWarnings(QtMsgType type, const QMessageLogContext& context,
-                            const QString& message) {
-    if (type == QtWarningMsg && message.startsWith(QLatin1String("This plugin does not support")))
-        return;
-    s_defaultHandler(type, context, message);
 }
 
 QPushButton* launcherButton(const QString& name) {
@@ -144,7 +125,7 @@ private:
 void TestShell::initTestCase() {
     // As in the program: only the launcher ends the run, never the last window closing.
     QApplication::setQuitOnLastWindowClosed(false);
-    s_defaultHandler = qInstallMessageHandler(quietOffscreenWarnings);
+    WindowTestSupport::quietOffscreenWarnings();
 }
 
 void TestShell::init() {
@@ -181,7 +162,7 @@ void TestShell::openFromLauncher(const QString& window) {
     } else {
         QFAIL(qPrintable(QStringLiteral("no way to %1").arg(window)));
     }
-    QCOMPARE(visibleWindows(), QStringList{window});
+    QCOMPARE(WindowTestSupport::visibleWindows(), QStringList{window});
 }
 
 void TestShell::windowsAreCreatedInOrder() {
@@ -392,7 +373,7 @@ void TestShell::keyPressesFocusedButton() {
     focused->setFocus(Qt::TabFocusReason);
     QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(focused));
     QTest::keyClick(focused, static_cast<Qt::Key>(key));
-    QCOMPARE(visibleWindows(), QStringList{opens});
+    QCOMPARE(WindowTestSupport::visibleWindows(), QStringList{opens});
 }
 
 void TestShell::escapeDoesNothing() {
@@ -400,7 +381,7 @@ void TestShell::escapeDoesNothing() {
     STEP(showLauncher());
     QTest::keyClick(Form1->btn3, Qt::Key_Escape);
     QTest::keyClick(Form1, Qt::Key_Escape);
-    QCOMPARE(visibleWindows(), QStringList{"Form1"});
+    QCOMPARE(WindowTestSupport::visibleWindows(), QStringList{"Form1"});
     QCOMPARE(termination.count(), 0);
 }
 
@@ -421,12 +402,12 @@ void TestShell::launcherHandsOver() {
     QFETCH(QString, target);
 
     STEP(showLauncher());
-    QCOMPARE(visibleWindows(), QStringList{"Form1"});
+    QCOMPARE(WindowTestSupport::visibleWindows(), QStringList{"Form1"});
 
     QPushButton* pressed = launcherButton(button);
     QVERIFY(pressed);
     QTest::mouseClick(pressed, Qt::LeftButton);
-    QCOMPARE(visibleWindows(), QStringList{target});
+    QCOMPARE(WindowTestSupport::visibleWindows(), QStringList{target});
     QVERIFY(QTest::qWaitForWindowActive(formNamed(target)));
 
     // Calling the handler directly does the same as the click.
@@ -438,7 +419,7 @@ void TestShell::launcherHandsOver() {
         Form1->btn6Click();
     else
         Form1->btn3Click();
-    QCOMPARE(visibleWindows(), QStringList{target});
+    QCOMPARE(WindowTestSupport::visibleWindows(), QStringList{target});
     QVERIFY(m_services->errors.isEmpty());
 }
 
@@ -477,7 +458,7 @@ void TestShell::closingReturnsToLauncher() {
         QTest::mouseClick(button, Qt::LeftButton);
     }
 
-    QCOMPARE(visibleWindows(), QStringList{"Form1"});
+    QCOMPARE(WindowTestSupport::visibleWindows(), QStringList{"Form1"});
     // Closing hides; the window is the same one and still there.
     QCOMPARE(formNamed(window), form);
     QVERIFY(form->isHidden());
@@ -504,12 +485,12 @@ void TestShell::focusReturnsToLastPressedButton() {
     QVERIFY(pressed);
     QTest::mouseClick(pressed, Qt::LeftButton);
     QVERIFY(Form1->isHidden());
-    Form* secondary = formNamed(visibleWindows().value(0));
+    Form* secondary = formNamed(WindowTestSupport::visibleWindows().value(0));
     QVERIFY(secondary && secondary != Form1);
     QVERIFY(QTest::qWaitForWindowActive(secondary));
 
     secondary->close();
-    QCOMPARE(visibleWindows(), QStringList{"Form1"});
+    QCOMPARE(WindowTestSupport::visibleWindows(), QStringList{"Form1"});
     QApplication::setActiveWindow(Form1);
     Form1->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(Form1));
@@ -526,13 +507,13 @@ void TestShell::handOverBetweenSecondaryWindows() {
     handOver(*Form2, *Form3);
     Form1->removeEventFilter(&launcherShows);
 
-    QCOMPARE(visibleWindows(), QStringList{"Form3"});
+    QCOMPARE(WindowTestSupport::visibleWindows(), QStringList{"Form3"});
     QVERIFY(QTest::qWaitForWindowActive(Form3));
     // The source's close handler showed the launcher for a moment before it was hidden again.
     QCOMPARE(launcherShows.shows, 1);
 
     Form3->Button1Click();
-    QCOMPARE(visibleWindows(), QStringList{"Form1"});
+    QCOMPARE(WindowTestSupport::visibleWindows(), QStringList{"Form1"});
 }
 
 void TestShell::secondShowKeepsState_data() {
@@ -561,7 +542,7 @@ void TestShell::secondShowKeepsState() {
     form->setProperty("normakursMark", 42);
 
     form->close();
-    QCOMPARE(visibleWindows(), QStringList{"Form1"});
+    QCOMPARE(WindowTestSupport::visibleWindows(), QStringList{"Form1"});
     QCOMPARE(Form1->pos(), launcherPlace);
 
     STEP(openFromLauncher(window));
@@ -594,7 +575,7 @@ void TestShell::exitRequestsTerminationWithoutQuestion() {
     QVERIFY(m_services->questions.isEmpty());
     QVERIFY(m_services->errors.isEmpty());
     QVERIFY(m_services->notices.isEmpty());
-    QVERIFY(visibleWindows().isEmpty());
+    QVERIFY(WindowTestSupport::visibleWindows().isEmpty());
 }
 
 QTEST_MAIN(TestShell)

@@ -6,6 +6,7 @@
 #include "shell/Unit4.h"
 #include "support/RecordingServices.h"
 #include "support/TempContentTree.h"
+#include "support/WindowTestSupport.h"
 #include "teacher/Unit5.h"
 #include "testing/Unit3.h"
 #include "textbook/Unit2.h"
@@ -31,25 +32,6 @@ namespace {
 
 const QString kUserName = QStringLiteral("tutor");
 const QString kPassword = QStringLiteral("lmn5827");
-
-QStringList visibleWindows() {
-    QStringList names;
-    for (Form* form : QList<Form*>{Form1, Form2, Form3, Form4, Form5}) {
-        if (form && form->isVisible())
-            names.append(form->objectName());
-    }
-    return names;
-}
-
-QtMessageHandler s_defaultHandler = nullptr;
-
-// The offscreen platform says so every time a window is raised; that is no finding of ours.
-void quietOffscreenWarnings(QtMsgType type, const QMessageLogContext& context,
-                            const QString& message) {
-    if (type == QtWarningMsg && message.startsWith(QLatin1String("This plugin does not support")))
-        return;
-    s_defaultHandler(type, context, message);
-}
 
 // Counts the show events a widget receives.
 class ShowCounter : public QObject {
@@ -101,7 +83,7 @@ private:
 
 void TestSignIn::initTestCase() {
     QApplication::setQuitOnLastWindowClosed(false);
-    s_defaultHandler = qInstallMessageHandler(quietOffscreenWarnings);
+    WindowTestSupport::quietOffscreenWarnings();
 }
 
 void TestSignIn::init() {
@@ -121,7 +103,7 @@ void TestSignIn::openSignIn() {
     Form1->showForm();
     QVERIFY(QTest::qWaitForWindowActive(Form1));
     QTest::mouseClick(Form1->btn3, Qt::LeftButton);
-    QCOMPARE(visibleWindows(), QStringList{"Form4"});
+    QCOMPARE(WindowTestSupport::visibleWindows(), QStringList{"Form4"});
     QVERIFY(QTest::qWaitForWindowActive(Form4));
 }
 
@@ -236,14 +218,14 @@ void TestSignIn::signIn() {
     QCOMPARE(Form4->edt1->text(), user);
     QCOMPARE(Form4->edt2->text(), password);
     if (signsIn) {
-        QCOMPARE(visibleWindows(), QStringList{"Form5"});
+        QCOMPARE(WindowTestSupport::visibleWindows(), QStringList{"Form5"});
     } else {
-        QCOMPARE(visibleWindows(), QStringList{"Form4"});
+        QCOMPARE(WindowTestSupport::visibleWindows(), QStringList{"Form4"});
         // As many attempts as the teacher likes: the right texts still sign in afterwards.
         Form4->edt1->setText(kUserName);
         Form4->edt2->setText(kPassword);
         Form4->btn1Click();
-        QCOMPARE(visibleWindows(), QStringList{"Form5"});
+        QCOMPARE(WindowTestSupport::visibleWindows(), QStringList{"Form5"});
     }
 }
 
@@ -259,7 +241,7 @@ void TestSignIn::launcherShownOnlyForAMoment() {
 
     // Closing the sign-in showed the launcher; the hand-over hid it again at once.
     QCOMPARE(launcherShows.shows, 1);
-    QCOMPARE(visibleWindows(), QStringList{"Form5"});
+    QCOMPARE(WindowTestSupport::visibleWindows(), QStringList{"Form5"});
     QVERIFY(QTest::qWaitForWindowActive(Form5));
 }
 
@@ -289,13 +271,13 @@ void TestSignIn::enterDoesNotSignIn() {
     QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(edit));
     QTest::keyClick(edit, static_cast<Qt::Key>(key));
 
-    QCOMPARE(visibleWindows(), QStringList{"Form4"});
+    QCOMPARE(WindowTestSupport::visibleWindows(), QStringList{"Form4"});
     QCOMPARE(Form4->edt1->text(), kUserName);
     QCOMPARE(Form4->edt2->text(), kPassword);
 
     // The same texts do sign in with "Войти".
     QTest::mouseClick(Form4->btn1, Qt::LeftButton);
-    QCOMPARE(visibleWindows(), QStringList{"Form5"});
+    QCOMPARE(WindowTestSupport::visibleWindows(), QStringList{"Form5"});
 }
 
 void TestSignIn::backShowsLauncherAndKeepsFields_data() {
@@ -316,7 +298,7 @@ void TestSignIn::backShowsLauncherAndKeepsFields() {
         QTest::mouseClick(Form4->btn2, Qt::LeftButton);
     else
         QVERIFY(Form4->close());
-    QCOMPARE(visibleWindows(), QStringList{"Form1"});
+    QCOMPARE(WindowTestSupport::visibleWindows(), QStringList{"Form1"});
     QCOMPARE(Form4->edt1->text(), QStringLiteral("teacher"));
     QCOMPARE(Form4->edt2->text(), QStringLiteral("secret"));
 
@@ -332,16 +314,16 @@ void TestSignIn::signInAgainAfterTeacherWindow() {
     QTest::keyClicks(Form4->edt1, kUserName);
     QTest::keyClicks(Form4->edt2, kPassword);
     QTest::mouseClick(Form4->btn1, Qt::LeftButton);
-    QCOMPARE(visibleWindows(), QStringList{"Form5"});
+    QCOMPARE(WindowTestSupport::visibleWindows(), QStringList{"Form5"});
 
     QTest::mouseClick(Form5->Button1, Qt::LeftButton);
-    QCOMPARE(visibleWindows(), QStringList{"Form1"});
+    QCOMPARE(WindowTestSupport::visibleWindows(), QStringList{"Form1"});
 
     STEP(openSignIn());
     QCOMPARE(Form4->edt1->text(), kUserName);
     QCOMPARE(Form4->edt2->text(), kPassword);
     QTest::mouseClick(Form4->btn1, Qt::LeftButton);
-    QCOMPARE(visibleWindows(), QStringList{"Form5"});
+    QCOMPARE(WindowTestSupport::visibleWindows(), QStringList{"Form5"});
 }
 
 void TestSignIn::credentialsNotInProgramFile_data() {

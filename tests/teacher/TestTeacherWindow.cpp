@@ -12,6 +12,7 @@
 #include "shell/Unit4.h"
 #include "support/RecordingServices.h"
 #include "support/TempContentTree.h"
+#include "support/WindowTestSupport.h"
 #include "teacher/EditorClipboard.h"
 #include "teacher/EditorHotKeys.h"
 #include "teacher/QuestionCountBox.h"
@@ -70,16 +71,6 @@ const QString kReportText = QStringLiteral("Имя фамилия: Иван Пе
 
 QClipboard* clipboard() {
     return QGuiApplication::clipboard();
-}
-
-QtMessageHandler s_defaultHandler = nullptr;
-
-// The offscreen platform says so every time a window is raised; that is no finding of ours.
-void quietOffscreenWarnings(QtMsgType type, const QMessageLogContext& context,
-                            const QString& message) {
-    if (type == QtWarningMsg && message.startsWith(QLatin1String("This plugin does not support")))
-        return;
-    s_defaultHandler(type, context, message);
 }
 
 // Counts the key presses that reach a control, the modifier keys' own presses aside.
@@ -251,7 +242,7 @@ private:
 
 void TestTeacherWindow::initTestCase() {
     QApplication::setQuitOnLastWindowClosed(false);
-    s_defaultHandler = qInstallMessageHandler(quietOffscreenWarnings);
+    WindowTestSupport::quietOffscreenWarnings();
 }
 
 void TestTeacherWindow::init() {

@@ -7,6 +7,7 @@
 #include "shell/WorkArea.h"
 #include "support/RecordingServices.h"
 #include "support/TempContentTree.h"
+#include "support/WindowTestSupport.h"
 #include "teacher/Unit5.h"
 #include "testing/Unit3.h"
 #include "textbook/BrowserView.h"
@@ -37,15 +38,6 @@ namespace {
 using namespace TextbookTestSupport;
 
 namespace {
-
-QStringList visibleWindows() {
-    QStringList names;
-    for (QWidget* form : QList<QWidget*>{Form1, Form2, Form3, Form4, Form5}) {
-        if (form && form->isVisible())
-            names.append(form->objectName());
-    }
-    return names;
-}
 
 QUrl shownUrl() {
     const BrowserView* browser = Form2->ActiveTab() ? Form2->ActiveTab()->GetBros() : nullptr;
@@ -112,7 +104,7 @@ void TestTextbookWindow::cleanup() {
 void TestTextbookWindow::showTextbook() {
     Form1->showForm();
     Form1->btn4Click();
-    QCOMPARE(visibleWindows(), QStringList{"Form2"});
+    QCOMPARE(WindowTestSupport::visibleWindows(), QStringList{"Form2"});
 }
 
 void TestTextbookWindow::clickTopic(const QString& path) {
@@ -132,7 +124,7 @@ void TestTextbookWindow::noEngineBeforeTheFirstTab() {
     Form3->close();
     Form1->btn3Click();
     Form4->close();
-    QCOMPARE(visibleWindows(), QStringList{"Form1"});
+    QCOMPARE(WindowTestSupport::visibleWindows(), QStringList{"Form1"});
     for (QWidget* widget : QApplication::allWidgets())
         QVERIFY2(!qobject_cast<QWebEngineView*>(widget), "a browser view exists before any tab");
     QCOMPARE(engineProcesses(), 0);
@@ -247,7 +239,7 @@ void TestTextbookWindow::reopen() {
     if (folded)
         Form2->btn1Click();
     Form2->Button1Click();
-    QCOMPARE(visibleWindows(), QStringList{"Form1"});
+    QCOMPARE(WindowTestSupport::visibleWindows(), QStringList{"Form1"});
     showTextbook();
 
     // One consistent state, the one the window was left in.
@@ -354,12 +346,12 @@ void TestTextbookWindow::testsHandsOverToTheTestingWindow() {
     showTextbook();
     clickTopic(QStringLiteral("Алгебра/02.html"));
     QTest::mouseClick(Form2->btn2, Qt::LeftButton);
-    QCOMPARE(visibleWindows(), QStringList{"Form3"});
+    QCOMPARE(WindowTestSupport::visibleWindows(), QStringList{"Form3"});
     QCOMPARE(Form2->TabCount(), 0);
     QCOMPARE(BrowserView::liveCount(), 0);
 
     Form3->close();
-    QCOMPARE(visibleWindows(), QStringList{"Form1"});
+    QCOMPARE(WindowTestSupport::visibleWindows(), QStringList{"Form1"});
     showTextbook();
     QCOMPARE(Form2->TabCount(), 0);
     QCOMPARE(Form2->addpage->pos(), QPoint(0, 0));
@@ -369,14 +361,14 @@ void TestTextbookWindow::exitReturnsToTheLauncher() {
     showTextbook();
     QTest::mouseClick(Form2->addpage, Qt::LeftButton, Qt::NoModifier, QPoint(4, 10));
     QTest::mouseClick(Form2->Button1, Qt::LeftButton);
-    QCOMPARE(visibleWindows(), QStringList{"Form1"});
+    QCOMPARE(WindowTestSupport::visibleWindows(), QStringList{"Form1"});
     QCOMPARE(Form2->TabCount(), 0);
 
     // A close request from the window system does the same.
     showTextbook();
     QTest::mouseClick(Form2->addpage, Qt::LeftButton, Qt::NoModifier, QPoint(4, 10));
     QVERIFY(Form2->close());
-    QCOMPARE(visibleWindows(), QStringList{"Form1"});
+    QCOMPARE(WindowTestSupport::visibleWindows(), QStringList{"Form1"});
     QCOMPARE(Form2->TabCount(), 0);
     QVERIFY(m_services->errors.isEmpty());
 }

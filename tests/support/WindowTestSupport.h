@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QStringList>
+
+// Helpers for tests that drive the program's five windows.
+namespace WindowTestSupport {
+
+// The object names of the windows now visible, in creation order (launcher first).
+QStringList visibleWindows();
+
+// Keeps the offscreen platform's "This plugin does not support raise()" and the like out of
+// the test output; everything else still goes to the previous handler.
+void quietOffscreenWarnings();
+
+} // namespace WindowTestSupport
