@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -45,6 +46,8 @@ Run runProcess(const QString& program, const QStringList& arguments) {
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
     posix_spawn_file_actions_addclose(&actions, out[0]);
+    // The probes' own chatter (platform notes) is not part of the table.
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
     const auto start = std::chrono::steady_clock::now();
     pid_t pid = 0;
     const int spawned =
