@@ -4,12 +4,14 @@
 #include "content/ContentPaths.h"
 #include "CourseGenerator.h"
 #include "PairTiming.h"
+#include "teacher/Unit5.h"
 #include "testing/Unit3.h"
 #include "textbook/Unit2.h"
 
 #include <QComboBox>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTreeWidget>
 
 #include <filesystem>
 #include <memory>
@@ -20,8 +22,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Every name the windows show, read the plainest way: no sorting, no filtering beyond "is it a
-// folder", no widgets.
+// The four listings of start-up: the textbook's three trees, the testing window's subject list
+// and the teacher's report tree. Every name the windows show, read the plainest way: no sorting, no
+// filtering beyond "is it a folder", no widgets.
 size_t rawWalk(const fs::path& content) {
     std::vector<std::string> names;
     std::vector<fs::path> subjects;
@@ -52,6 +55,7 @@ public:
         m_textbook = std::make_unique<TForm2>();
         m_textbook->FormCreate();
         m_testing = std::make_unique<TForm3>();
+        m_teacher = std::make_unique<TForm5>();
     }
     ~CourseFixture() { ContentPaths::setProgramDir(QString()); }
 
@@ -59,6 +63,8 @@ public:
         m_textbook->btn6Click(); // the textbook's three trees, as "Обновить" refills them
         m_testing->cbb1->clear();
         m_testing->FormCreate(); // the subject list
+        m_teacher->tv1->clear();
+        m_teacher->FormCreate(); // the report tree
     }
     size_t walk() {
         return rawWalk(fs::path(QFile::encodeName(m_dir.filePath("Content")).toStdString()));
@@ -70,6 +76,7 @@ private:
     int m_entries = 0;
     std::unique_ptr<TForm2> m_textbook;
     std::unique_ptr<TForm3> m_testing;
+    std::unique_ptr<TForm5> m_teacher;
 };
 
 void P4_ListCourseIntoTrees(benchmark::State& state) {
