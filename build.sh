@@ -60,7 +60,7 @@ test)
     run_tests "$BUILD_DIR"
     configure_and_build "$BUILD_DIR-asan" -DNORMAKURS_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
     # Leaks count as failures. The suppressions name only leaks inside system libraries and the
-    # toolkit's own start-up; a leak of ours is never suppressed.
+    # browser engine (tests/lsan-suppressions.txt); a leak of ours is never suppressed.
     ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 \
         LSAN_OPTIONS="suppressions=$PWD/tests/lsan-suppressions.txt:print_suppressions=0" \
         UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \

@@ -9,9 +9,13 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
 #include <QStringDecoder>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -33,6 +37,21 @@ int fail(const QString& message) {
 int usageError(const char* message) {
     std::fprintf(stderr, "normakurs-text: %s\n\n%s", message, kUsage);
     return 2;
+}
+
+// Writes the packed text beside `path` first and puts it in place only once it is complete, so
+// a write that fails (a full disk) leaves the variant that was there as it was.
+void savePacked(const QString& path, const QByteArray& text) {
+    if (QFileInfo(path).isDir())
+        throw Failure(
+            PackedText::createFailure(path, QString::fromLocal8Bit(std::strerror(EISDIR))));
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        throw Failure(PackedText::createFailure(path, file.errorString()));
+    PackedText::writeStream(file, text);
+    // commit() does not notice a failure of the last, buffered piece: flush it first.
+    if (!file.flush() || !file.commit())
+        throw Failure(QStringLiteral("Stream write error"));
 }
 
 QByteArray readPlainFile(const QString& path) {
@@ -63,7 +82,7 @@ int pack(const QString& plainPath, const QString& packedPath) {
     QByteArray bytes = CodePage::encode(text);
     if (bytes.contains('\0'))
         return fail(QStringLiteral("%1: the text holds a zero byte").arg(plainPath));
-    PackedText::SaveToStream(packedPath, TextLines::normalizeBreaks(bytes));
+    savePacked(packedPath, TextLines::normalizeBreaks(bytes));
     return 0;
 }
 

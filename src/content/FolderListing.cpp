@@ -103,6 +103,10 @@ void readFolder(const QString& folder, const QString& mask, QVector<Keyed>& foun
         }
         // File names on this platform are UTF-8, whatever the locale.
         const QString name = QString::fromUtf8(raw);
+        // A name that is not valid UTF-8 arrives with replacement characters, and opening the
+        // name shown would reach another file or none: such an entry cannot be used.
+        if (name.contains(QChar::ReplacementCharacter) && name.toUtf8() != raw)
+            continue;
         if (!matchesMask(name, mask))
             continue;
         found.append(Keyed{foldedKey(name), Entry{name, isFolder}});

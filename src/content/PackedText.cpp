@@ -198,6 +198,9 @@ QByteArray readStream(QIODevice& device, qint64 capacity) {
     qint64 kept = 0;
     while (kept < length) {
         const qint64 step = qMin<qint64>(length - kept, qMax<qint64>(kChunk, kept));
+        // reserve() takes exactly this much; resize() alone would round the block up to the
+        // next power of two, so a text at the capacity would hold twice its size.
+        text.reserve(kept + step);
         text.resize(kept + step);
         const qint64 got = inflater.read(text.data() + kept, step);
         kept += got;

@@ -110,7 +110,9 @@ void savePacked(const QString& path, const QString& text) {
     // A failure from here on drops the temporary file when `file` goes out of scope; the old
     // file is not touched until commit() puts the new one in its place.
     PackedText::writeStream(file, bytes);
-    if (!file.commit())
+    // The last piece is still in the device's buffer, and commit() would put the file in place
+    // even when writing that piece fails (a full disk): flush it first and look.
+    if (!file.flush() || !file.commit())
         throw Failure(QStringLiteral("Stream write error"));
 }
 

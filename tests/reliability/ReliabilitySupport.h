@@ -1,0 +1,114 @@
+#pragma once
+
+// Shared by the reliability tests: failures as text, a lowered file-size limit, work run in a
+// child process with a time limit (as an unprivileged user where that matters), the memory that
+// a piece of work takes, and what a folder holds.
+
+#include "content/Failure.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QString>
+#include <QStringList>
+
+#include <csignal>
+#include <functional>
+#include <sys/resource.h>
+
+#if defined(__SANITIZE_ADDRESS__)
+#define NORMAKURS_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define NORMAKURS_ASAN 1
+#endif
+#endif
+
+namespace Reliability {
+
+inline const QString kNoFailure = QStringLiteral("<no failure>");
+
+// The message of the Failure that `step` throws, or kNoFailure.
+template <typename Step> QString failureOf(Step&& step) {
+    try {
+        step();
+    } catch (const Failure& failure) {
+        return failure.message();
+    }
+    return kNoFailure;
+}
+
+// Lowers the largest file this process may write, for as long as it lives: a write beyond it
+// fails with EFBIG, as on a full disk (the signal that would end the process is ignored).
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(qint64 bytes) {
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit lowered = m_old;
+        lowered.rlim_cur = rlim_t(bytes);
+        m_ok = setrlimit(RLIMIT_FSIZE, &lowered) == 0;
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+    bool ok() const { return m_ok; }
+
+private:
+    rlimit m_old{};
+    void (*m_oldHandler)(int) = nullptr;
+    bool m_ok = false;
+};
+
+// How a piece of work run in a child process ended.
+struct ChildRun {
+    bool finished = false; // false: it was still running at the time limit and was killed
+    bool crashed = false;  // ended by a signal
+    int exitCode = -1;
+    QByteArray output; // what the work returned
+    qint64 elapsedMs = 0;
+
+    // One line for test messages.
+    QByteArray describe() const;
+};
+
+// Runs `work` in a forked copy of this process and hands back what it returns. The child ends
+// with _exit(), so nothing of the test framework runs twice. Work that is still running after
+// `timeoutMs` is killed: that is how a hang shows.
+ChildRun inChild(const std::function<QByteArray()>& work, int timeoutMs = 60000);
+
+// Inside a child: when running as root, become the unprivileged user "nobody", so that
+// permission bits stop writes as they do for a teacher or a student. False when that failed.
+bool dropRoot();
+
+// Makes `path` and every folder above it enterable by everyone, so that an unprivileged child
+// reaches it.
+void openToAll(const QString& path);
+
+// Runs `work` and returns its result when the heap grew by no more than `budget` bytes while it
+// ran; otherwise a text that says by how much it grew (or that it ran out). Under
+// AddressSanitizer the heap is counted through the allocator's hooks; elsewhere the work runs in
+// a child whose address space has only `budget` bytes to spare.
+QString withinHeapBudget(qint64 budget, const std::function<QString()>& work);
+
+// Every entry of `folder`, hidden ones included, sorted by name.
+inline QStringList entriesOf(const QString& folder) {
+    return QDir(folder).entryList(
+        QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::Name);
+}
+
+inline QByteArray readAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+inline bool writeAll(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(bytes) == bytes.size();
+}
+
+} // namespace Reliability
