@@ -5,7 +5,10 @@
 #include "shell/Unit4.h"
 #include "teacher/Unit5.h"
 #include "testing/Unit3.h"
+#include "textbook/BrowserView.h"
 #include "textbook/Unit2.h"
+
+#include <QWebEngineView>
 
 #include <QtGlobal>
 
@@ -36,6 +39,10 @@ QStringList visibleWindows() {
 void quietOffscreenWarnings() {
     if (!g_previous)
         g_previous = qInstallMessageHandler(filter);
+}
+
+QWebEngineView* webView(const BrowserView* browser) {
+    return browser ? qobject_cast<QWebEngineView*>(browser->view()) : nullptr;
 }
 
 } // namespace WindowTestSupport

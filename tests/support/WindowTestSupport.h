@@ -2,6 +2,9 @@
 
 #include <QStringList>
 
+class BrowserView;
+class QWebEngineView;
+
 // Helpers for tests that drive the program's five windows.
 namespace WindowTestSupport {
 
@@ -11,5 +14,8 @@ QStringList visibleWindows();
 // Keeps the offscreen platform's "This plugin does not support raise()" and the like out of
 // the test output; everything else still goes to the previous handler.
 void quietOffscreenWarnings();
+
+// The engine's own view behind a browser wrapper; null for none.
+QWebEngineView* webView(const BrowserView* browser);
 
 } // namespace WindowTestSupport

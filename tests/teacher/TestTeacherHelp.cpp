@@ -7,6 +7,7 @@
 #include "shell/Unit4.h"
 #include "support/RecordingServices.h"
 #include "support/TempContentTree.h"
+#include "support/WindowTestSupport.h"
 #include "teacher/Unit5.h"
 #include "textbook/BrowserView.h"
 
@@ -21,13 +22,6 @@
 #include <QWebEngineView>
 
 #include <memory>
-
-namespace {
-// The engine's own view behind a browser wrapper.
-[[maybe_unused]] QWebEngineView* web(const BrowserView* browser) {
-    return browser ? qobject_cast<QWebEngineView*>(browser->view()) : nullptr;
-}
-} // namespace
 
 #if defined(__SANITIZE_ADDRESS__)
 #define NORMAKURS_ASAN 1
@@ -125,7 +119,7 @@ void TestTeacherHelp::reloadedOnEachShowing() {
     QVERIFY(Form5->wb1);
     QCOMPARE(navigations.count(), 1);
     QCOMPARE(navigations.last().value(0).toString(), help);
-    QWebEngineView* view = web(Form5->wb1);
+    QWebEngineView* view = WindowTestSupport::webView(Form5->wb1);
     QVERIFY(view);
     QCOMPARE(view->parentWidget(), Form5->ts3);
     QCOMPARE(view->geometry(), Form5->ts3->rect());
@@ -136,7 +130,7 @@ void TestTeacherHelp::reloadedOnEachShowing() {
     STEP(showPage(0));
     STEP(showPage(2));
     QCOMPARE(navigations.count(), 2);
-    QCOMPARE(web(Form5->wb1), view);
+    QCOMPARE(WindowTestSupport::webView(Form5->wb1), view);
     QTRY_VERIFY_WITH_TIMEOUT(loads.count() >= 1, kTimeout);
 
     // Showing the window with the help page in front loads it again.
@@ -157,8 +151,8 @@ void TestTeacherHelp::missingHelpPageShowsEnginesOwnPage() {
     STEP(signIn());
     STEP(showPage(2));
     QCOMPARE(navigations.count(), 1);
-    QVERIFY(Form5->wb1 && web(Form5->wb1));
-    QSignalSpy loads(web(Form5->wb1), &QWebEngineView::loadFinished);
+    QVERIFY(Form5->wb1 && WindowTestSupport::webView(Form5->wb1));
+    QSignalSpy loads(WindowTestSupport::webView(Form5->wb1), &QWebEngineView::loadFinished);
     QTRY_VERIFY_WITH_TIMEOUT(loads.count() >= 1, kTimeout);
     // The system itself says nothing.
     QVERIFY(m_services->errors.isEmpty());

@@ -7,6 +7,7 @@
 #include "shell/Unit1.h"
 #include "support/RecordingServices.h"
 #include "support/TempContentTree.h"
+#include "support/WindowTestSupport.h"
 #include "textbook/BrowserView.h"
 #include "textbook/FindBar.h"
 #include "textbook/myTabPanel.h"
@@ -27,13 +28,6 @@
 
 #include <memory>
 
-namespace {
-// The engine's own view behind a browser wrapper.
-[[maybe_unused]] QWebEngineView* web(const BrowserView* browser) {
-    return browser ? qobject_cast<QWebEngineView*>(browser->view()) : nullptr;
-}
-} // namespace
-
 using namespace TextbookTestSupport;
 
 namespace {
@@ -50,7 +44,7 @@ QString utf8Page(const QString& body) {
 
 QWebEngineView* activeView() {
     TmyTabPanel* tab = Form2->ActiveTab();
-    return tab && tab->GetBros() ? web(tab->GetBros()) : nullptr;
+    return tab && tab->GetBros() ? WindowTestSupport::webView(tab->GetBros()) : nullptr;
 }
 
 } // namespace
@@ -282,24 +276,25 @@ void TestBrowserView::wrapperOperations() {
     auto* second = new BrowserView(owner.get(), &parent);
     parent.show();
     QCOMPARE(BrowserView::liveCount(), 2);
-    QVERIFY(web(first)->isVisible());
+    QVERIFY(WindowTestSupport::webView(first)->isVisible());
     // The newer view lies on top; bringing the older one to the front puts it there.
-    QCOMPARE(parent.children().last(), web(second));
+    QCOMPARE(parent.children().last(), WindowTestSupport::webView(second));
     first->bringToFront();
-    QCOMPARE(parent.children().last(), web(first));
+    QCOMPARE(parent.children().last(), WindowTestSupport::webView(first));
 
     first->place(10, 20, 300, 200);
-    QCOMPARE(web(first)->geometry(), QRect(10, 20, 300, 200));
+    QCOMPARE(WindowTestSupport::webView(first)->geometry(), QRect(10, 20, 300, 200));
     parent.resize(500, 400);
-    QCOMPARE(web(first)->geometry(), QRect(10, 20, 300, 200)); // it never resizes itself
+    QCOMPARE(WindowTestSupport::webView(first)->geometry(),
+             QRect(10, 20, 300, 200)); // it never resizes itself
 
-    QSignalSpy loaded(web(first), &QWebEngineView::loadFinished);
+    QSignalSpy loaded(WindowTestSupport::webView(first), &QWebEngineView::loadFinished);
     first->navigate(m_content->contentDir() + QStringLiteral("a.html"));
     QTRY_VERIFY_WITH_TIMEOUT(loaded.count() > 0, kTimeout);
-    QCOMPARE(plainText(web(first)), QStringLiteral("A"));
+    QCOMPARE(plainText(WindowTestSupport::webView(first)), QStringLiteral("A"));
 
-    QPointer<QWebEngineView> view = web(first);
-    QPointer<QWebEnginePage> page = web(first)->page();
+    QPointer<QWebEngineView> view = WindowTestSupport::webView(first);
+    QPointer<QWebEnginePage> page = WindowTestSupport::webView(first)->page();
     delete first; // destroy
     QVERIFY(!view);
     QVERIFY(!page);
@@ -307,7 +302,7 @@ void TestBrowserView::wrapperOperations() {
 
     // The owner takes the rest with it.
     QPointer<BrowserView> wrapper = second;
-    QPointer<QWebEngineView> last = web(second);
+    QPointer<QWebEngineView> last = WindowTestSupport::webView(second);
     owner.reset();
     QVERIFY(!wrapper);
     QVERIFY(!last);

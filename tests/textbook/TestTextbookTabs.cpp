@@ -7,6 +7,7 @@
 #include "shell/Unit1.h"
 #include "support/RecordingServices.h"
 #include "support/TempContentTree.h"
+#include "support/WindowTestSupport.h"
 #include "textbook/BrowserView.h"
 #include "textbook/myTabPanel.h"
 #include "textbook/SystemColours.h"
@@ -22,13 +23,6 @@
 #include <QWebEngineView>
 
 #include <memory>
-
-namespace {
-// The engine's own view behind a browser wrapper.
-[[maybe_unused]] QWebEngineView* web(const BrowserView* browser) {
-    return browser ? qobject_cast<QWebEngineView*>(browser->view()) : nullptr;
-}
-} // namespace
 
 using namespace TextbookTestSupport;
 
@@ -53,7 +47,7 @@ TmyTabPanel* headerOnTop() {
             continue;
         for (int i = 0; i < Form2->TabCount(); ++i) {
             TmyTabPanel* header = Form2->TabList(i);
-            if (header->GetBros() && web(header->GetBros()) == view)
+            if (header->GetBros() && WindowTestSupport::webView(header->GetBros()) == view)
                 return header;
         }
         return nullptr;
@@ -292,7 +286,7 @@ void TestTextbookTabs::headerLooks() {
 void TestTextbookTabs::viewPlacedUnderTheStrip() {
     showTextbook();
     plus();
-    QWebEngineView* view = web(Form2->ActiveTab()->GetBros());
+    QWebEngineView* view = WindowTestSupport::webView(Form2->ActiveTab()->GetBros());
     QCOMPARE(view->parentWidget(), Form2->pgc1);
     QCOMPARE(view->geometry(), QRect(0, 40, Form2->pgc1->width(), Form2->pgc1->height() - 40));
     QVERIFY(view->isVisible());
@@ -382,20 +376,20 @@ void TestTextbookTabs::closingTheWindowClosesAllTabs() {
 void TestTextbookTabs::foldingMovesNoHeaderOrView() {
     showTextbook();
     play(QStringLiteral("+ +"));
-    const QRect firstView = web(Form2->TabList(0)->GetBros())->geometry();
+    const QRect firstView = WindowTestSupport::webView(Form2->TabList(0)->GetBros())->geometry();
     Form2->btn1Click();
     QVERIFY(!Form2->TreeShown());
     QCOMPARE(Form2->pnl4->width(), Form2->width());
     QCOMPARE(Form2->TabCapacity(), qMin(20, (Form2->width() - 200) / 100)); // not recomputed
     QCOMPARE(Form2->TabList(1)->pos(), QPoint(100, 0));
     QCOMPARE(Form2->addpage->pos(), QPoint(200, 0));
-    QCOMPARE(web(Form2->TabList(0)->GetBros())->geometry(), firstView);
+    QCOMPARE(WindowTestSupport::webView(Form2->TabList(0)->GetBros())->geometry(), firstView);
 
     plus();
-    QCOMPARE(web(Form2->ActiveTab()->GetBros())->geometry(),
+    QCOMPARE(WindowTestSupport::webView(Form2->ActiveTab()->GetBros())->geometry(),
              QRect(0, 40, Form2->width(), Form2->height() - 40));
     Form2->btn1Click();
-    QCOMPARE(web(Form2->TabList(0)->GetBros())->geometry(), firstView);
+    QCOMPARE(WindowTestSupport::webView(Form2->TabList(0)->GetBros())->geometry(), firstView);
     QCOMPARE(Form2->addpage->pos(), QPoint(300, 0));
     checkInvariants();
 }
@@ -450,7 +444,7 @@ void TestTextbookTabs::openAndCloseTwentyTabsTenTimes() {
         for (int i = 0; i < 20; ++i) {
             plus();
             TmyTabPanel* header = Form2->ActiveTab();
-            QWebEngineView* view = web(header->GetBros());
+            QWebEngineView* view = WindowTestSupport::webView(header->GetBros());
             created << header << header->but << header->Img << header->GetBros() << view
                     << view->page();
         }
@@ -482,7 +476,8 @@ void TestTextbookTabs::windowDestroyedWithTabsOpen() {
     play(QStringLiteral("+ + +"));
     QList<QPointer<QObject>> views;
     for (int i = 0; i < 3; ++i)
-        views << web(Form2->TabList(i)->GetBros()) << Form2->TabList(i)->GetBros();
+        views << WindowTestSupport::webView(Form2->TabList(i)->GetBros())
+              << Form2->TabList(i)->GetBros();
     destroyForms();
     for (const QPointer<QObject>& view : views)
         QVERIFY(!view);

@@ -28,20 +28,15 @@
 
 #include <memory>
 
-namespace {
-// The engine's own view behind a browser wrapper.
-[[maybe_unused]] QWebEngineView* web(const BrowserView* browser) {
-    return browser ? qobject_cast<QWebEngineView*>(browser->view()) : nullptr;
-}
-} // namespace
-
 using namespace TextbookTestSupport;
 
 namespace {
 
 QUrl shownUrl() {
     const BrowserView* browser = Form2->ActiveTab() ? Form2->ActiveTab()->GetBros() : nullptr;
-    return browser && web(browser) ? web(browser)->url() : QUrl();
+    return browser && WindowTestSupport::webView(browser)
+               ? WindowTestSupport::webView(browser)->url()
+               : QUrl();
 }
 
 } // namespace
@@ -283,7 +278,7 @@ void TestTextbookWindow::topicClickReusesTheActiveTab() {
     QCOMPARE(Form2->TabCount(), 2);
     QCOMPARE(Form2->TabList(1)->text(), QStringLiteral("02.html"));
     QCOMPARE(tab->text(), QStringLiteral("03.html"));
-    QCOMPARE(web(tab->GetBros())->url(),
+    QCOMPARE(WindowTestSupport::webView(tab->GetBros())->url(),
              QUrl::fromLocalFile(page(QStringLiteral("Физика/03.html"))));
 }
 
