@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMargins>
 #include <QWidget>
 
 // A top-level window of the program: fixed frame without title-bar buttons, the common font,
@@ -13,7 +14,8 @@ public:
     explicit Form(const QString& caption, QWidget* parent = nullptr);
 
     // Shows the window and brings it to the front. A hidden window's show handler runs first;
-    // a window that is already visible is only brought to the front.
+    // a window that is already visible is only brought to the front. A minimised window comes
+    // back as it was.
     void showForm();
 
     // Runs the close handler, then hides the window.
@@ -22,18 +24,38 @@ public:
 protected:
     virtual void FormShow() {}
     virtual void FormClose() {}
+    // Whether a close request from the window system (the title bar's close, Alt+F4) is to do
+    // nothing at all just now. The window's own closes are never refused.
+    virtual bool refusesWindowSystemClose() const { return false; }
 
     // Pins the client area to this size.
     void setClientSize(int width, int height);
-    // Places the window in the middle of the screen's work area.
-    void centreOnScreen();
-    // The first showing places the window in the middle of the screen; later ones keep its place.
+    // The first showing places the window, with its frame, in the middle of the screen;
+    // later ones keep its place.
     void centreWhenFirstShown() { m_centreOnFirstShow = true; }
+    // For the windows that cover the work area, first in their show handlers: the first
+    // showing makes the outer frame fill the work area and pins the client size that results;
+    // later showings keep that size and put the frame back at the work area's corner.
+    void fillWorkArea();
 
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
+    // The frame this window gets: the one it had, else the window manager's answer, else the
+    // platform's, else the frame any window of the program was given, else none.
+    QMargins expectedFrame();
+    // The frame the window manager actually drew, once the window is on screen; null before.
+    QMargins drawnFrame() const;
+    QRect workArea() const;
+    void checkDrawnFrame();
+
     bool m_centreOnFirstShow = false;
+    bool m_fillsWorkArea = false;
     bool m_shownBefore = false;
+    bool m_frameKnown = false;
+    bool m_checkFrameWhenPainted = false;
+    // The frame the window was placed for; the one drawn once m_frameKnown.
+    QMargins m_frame;
 };

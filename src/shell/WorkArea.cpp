@@ -1,9 +1,5 @@
 #include "WorkArea.h"
 
-#include <QGuiApplication>
-#include <QScreen>
-#include <QWidget>
-
 #include <cmath>
 
 namespace WorkArea {
@@ -17,19 +13,6 @@ int roundHalfEven(double value) {
         return int(floor);
     const int lower = int(floor);
     return lower % 2 == 0 ? lower : lower + 1;
-}
-
-void fillAndPin(QWidget& window) {
-    const QScreen* screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    const QRect area = screen->availableGeometry();
-    // The frame (title bar and border) is known once the window has been shown; before that
-    // it counts as nothing.
-    const QSize frame = window.frameGeometry().size() - window.geometry().size();
-    const QSize client(area.width() - frame.width(), area.height() - frame.height());
-    window.setFixedSize(client);
-    window.move(area.topLeft());
 }
 
 } // namespace WorkArea

@@ -1,16 +1,10 @@
 #pragma once
 
-class QWidget;
-
 // Layout arithmetic shared by the windows that fill the screen.
 namespace WorkArea {
 
 // Rounds to the nearest integer, an exact half going to the even neighbour (415.5 -> 416,
 // 414.5 -> 414).
 int roundHalfEven(double value);
-
-// Makes the window fill the work area of its screen (the screen less the task bar) and pins
-// its size there.
-void fillAndPin(QWidget& window);
 
 } // namespace WorkArea

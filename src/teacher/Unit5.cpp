@@ -248,7 +248,7 @@ QString TForm5::contentDir() const {
 }
 
 void TForm5::FormShow() {
-    WorkArea::fillAndPin(*this);
+    fillWorkArea();
     pgc1->setGeometry(rect());
     placeExitButton();
     layOutPages();

@@ -377,7 +377,7 @@ void TForm3::Button1Click() {
 }
 
 void TForm3::FormShow() {
-    WorkArea::fillAndPin(*this);
+    fillWorkArea();
     layOut();
 }
 

@@ -84,6 +84,8 @@ public:
 protected:
     void FormShow() override;
     void FormClose() override;
+    // A test in progress is left only by finishing it.
+    bool refusesWindowSystemClose() const override { return m_state == State::Testing; }
 
 private:
     void buildRegistrationPanel();

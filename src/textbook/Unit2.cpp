@@ -300,7 +300,7 @@ void TForm2::closeAllTabs() {
 
 void TForm2::FormShow() {
     qCDebug(lcTextbook, "show handler at %lld", QDateTime::currentMSecsSinceEpoch());
-    WorkArea::fillAndPin(*this);
+    fillWorkArea();
     const TextbookLayout l = TextbookLayout::forClient(width(), height());
     tv1->setGeometry(l.tv1);
     btn1->setGeometry(l.btn1);

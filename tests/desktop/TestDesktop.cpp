@@ -1,0 +1,445 @@
+// The program on a real X11 desktop: Xvfb with the openbox window manager, the xcb platform
+// (see with-openbox.sh). The window manager draws the frames, places, focuses, minimises and
+// closes the windows, which the offscreen platform cannot show. A panel keeps the bottom of
+// the screen, as a task bar does, so the work area is smaller than the screen.
+
+#include "X11Desktop.h"
+
+#include "shell/Forms.h"
+#include "shell/Unit1.h"
+#include "shell/Unit4.h"
+#include "support/RecordingServices.h"
+#include "support/TempContentTree.h"
+#include "teacher/Unit5.h"
+#include "testing/Unit3.h"
+#include "textbook/Unit2.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProcess>
+#include <QPushButton>
+#include <QScreen>
+#include <QTabWidget>
+#include <QTest>
+
+#include <memory>
+
+namespace {
+
+constexpr int kPanelHeight = 32;
+
+QList<Form*> allForms() {
+    return {Form1, Form2, Form3, Form4, Form5};
+}
+
+Form* formNamed(const QString& name) {
+    for (Form* form : allForms()) {
+        if (form->objectName() == name)
+            return form;
+    }
+    return nullptr;
+}
+
+// The windows the server shows, by object name.
+QStringList viewableWindows() {
+    QStringList names;
+    for (Form* form : allForms()) {
+        if (form->isVisible() && X11Desktop::viewable(*form))
+            names.append(form->objectName());
+    }
+    return names;
+}
+
+// Counts the close requests a window receives and what became of them.
+class CloseCounter : public QObject {
+public:
+    int requests = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Close && event->spontaneous())
+            ++requests;
+        return false;
+    }
+};
+
+// The buttons of `window` now shown that do not lie wholly inside the parents that hold them
+// and the work area, each with where it is.
+QStringList buttonsCutOff(const Form& window, const QRect& workArea) {
+    QStringList cut;
+    const QPoint origin = X11Desktop::clientArea(window).topLeft();
+    for (const QAbstractButton* button : window.findChildren<QAbstractButton*>()) {
+        if (!button->isVisible())
+            continue;
+        bool inside = true;
+        for (const QWidget* holder = button->parentWidget(); holder;
+             holder = holder->parentWidget()) {
+            const QRect inHolder(button->mapTo(holder, QPoint()), button->size());
+            inside = inside && holder->rect().contains(inHolder);
+            if (holder == &window)
+                break;
+        }
+        const QRect onScreen(origin + button->mapTo(&window, QPoint()), button->size());
+        if (!inside || !workArea.contains(onScreen))
+            cut.append(QStringLiteral("%1 \"%2\" at %3,%4 %5x%6")
+                           .arg(button->objectName(), button->text())
+                           .arg(onScreen.x())
+                           .arg(onScreen.y())
+                           .arg(onScreen.width())
+                           .arg(onScreen.height()));
+    }
+    return cut;
+}
+
+} // namespace
+
+class TestDesktop : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void fillingWindowsCoverTheWorkArea_data();
+    void fillingWindowsCoverTheWorkArea();
+    void smallWindowsAreCentredWithTheirFrames_data();
+    void smallWindowsAreCentredWithTheirFrames();
+    void everyButtonIsOnScreen_data();
+    void everyButtonIsOnScreen();
+    void closeRequestDuringTestDoesNothing();
+    void closeRequestRunsCloseHandler_data();
+    void closeRequestRunsCloseHandler();
+    void minimisedWindowComesBackAsItWas();
+    void launcherFocusRules();
+    void programEndsOnLauncherCloseRequest();
+
+private:
+    void showLauncher();
+    void open(const QString& window);
+    void startTest();
+    void waitUntilFramed(const Form& window);
+
+    std::unique_ptr<X11Desktop::Panel> m_panel;
+    std::unique_ptr<TempContentTree> m_content;
+    std::unique_ptr<RecordingServices> m_services;
+};
+
+void TestDesktop::initTestCase() {
+    QApplication::setQuitOnLastWindowClosed(false);
+    QVERIFY2(QGuiApplication::platformName() == QLatin1String("xcb"),
+             "runs on the xcb platform only; see with-openbox.sh");
+    QTRY_VERIFY_WITH_TIMEOUT(X11Desktop::windowManagerRunning(), 10000);
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    m_panel = std::make_unique<X11Desktop::Panel>(kPanelHeight);
+    const QRect expected = screen.adjusted(0, 0, 0, -kPanelHeight);
+    QTRY_COMPARE_WITH_TIMEOUT(X11Desktop::workArea(), expected, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(QGuiApplication::primaryScreen()->availableGeometry(), expected,
+                              10000);
+}
+
+void TestDesktop::init() {
+    m_content = std::make_unique<TempContentTree>();
+    QVERIFY(m_content->isValid());
+    m_content->makePacked(
+        QStringLiteral("Content/Алгебра/Тесты/Вариант 1.txt"),
+        QStringLiteral("---\nДва плюс два?\nA) 3\nB) 4\n---\nТри?\nA) 3\n---\n`B\n`A\n"));
+    m_content->makeFile(QStringLiteral("Content/Алгебра/Тема.html"), "<h1>Тема</h1>");
+    m_services = std::make_unique<RecordingServices>();
+    createForms();
+}
+
+void TestDesktop::cleanup() {
+    destroyForms();
+    m_services.reset();
+    m_content.reset();
+    // Let the window manager forget the windows before the next test makes new ones.
+    QTest::qWait(50);
+}
+
+void TestDesktop::showLauncher() {
+    Form1->showForm();
+    QVERIFY(QTest::qWaitForWindowActive(Form1));
+    waitUntilFramed(*Form1);
+}
+
+void TestDesktop::waitUntilFramed(const Form& window) {
+    QVERIFY(QTest::qWaitForWindowExposed(const_cast<Form*>(&window)));
+    QTRY_VERIFY(!X11Desktop::frameExtents(window).isNull());
+    // The window manager's own placement is done once the frame stops moving.
+    QRect before;
+    QTRY_VERIFY([&] {
+        const QRect now = X11Desktop::outerFrame(window);
+        const bool settled = now == before;
+        before = now;
+        return settled;
+    }());
+}
+
+void TestDesktop::open(const QString& window) {
+    if (window == QLatin1String("Form2")) {
+        QTest::mouseClick(Form1->btn4, Qt::LeftButton);
+    } else if (window == QLatin1String("Form3")) {
+        QTest::mouseClick(Form1->btn6, Qt::LeftButton);
+    } else if (window == QLatin1String("Form4")) {
+        QTest::mouseClick(Form1->btn3, Qt::LeftButton);
+    } else if (window == QLatin1String("Form5")) {
+        QTest::mouseClick(Form1->btn3, Qt::LeftButton);
+        Form4->edt1->setText(QStringLiteral("tutor"));
+        Form4->edt2->setText(QStringLiteral("lmn5827"));
+        QTest::mouseClick(Form4->btn1, Qt::LeftButton);
+    }
+    Form* form = formNamed(window);
+    QVERIFY(form);
+    waitUntilFramed(*form);
+    QTRY_COMPARE(viewableWindows(), QStringList{window});
+}
+
+void TestDesktop::startTest() {
+    Form3->edt1->setText(QStringLiteral("Иванов"));
+    Form3->edt2->setText(QStringLiteral("ИВТ-1"));
+    Form3->cbb1->setCurrentIndex(Form3->cbb1->findText(QStringLiteral("Алгебра")));
+    emit Form3->cbb1->activated(Form3->cbb1->currentIndex());
+    Form3->cbb2->setCurrentIndex(0);
+    emit Form3->cbb2->activated(0);
+    QTest::mouseClick(Form3->btn6, Qt::LeftButton);
+    QCOMPARE(Form3->state(), TForm3::State::Testing);
+}
+
+void TestDesktop::fillingWindowsCoverTheWorkArea_data() {
+    QTest::addColumn<QString>("window");
+    QTest::newRow("textbook") << "Form2";
+    QTest::newRow("testing") << "Form3";
+    QTest::newRow("teacher") << "Form5";
+}
+
+void TestDesktop::fillingWindowsCoverTheWorkArea() {
+    QFETCH(QString, window);
+    Form* form = formNamed(window);
+    const QRect area = X11Desktop::workArea();
+
+    showLauncher();
+    open(window);
+    if (QTest::currentTestFailed())
+        return;
+    QCOMPARE(X11Desktop::outerFrame(*form), area);
+    const QSize client = form->size();
+
+    // Closed and shown again: the same frame, the same client size.
+    form->closeForm();
+    QTRY_COMPARE(viewableWindows(), QStringList{QStringLiteral("Form1")});
+    open(window);
+    if (QTest::currentTestFailed())
+        return;
+    QCOMPARE(X11Desktop::outerFrame(*form), area);
+    QCOMPARE(form->size(), client);
+}
+
+void TestDesktop::smallWindowsAreCentredWithTheirFrames_data() {
+    QTest::addColumn<QString>("window");
+    QTest::newRow("launcher") << "Form1";
+    QTest::newRow("sign-in") << "Form4";
+}
+
+void TestDesktop::smallWindowsAreCentredWithTheirFrames() {
+    QFETCH(QString, window);
+    showLauncher();
+    if (window != QLatin1String("Form1"))
+        open(window);
+    if (QTest::currentTestFailed())
+        return;
+    const Form* form = formNamed(window);
+    const QRect frame = X11Desktop::outerFrame(*form);
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    QVERIFY2(X11Desktop::workArea().contains(frame), qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                                                    .arg(frame.x())
+                                                                    .arg(frame.y())
+                                                                    .arg(frame.width())
+                                                                    .arg(frame.height())));
+    // Centred within a pixel: an odd leftover cannot be split evenly.
+    QVERIFY2(qAbs(frame.center().x() - screen.center().x()) <= 1 &&
+                 qAbs(frame.center().y() - screen.center().y()) <= 1,
+             qPrintable(QStringLiteral("frame centre %1,%2, screen centre %3,%4")
+                            .arg(frame.center().x())
+                            .arg(frame.center().y())
+                            .arg(screen.center().x())
+                            .arg(screen.center().y())));
+}
+
+void TestDesktop::everyButtonIsOnScreen_data() {
+    QTest::addColumn<QString>("window");
+    QTest::addColumn<QString>("state");
+    QTest::newRow("launcher") << "Form1"
+                              << "";
+    QTest::newRow("sign-in") << "Form4"
+                             << "";
+    QTest::newRow("textbook") << "Form2"
+                              << "";
+    QTest::newRow("textbook presentations") << "Form2"
+                                            << "presentations";
+    QTest::newRow("textbook videos") << "Form2"
+                                     << "videos";
+    QTest::newRow("textbook folded") << "Form2"
+                                     << "folded";
+    QTest::newRow("testing registration") << "Form3"
+                                          << "";
+    QTest::newRow("testing question") << "Form3"
+                                      << "testing";
+    QTest::newRow("testing report") << "Form3"
+                                    << "report";
+    QTest::newRow("teacher editor") << "Form5"
+                                    << "";
+    QTest::newRow("teacher skeleton panel") << "Form5"
+                                            << "skeleton";
+    QTest::newRow("teacher subject panel") << "Form5"
+                                           << "subject";
+    QTest::newRow("teacher reports") << "Form5"
+                                     << "reports";
+}
+
+void TestDesktop::everyButtonIsOnScreen() {
+    QFETCH(QString, window);
+    QFETCH(QString, state);
+    showLauncher();
+    if (window != QLatin1String("Form1"))
+        open(window);
+    if (QTest::currentTestFailed())
+        return;
+
+    if (state == QLatin1String("presentations"))
+        QTest::mouseClick(Form2->btn4, Qt::LeftButton);
+    else if (state == QLatin1String("videos"))
+        QTest::mouseClick(Form2->btn3, Qt::LeftButton);
+    else if (state == QLatin1String("folded"))
+        QTest::mouseClick(Form2->btn1, Qt::LeftButton);
+    else if (state == QLatin1String("testing") || state == QLatin1String("report"))
+        startTest();
+    if (state == QLatin1String("report"))
+        QTest::mouseClick(Form3->btn7, Qt::LeftButton);
+    else if (state == QLatin1String("skeleton"))
+        QTest::mouseClick(Form5->btn3, Qt::LeftButton);
+    else if (state == QLatin1String("subject"))
+        QTest::mouseClick(Form5->btn13, Qt::LeftButton);
+    else if (state == QLatin1String("reports"))
+        Form5->pgc1->setCurrentIndex(1);
+    QTest::qWait(20);
+
+    const Form* form = formNamed(window);
+    const QStringList cut = buttonsCutOff(*form, X11Desktop::workArea());
+    QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QStringLiteral("; "))));
+}
+
+void TestDesktop::closeRequestDuringTestDoesNothing() {
+    showLauncher();
+    open(QStringLiteral("Form3"));
+    if (QTest::currentTestFailed())
+        return;
+    startTest();
+    CloseCounter closes;
+    Form3->installEventFilter(&closes);
+
+    X11Desktop::requestClose(*Form3);
+    QTRY_COMPARE(closes.requests, 1);
+    QTest::qWait(50);
+    QCOMPARE(Form3->state(), TForm3::State::Testing);
+    QCOMPARE(viewableWindows(), QStringList{QStringLiteral("Form3")});
+    QCOMPARE(Form3->lst1->count(), 2);
+
+    // Finished, the window closes as usual.
+    QTest::mouseClick(Form3->btn7, Qt::LeftButton);
+    X11Desktop::requestClose(*Form3);
+    QTRY_COMPARE(closes.requests, 2);
+    QTRY_COMPARE(viewableWindows(), QStringList{QStringLiteral("Form1")});
+}
+
+void TestDesktop::closeRequestRunsCloseHandler_data() {
+    QTest::addColumn<QString>("window");
+    QTest::newRow("textbook") << "Form2";
+    QTest::newRow("testing at registration") << "Form3";
+    QTest::newRow("sign-in") << "Form4";
+    QTest::newRow("teacher") << "Form5";
+}
+
+void TestDesktop::closeRequestRunsCloseHandler() {
+    QFETCH(QString, window);
+    showLauncher();
+    open(window);
+    if (QTest::currentTestFailed())
+        return;
+    X11Desktop::requestClose(*formNamed(window));
+    QTRY_COMPARE(viewableWindows(), QStringList{QStringLiteral("Form1")});
+    QVERIFY(!formNamed(window)->isVisible());
+}
+
+void TestDesktop::minimisedWindowComesBackAsItWas() {
+    showLauncher();
+    open(QStringLiteral("Form2"));
+    if (QTest::currentTestFailed())
+        return;
+    const QRect frame = X11Desktop::outerFrame(*Form2);
+
+    X11Desktop::requestMinimise(*Form2);
+    QTRY_VERIFY(!X11Desktop::viewable(*Form2));
+    QVERIFY(!Form1->isVisible()); // nothing else comes up meanwhile
+    X11Desktop::requestActivate(*Form2);
+    QTRY_VERIFY(X11Desktop::viewable(*Form2));
+    QTRY_COMPARE(X11Desktop::outerFrame(*Form2), frame);
+
+    // Closed while minimised (from a task bar), the next showing is a normal one.
+    X11Desktop::requestMinimise(*Form2);
+    QTRY_VERIFY(!X11Desktop::viewable(*Form2));
+    X11Desktop::requestClose(*Form2);
+    QTRY_COMPARE(viewableWindows(), QStringList{QStringLiteral("Form1")});
+    open(QStringLiteral("Form2"));
+    if (QTest::currentTestFailed())
+        return;
+    QVERIFY(!Form2->isMinimized());
+    QTRY_COMPARE(X11Desktop::outerFrame(*Form2), frame);
+}
+
+void TestDesktop::launcherFocusRules() {
+    showLauncher();
+    QCOMPARE(QApplication::focusWidget(), Form1->btn3);
+
+    // Back from a window, the focus is on the button that opened it.
+    QTest::mouseClick(Form1->btn6, Qt::LeftButton);
+    QVERIFY(QTest::qWaitForWindowActive(Form3));
+    QTest::mouseClick(Form3->Button1, Qt::LeftButton);
+    QVERIFY(QTest::qWaitForWindowActive(Form1));
+    QCOMPARE(QApplication::focusWidget(), Form1->btn6);
+
+    QTest::mouseClick(Form1->btn4, Qt::LeftButton);
+    QVERIFY(QTest::qWaitForWindowActive(Form2));
+    X11Desktop::requestClose(*Form2);
+    QVERIFY(QTest::qWaitForWindowActive(Form1));
+    QCOMPARE(QApplication::focusWidget(), Form1->btn4);
+}
+
+void TestDesktop::programEndsOnLauncherCloseRequest() {
+    // The real program, with the demo course staged beside it.
+    QProcess program;
+    program.setProgram(QStringLiteral(NORMAKURS_BUILD_DIR "/normakurs"));
+    program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    program.start();
+    QVERIFY(program.waitForStarted());
+    std::uint32_t launcher = 0;
+    QTRY_VERIFY_WITH_TIMEOUT((launcher = X11Desktop::windowOfProcess(program.processId())) != 0,
+                             20000);
+    QRect frame;
+    QTRY_VERIFY_WITH_TIMEOUT((frame = X11Desktop::outerFrame(launcher)).width() > 869, 10000);
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    QVERIFY(qAbs(frame.center().x() - screen.center().x()) <= 1);
+    QVERIFY(qAbs(frame.center().y() - screen.center().y()) <= 1);
+
+    X11Desktop::requestClose(launcher);
+    QVERIFY(program.waitForFinished(20000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
+}
+
+QTEST_MAIN(TestDesktop)
+#include "TestDesktop.moc"
