@@ -2,6 +2,7 @@
 // line, for the people who maintain a course's content.
 
 #include "content/CodePage.h"
+#include "content/DurableFile.h"
 #include "content/Failure.h"
 #include "content/PackedText.h"
 #include "content/TextLines.h"
@@ -10,7 +11,6 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 #include <cerrno>
@@ -39,19 +39,16 @@ int usageError(const char* message) {
     return 2;
 }
 
-// Writes the packed text beside `path` first and puts it in place only once it is complete, so
-// a write that fails (a full disk) leaves the variant that was there as it was.
+// Writes the packed text beside `path` first and puts it in place only once it is complete and
+// on the device, so a write that fails (a full disk) leaves the variant that was there as it
+// was; in a folder that takes no new file, the variant is rewritten in place and put back when
+// that fails.
 void savePacked(const QString& path, const QByteArray& text) {
     if (QFileInfo(path).isDir())
         throw Failure(
             PackedText::createFailure(path, QString::fromLocal8Bit(std::strerror(EISDIR))));
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw Failure(PackedText::createFailure(path, file.errorString()));
-    PackedText::writeStream(file, text);
-    // commit() does not notice a failure of the last, buffered piece: flush it first.
-    if (!file.flush() || !file.commit())
-        throw Failure(QStringLiteral("Stream write error"));
+    DurableFile::replace(path,
+                         [&text](QIODevice& device) { PackedText::writeStream(device, text); });
 }
 
 QByteArray readPlainFile(const QString& path) {

@@ -12,6 +12,9 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace PackedText {
 namespace {
@@ -224,17 +227,33 @@ void SaveToStream(const QString& path, const QByteArray& text) {
         throw Failure(QStringLiteral("Stream write error"));
 }
 
-QByteArray OpenFromStream(const QString& path, qint64 capacity) {
-    const QFileInfo info(path);
-    // Only regular files are opened: a folder fails plainly, and a named pipe or a device
-    // would block the program or never end.
-    if (info.exists() && info.isDir())
-        openFailed(path, systemReason(EISDIR));
-    if (info.exists() && !info.isFile())
-        openFailed(path, systemReason(ENXIO));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+void openRegularFile(QFile& file, const QString& path) {
+    // O_NONBLOCK: opening a named pipe must not wait for a writer, nor a device for its line.
+    const QByteArray native = QFile::encodeName(path);
+    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        openFailed(path, systemReason(errno));
+    struct stat status {};
+    if (::fstat(fd, &status) != 0) {
+        const int error = errno;
+        ::close(fd);
+        openFailed(path, systemReason(error));
+    }
+    if (!S_ISREG(status.st_mode)) {
+        ::close(fd);
+        openFailed(path, systemReason(S_ISDIR(status.st_mode) ? EISDIR : ENXIO));
+    }
+    // A regular file never blocks; reads go on as they always have.
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
         openFailed(path, file.errorString());
+    }
+}
+
+QByteArray OpenFromStream(const QString& path, qint64 capacity) {
+    QFile file;
+    openRegularFile(file, path);
     return readStream(file, capacity);
 }
 

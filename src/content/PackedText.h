@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
+class QFile;
 class QIODevice;
 
 // A packed text file is one zlib stream holding an 8-byte little-endian signed length followed
@@ -27,6 +28,12 @@ void SaveToStream(const QString& path, const QByteArray& text);
 
 // Reads the text of the packed file at `path`, exactly as stored.
 QByteArray OpenFromStream(const QString& path, qint64 capacity = kMemoCapacity);
+
+// Opens the existing file at `path` for reading into `file`, only when it is a regular file: a
+// folder, a named pipe, a socket or a device fails with the open failure. The file is opened
+// without waiting first and then looked at, so whatever stands at the path when it is opened is
+// what is checked; nothing can be swapped in between.
+void openRegularFile(QFile& file, const QString& path);
 
 // The messages of the file failures, with the full path and the platform's reason.
 QString createFailure(const QString& path, const QString& reason);

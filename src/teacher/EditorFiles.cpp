@@ -2,13 +2,13 @@
 
 #include "content/CodePage.h"
 #include "content/ContentFolders.h"
+#include "content/DurableFile.h"
 #include "content/Failure.h"
 #include "content/PackedText.h"
 #include "content/TextLines.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStringEncoder>
 #include <QStringList>
 
@@ -53,16 +53,8 @@ QString openPacked(const QString& path) {
 }
 
 QString openPlain(const QString& path) {
-    const QFileInfo info(path);
-    // Only regular files: a folder fails plainly, and a named pipe or a device would block the
-    // program or never end.
-    if (info.exists() && info.isDir())
-        throw Failure(PackedText::openFailure(path, systemReason(EISDIR)));
-    if (info.exists() && !info.isFile())
-        throw Failure(PackedText::openFailure(path, systemReason(ENXIO)));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw Failure(PackedText::openFailure(path, file.errorString()));
+    QFile file;
+    PackedText::openRegularFile(file, path);
     if (file.size() > PackedText::kMemoCapacity)
         throw Failure(QStringLiteral("Text exceeds memo capacity"));
     const QByteArray bytes = file.readAll();
@@ -104,16 +96,8 @@ void savePacked(const QString& path, const QString& text) {
     if (QFileInfo(path).isDir())
         throw Failure(PackedText::createFailure(path, systemReason(EISDIR)));
     const QByteArray bytes = TextLines::fromEditorText(text);
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        throw Failure(PackedText::createFailure(path, file.errorString()));
-    // A failure from here on drops the temporary file when `file` goes out of scope; the old
-    // file is not touched until commit() puts the new one in its place.
-    PackedText::writeStream(file, bytes);
-    // The last piece is still in the device's buffer, and commit() would put the file in place
-    // even when writing that piece fails (a full disk): flush it first and look.
-    if (!file.flush() || !file.commit())
-        throw Failure(QStringLiteral("Stream write error"));
+    DurableFile::replace(path,
+                         [&bytes](QIODevice& device) { PackedText::writeStream(device, bytes); });
 }
 
 } // namespace EditorFiles

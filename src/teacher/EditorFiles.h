@@ -23,8 +23,10 @@ QString lossQuestion(const QString& text);
 QString replaceQuestion(const QString& path);
 
 // "Сохранить файл": writes `text` as a packed text to `path`. The text goes to a temporary file
-// beside it, which takes the place of the old file only once it is complete: a failed save
-// leaves the old file as it was and no partial file behind.
+// beside it, which takes the place of the old file only once it is complete and on the device:
+// a failed save leaves the old file as it was and no partial file behind. In a folder that
+// takes no new file the existing file is rewritten in place, and put back as it was when that
+// fails (DurableFile::replace).
 void savePacked(const QString& path, const QString& text);
 
 } // namespace EditorFiles

@@ -1,5 +1,6 @@
 #include "ReportFile.h"
 
+#include "content/DurableFile.h"
 #include "content/Failure.h"
 #include "content/PackedText.h"
 
@@ -15,8 +16,9 @@
 namespace ReportFile {
 namespace {
 
-// Writes the packed text into the freshly created file; on any failure the file is removed,
-// since it is ours and only half written.
+// Writes the packed text into the freshly created file and puts it, and its name in the folder,
+// on the device before the save counts as done. On any failure the file is removed, since it is
+// ours and may be only half written or lost in a power cut.
 void fill(int fd, const QString& path, const QByteArray& text) {
     QFile file;
     if (!file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
@@ -28,9 +30,11 @@ void fill(int fd, const QString& path, const QByteArray& text) {
         PackedText::writeStream(file, text);
         if (!file.flush())
             throw Failure(QStringLiteral("Stream write error"));
+        DurableFile::syncFile(file.handle());
         file.close();
         if (file.error() != QFileDevice::NoError)
             throw Failure(QStringLiteral("Stream write error"));
+        DurableFile::syncFolderOf(path);
     } catch (...) {
         file.close();
         QFile::remove(path);

@@ -15,11 +15,19 @@
 
 #include <zlib.h>
 
+#include <fcntl.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/types.h>
+#include <sys/un.h>
+#include <unistd.h>
 
+#include <atomic>
+#include <cstdio>
+#include <cstring>
 #include <limits>
 #include <memory>
+#include <thread>
 
 namespace {
 
@@ -157,6 +165,7 @@ private slots:
     void capacity();
     void openFailures_data();
     void openFailures();
+    void swappedForPipeNeverBlocks();
     void createFailures_data();
     void createFailures();
     void failureMessagesTrimReason_data();
@@ -466,6 +475,18 @@ void TestPackedText::openFailures_data() {
     QTest::newRow("a named pipe") << "fifo"
                                   << "pipe"
                                   << "No such device or address";
+    QTest::newRow("a socket") << "socket"
+                              << "sock"
+                              << "No such device or address";
+    QTest::newRow("a link to a device") << "device"
+                                        << "zero"
+                                        << "No such device or address";
+    QTest::newRow("a link to a named pipe") << "fifo link"
+                                            << "link"
+                                            << "No such device or address";
+    QTest::newRow("a link that leads nowhere") << "dangling"
+                                               << "link"
+                                               << "No such file or directory";
 }
 
 void TestPackedText::openFailures() {
@@ -482,10 +503,94 @@ void TestPackedText::openFailures() {
         QVERIFY(QDir().mkdir(full));
     } else if (kind == QLatin1String("fifo")) {
         QCOMPARE(::mkfifo(QFile::encodeName(full).constData(), 0600), 0);
+    } else if (kind == QLatin1String("fifo link")) {
+        QCOMPARE(::mkfifo(QFile::encodeName(path(QStringLiteral("pipe"))).constData(), 0600), 0);
+        QVERIFY(QFile::link(path(QStringLiteral("pipe")), full));
+    } else if (kind == QLatin1String("dangling")) {
+        QVERIFY(QFile::link(path(QStringLiteral("nothing")), full));
+    } else if (kind == QLatin1String("device")) {
+        QVERIFY(QFileInfo::exists(QStringLiteral("/dev/zero")));
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), full));
+    } else if (kind == QLatin1String("socket")) {
+        const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        QVERIFY(listener >= 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        const QByteArray native = QFile::encodeName(full);
+        QVERIFY(size_t(native.size()) < sizeof(address.sun_path));
+        std::memcpy(address.sun_path, native.constData(), size_t(native.size()));
+        const bool bound =
+            ::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0 &&
+            ::listen(listener, 1) == 0;
+        ::close(listener);
+        QVERIFY(bound);
     }
 
     QCOMPARE(failureOf([&] { PackedText::OpenFromStream(given); }),
              QStringLiteral("Cannot open file \"%1\". %2").arg(full, reason));
+}
+
+void TestPackedText::swappedForPipeNeverBlocks() {
+    // The name of a report is swapped, over and over, between a packed file and a named pipe,
+    // as a hostile program on a shared folder could do between the listing and the click. Each
+    // read gets the text or the open failure. A reader that checked the name first and opened
+    // it afterwards would, once in a while, open the pipe and wait for a writer; this test then
+    // plays the writer, so the mistake shows as a wrong result and not as a hang.
+    const QString name = path(QStringLiteral("Иванов(0)"));
+    const QString spare = path(QStringLiteral("spare"));
+    QByteArray packed;
+    {
+        QBuffer buffer(&packed);
+        buffer.open(QIODevice::WriteOnly);
+        PackedText::writeStream(buffer, kWorked);
+    }
+    QVERIFY(writeFile(name, packed));
+    QCOMPARE(::mkfifo(QFile::encodeName(spare).constData(), 0600), 0);
+
+    std::atomic<bool> done{false};
+    std::atomic<int> exchanges{0};
+    std::thread swapper([&] {
+        const QByteArray at = QFile::encodeName(name);
+        const QByteArray other = QFile::encodeName(spare);
+        bool pipeAtName = false;
+        while (!done.load()) {
+            // One step: the name always leads to the file or to the pipe, never to nothing.
+            if (::renameat2(AT_FDCWD, other.constData(), AT_FDCWD, at.constData(),
+                            RENAME_EXCHANGE) != 0)
+                return;
+            ++exchanges;
+            pipeAtName = !pipeAtName;
+            // Lets a reader that waits on the pipe go, wherever the pipe is now.
+            const int writer = ::open(pipeAtName ? at.constData() : other.constData(),
+                                      O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+            if (writer >= 0)
+                ::close(writer);
+        }
+    });
+
+    const QString refused =
+        QStringLiteral("Cannot open file \"%1\". No such device or address").arg(name);
+    int texts = 0;
+    int refusals = 0;
+    QString unexpected;
+    for (int i = 0; i < 20000 && unexpected.isEmpty(); ++i) {
+        QString message;
+        QByteArray text;
+        message = failureOf([&] { text = PackedText::OpenFromStream(name); });
+        if (message == kNoFailure && text == kWorked)
+            ++texts;
+        else if (message == refused)
+            ++refusals;
+        else
+            unexpected = message;
+    }
+    done.store(true);
+    swapper.join();
+    QVERIFY2(exchanges.load() > 0, "the file system cannot exchange two names");
+    QVERIFY2(unexpected.isEmpty(), qPrintable(unexpected));
+    // Both sides of the swap were met, or the test proved nothing.
+    QVERIFY(texts > 0);
+    QVERIFY(refusals > 0);
 }
 
 void TestPackedText::createFailures_data() {

@@ -3,10 +3,12 @@
 // the file it writes: through a failing device at the packing seam, and on real files under a
 // file-size limit in a child process. Then the targets that cannot be written even by root (a
 // folder, a missing folder, a path through a file) and a read-only folder for a user who is not
-// root. After each failure the message is the one of the failure table, an existing variant,
+// root, where a writable file is rewritten in place and put back when that fails. After each
+// failure the message is the one of the failure table, an existing variant,
 // report or document is byte-for-byte intact, and no partial or temporary file is left.
 
 #include "content/CodePage.h"
+#include "content/DurableFile.h"
 #include "content/PackedText.h"
 #include "content/TextLines.h"
 #include "ReliabilitySupport.h"
@@ -90,6 +92,18 @@ struct ToolRun {
     QByteArray err;
 };
 
+// A copy of normakurs-text that any user can run: the build may lie where only its owner can
+// enter (a clone under /root).
+QString toolForEveryone() {
+    static QTemporaryDir folder(QDir::tempPath() + QStringLiteral("/normakurs-tool-XXXXXX"));
+    const QString copy = folder.path() + QStringLiteral("/normakurs-text");
+    if (!QFileInfo::exists(copy) && folder.isValid() && QFile::copy(kTool, copy)) {
+        openToAll(folder.path());
+        QFile::setPermissions(copy, QFile::permissions(kTool) | QFile::ExeOther | QFile::ReadOther);
+    }
+    return copy;
+}
+
 // Runs normakurs-text; `limit` >= 0 lowers its file-size limit, `unprivileged` runs it as
 // "nobody" when the tests run as root; `outputFile` takes its standard output.
 ToolRun runTool(const QStringList& arguments, qint64 limit = -1, bool unprivileged = false,
@@ -108,7 +122,7 @@ ToolRun runTool(const QStringList& arguments, qint64 limit = -1, bool unprivileg
         if (unprivileged && !dropRoot())
             ::_exit(125);
     });
-    process.start(kTool, arguments);
+    process.start(unprivileged ? toolForEveryone() : kTool, arguments);
     ToolRun run;
     if (!process.waitForFinished(60000)) {
         process.kill();
@@ -150,6 +164,10 @@ private slots:
     void unwritableTargets();
     void readOnlyFolder_data();
     void readOnlyFolder();
+
+    // Rewriting in place where the folder takes no new file
+    void inPlaceUnderSizeLimit();
+    void inPlaceFailingDevice();
 
 private:
     QString path(const QString& relative) const { return m_dir->filePath(relative); }
@@ -438,14 +456,18 @@ void TestWriteFaults::unwritableTargets() {
 
 void TestWriteFaults::readOnlyFolder_data() {
     QTest::addColumn<QString>("writer");
+    QTest::addColumn<bool>("fileWritable"); // the existing variant may be written by anyone
 
-    QTest::newRow("report") << "report";
-    QTest::newRow("editor") << "editor";
-    QTest::newRow("tool") << "tool";
+    QTest::newRow("report") << "report" << true;
+    QTest::newRow("editor, variant read-only too") << "editor" << false;
+    QTest::newRow("tool, variant read-only too") << "tool" << false;
+    QTest::newRow("editor, variant writable: rewritten in place") << "editor" << true;
+    QTest::newRow("tool, variant writable: rewritten in place") << "tool" << true;
 }
 
 void TestWriteFaults::readOnlyFolder() {
     QFETCH(QString, writer);
+    QFETCH(bool, fileWritable);
 
     // Root writes through permission bits, so the writer runs as a user who is not root.
     const QString folder = path(QStringLiteral("Тесты"));
@@ -455,11 +477,10 @@ void TestWriteFaults::readOnlyFolder() {
     QVERIFY(writeAll(existing, oldBytes));
     QVERIFY(writeAll(path(QStringLiteral("plain.txt")), "1)\n"));
     openToAll(m_dir->path());
-    // Only the folder is read-only: the variant itself may be written by anyone.
-    QVERIFY(QFile::setPermissions(existing, QFile::ReadOwner | QFile::WriteOwner |
-                                                QFile::ReadOther | QFile::WriteOther));
-    QVERIFY(QFile::setPermissions(path(QStringLiteral("plain.txt")),
-                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther));
+    const QFile::Permissions readable = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther;
+    QVERIFY(
+        QFile::setPermissions(existing, fileWritable ? readable | QFile::WriteOther : readable));
+    QVERIFY(QFile::setPermissions(path(QStringLiteral("plain.txt")), readable));
     QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup |
                                               QFile::ExeGroup | QFile::ReadOther |
                                               QFile::ExeOther));
@@ -471,6 +492,7 @@ void TestWriteFaults::readOnlyFolder() {
         const ToolRun run = runTool(
             {QStringLiteral("pack"), path(QStringLiteral("plain.txt")), existing}, -1, true);
         QVERIFY2(run.exitCode != 125, "cannot leave root");
+        QCOMPARE(run.exitCode, fileWritable ? 0 : 1);
         message = QString::fromUtf8(run.err);
         expected = QStringLiteral("normakurs-text: ") + createFailure(existing, QString());
     } else {
@@ -486,11 +508,94 @@ void TestWriteFaults::readOnlyFolder() {
         message = QString::fromUtf8(run.output);
         expected = createFailure(writer == QLatin1String("report") ? report : existing, QString());
     }
-    QVERIFY2(message.startsWith(expected), qPrintable(message));
-    QVERIFY2(message.contains(QLatin1String("Permission denied")), qPrintable(message));
+    // No temporary file, no report, in any case.
     QCOMPARE(entriesOf(folder), QStringList{QStringLiteral("Вариант 1.txt")});
+    if (writer != QLatin1String("report") && fileWritable) {
+        // Nothing to tell the teacher: the save went through.
+        QCOMPARE(message, writer == QLatin1String("tool") ? QString() : kNoFailure);
+        QCOMPARE(PackedText::OpenFromStream(existing),
+                 writer == QLatin1String("tool") ? QByteArray("1)\r\n")
+                                                 : TextLines::fromEditorText(variantText(2)));
+        return;
+    }
+    QVERIFY2(message.startsWith(expected), qPrintable(message));
+    // The folder refuses the report; the toolkit names the variant that may not be written.
+    QVERIFY2(message.contains(fileWritable ? QStringLiteral("Permission denied")
+                                           : QStringLiteral("Existing file %1 is not writable")
+                                                 .arg(QDir::toNativeSeparators(existing))),
+             qPrintable(message));
     QCOMPARE(readAll(existing), oldBytes);
     ++s_faults;
+}
+
+// Rewriting in place --------------------------------------------------------------------------
+
+void TestWriteFaults::inPlaceUnderSizeLimit() {
+    // A folder that takes no new file, a variant that anyone may write: the save rewrites the
+    // variant where it is. Every write that fails puts the old variant back, as long as the disk
+    // still takes the old variant's bytes.
+    const QString folder = path(QStringLiteral("Тесты"));
+    QVERIFY(QDir().mkpath(folder));
+    const QString variant = folder + QStringLiteral("/Вариант 1.txt");
+    const QByteArray oldBytes = packedInMemory(TextLines::fromEditorText(variantText(2)));
+    QVERIFY(writeAll(variant, oldBytes));
+    openToAll(m_dir->path());
+    QVERIFY(QFile::setPermissions(variant, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther |
+                                               QFile::WriteOther));
+    QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther |
+                                              QFile::ExeOther));
+    const QString text = variantText(12);
+    const QByteArray newBytes = packedInMemory(TextLines::fromEditorText(text));
+    QVERIFY(newBytes.size() > oldBytes.size());
+
+    for (qint64 n = 0; n <= newBytes.size(); ++n) {
+        const ChildRun run = inChild([&]() -> QByteArray {
+            if (!dropRoot())
+                return "<cannot leave root>";
+            FileSizeLimit limit(n);
+            if (!limit.ok())
+                return "<no limit>";
+            return failureOf([&] { EditorFiles::savePacked(variant, text); }).toUtf8();
+        });
+        QVERIFY2(run.finished && !run.crashed, run.describe().constData());
+        const QString message = QString::fromUtf8(run.output);
+        QCOMPARE(entriesOf(folder), QStringList{QStringLiteral("Вариант 1.txt")});
+        if (n >= newBytes.size()) {
+            QCOMPARE(message, kNoFailure);
+            QCOMPARE(readAll(variant), newBytes);
+        } else if (n >= oldBytes.size()) {
+            QCOMPARE(message, DurableFile::inPlaceRestored(variant));
+            QCOMPARE(readAll(variant), oldBytes);
+            ++s_faults;
+        } else {
+            // The disk takes not even the old bytes back: the teacher is told the file is damaged.
+            QCOMPARE(message, DurableFile::inPlaceLost(variant));
+            ++s_faults;
+        }
+        QVERIFY(writeAll(variant, oldBytes));
+    }
+}
+
+void TestWriteFaults::inPlaceFailingDevice() {
+    const QString name = path(QStringLiteral("Вариант 1.txt"));
+    const QByteArray oldBytes = packedInMemory("---\r\n1) old\r\n`B\r\n---\r\n");
+    const QByteArray newBytes = packedInMemory(TextLines::fromEditorText(variantText(6)));
+    for (qint64 n = 0; n <= newBytes.size(); ++n) {
+        FailDevice device(n);
+        QVERIFY(device.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+        const QString message =
+            failureOf([&] { DurableFile::rewriteInPlace(device, name, oldBytes, newBytes); });
+        if (n < newBytes.size()) {
+            // The device refuses for good once it is full, so the old content cannot go back
+            // either, and the message says so rather than claiming it was restored.
+            QCOMPARE(message, DurableFile::inPlaceLost(name));
+            QCOMPARE(device.written(), newBytes.left(n));
+            ++s_faults;
+        } else {
+            QCOMPARE(message, kNoFailure);
+            QCOMPARE(device.written(), newBytes);
+        }
+    }
 }
 
 QTEST_GUILESS_MAIN(TestWriteFaults)
