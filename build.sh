@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # One entry point for people and CI.
 #   ./build.sh run    install what is missing, build, start the program on the demo course
-#   ./build.sh test   install what is missing, build, run all tests, again under AddressSanitizer
-#                     + UndefinedBehaviorSanitizer + LeakSanitizer, then each fuzz target 60 s
+#   ./build.sh test   install what is missing, build, run all tests (the desktop ones under Xvfb
+#                     with openbox), make and check the packages, run the tests again under
+#                     AddressSanitizer + UndefinedBehaviorSanitizer + LeakSanitizer, then each
+#                     fuzz target 60 s
 #   ./build.sh build  install what is missing and build (Release) without running anything
 #   ./build.sh deps   only install what is missing
 # Environment: JOBS (default 2); BUILD_DIR (default build; the sanitizer build goes to
@@ -58,6 +60,7 @@ test)
     install_packages
     configure_and_build "$BUILD_DIR"
     run_tests "$BUILD_DIR"
+    scripts/check-package.sh "$BUILD_DIR"
     configure_and_build "$BUILD_DIR-asan" -DNORMAKURS_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
     # Leaks count as failures. The suppressions name only leaks inside system libraries and the
     # browser engine (tests/lsan-suppressions.txt); a leak of ours is never suppressed.
@@ -68,7 +71,7 @@ test)
     fuzz/run.sh "$FUZZ_SECONDS"
     ;;
 *)
-    sed -n '2,9p' "$0"
+    sed -n '2,11p' "$0"
     exit 2
     ;;
 esac

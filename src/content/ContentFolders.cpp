@@ -3,7 +3,10 @@
 #include "ContentPaths.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+
+#include <sys/stat.h>
 
 namespace ContentFolders {
 
@@ -19,7 +22,16 @@ bool fileExists(const QString& path) {
 bool createFolder(const QString& path) {
     if (QFileInfo::exists(path))
         return false;
-    return QDir().mkdir(path);
+    if (!QDir().mkdir(path))
+        return false;
+    // A content tree shared by the users of one computer is open to all of them; a folder made
+    // in it by one user (a new subject, the first report's folder) must stay open to the others,
+    // or the next student's report could not be saved.
+    struct stat parent {};
+    const QByteArray parentPath = QFile::encodeName(QFileInfo(path).absolutePath());
+    if (::stat(parentPath.constData(), &parent) == 0 && (parent.st_mode & S_IWOTH))
+        ::chmod(QFile::encodeName(path).constData(), parent.st_mode & 07777);
+    return true;
 }
 
 void createSubject(const QString& contentDir, const QString& name) {

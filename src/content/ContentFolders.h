@@ -11,7 +11,8 @@ bool folderExists(const QString& path);
 // The path exists and is not a folder.
 bool fileExists(const QString& path);
 
-// Creates exactly one folder level; false when the parent is missing or the folder exists.
+// Creates exactly one folder level; false when the parent is missing or the folder exists. In a
+// parent that every user may write, the new folder gets the parent's permissions.
 bool createFolder(const QString& path);
 
 // Creates a subject under the content root, then its "Тесты", "Видео" and "Презентации"

@@ -10,15 +10,15 @@ namespace {
 
 using Factory = EngineView* (*)(QWidget*);
 
-// The module lies beside the program; a build also finds it in its own root, where the tests,
-// which live one folder down, look for it.
+// The module lies beside the program's real file (a symbolic link to the program does not
+// count). Elsewhere the system's library search finds it, as for any library; that is how the
+// tests, which live one folder down, are given the build's copy.
 Factory loadFactory(QString& problem) {
-    QStringList folders{QCoreApplication::applicationDirPath()};
-#ifdef NORMAKURS_MODULE_DIR
-    folders.append(QStringLiteral(NORMAKURS_MODULE_DIR));
-#endif
-    for (const QString& folder : folders) {
-        QLibrary module(folder + QStringLiteral("/libnormakurs-web"));
+    const QStringList candidates{QCoreApplication::applicationDirPath() +
+                                     QStringLiteral("/libnormakurs-web"),
+                                 QStringLiteral("normakurs-web")};
+    for (const QString& candidate : candidates) {
+        QLibrary module(candidate);
         if (!module.load()) {
             problem = module.errorString();
             continue;

@@ -63,6 +63,8 @@ private slots:
     void existenceTests_data();
     void existenceTests();
     void createFolderMakesOneLevel();
+    void createFolderKeepsSharedTreeOpen_data();
+    void createFolderKeepsSharedTreeOpen();
     void createSubjectMakesItsFolders();
     void createSubjectKeepsWhatExists();
     void createSubjectWithoutContentRoot();
@@ -374,6 +376,32 @@ void TestFolderListing::createFolderMakesOneLevel() {
     m_tree->makeFile(QStringLiteral("Content/file"), "keep");
     QCOMPARE(ContentFolders::createFolder(content(QStringLiteral("file"))), false);
     QCOMPARE(m_tree->readFile(QStringLiteral("Content/file")), QByteArray("keep"));
+}
+
+void TestFolderListing::createFolderKeepsSharedTreeOpen_data() {
+    QTest::addColumn<int>("parentMode");
+    QTest::addColumn<int>("expectedMode"); // -1: what the user's file-creation mask gives
+
+    QTest::newRow("open to all") << 0777 << 0777;
+    QTest::newRow("open to all, set-group") << 02777 << 02777;
+    QTest::newRow("private") << 0755 << -1;
+    QTest::newRow("group only") << 0775 << -1;
+}
+
+void TestFolderListing::createFolderKeepsSharedTreeOpen() {
+    QFETCH(int, parentMode);
+    QFETCH(int, expectedMode);
+    const QString parent = m_tree->makeFolder(QStringLiteral("Content/Общий"));
+    QCOMPARE(::chmod(QFile::encodeName(parent).constData(), mode_t(parentMode)), 0);
+
+    const QString folder = parent + QStringLiteral("/Тесты");
+    QVERIFY(ContentFolders::createFolder(folder));
+    struct stat made {};
+    QCOMPARE(::stat(QFile::encodeName(folder).constData(), &made), 0);
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    const int expected = expectedMode >= 0 ? expectedMode : int(0777 & ~mask);
+    QCOMPARE(int(made.st_mode & 07777), expected);
 }
 
 void TestFolderListing::createSubjectMakesItsFolders() {

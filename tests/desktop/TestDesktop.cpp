@@ -420,9 +420,12 @@ void TestDesktop::launcherFocusRules() {
 }
 
 void TestDesktop::programEndsOnLauncherCloseRequest() {
-    // The real program, with the demo course staged beside it.
+    // The real program, with the demo course staged beside it; the package check passes an
+    // installed copy instead.
     QProcess program;
-    program.setProgram(QStringLiteral(NORMAKURS_BUILD_DIR "/normakurs"));
+    const QString installed = qEnvironmentVariable("NORMAKURS_PROGRAM");
+    program.setProgram(installed.isEmpty() ? QStringLiteral(NORMAKURS_BUILD_DIR "/normakurs")
+                                           : installed);
     program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     program.start();
     QVERIFY(program.waitForStarted());
