@@ -1,0 +1,90 @@
+#include "JournalCsv.h"
+
+#include <algorithm>
+
+namespace JournalCsv {
+namespace {
+
+QChar separator(Dialect dialect) {
+    return dialect == Dialect::ExcelRu ? QLatin1Char(';') : QLatin1Char(',');
+}
+
+QChar decimalSeparator(Dialect dialect) {
+    return dialect == Dialect::ExcelRu ? QLatin1Char(',') : QLatin1Char('.');
+}
+
+QString count(const std::optional<int>& value) {
+    return value ? QString::number(*value) : QString();
+}
+
+} // namespace
+
+std::optional<Dialect> dialectNamed(const QString& name) {
+    if (name == QLatin1String("excel-ru"))
+        return Dialect::ExcelRu;
+    if (name == QLatin1String("rfc4180"))
+        return Dialect::Rfc4180;
+    return std::nullopt;
+}
+
+QStringList columnNames() {
+    return {
+        QStringLiteral("Файл"),    QStringLiteral("Имя фамилия"), QStringLiteral("Группа"),
+        QStringLiteral("Предмет"), QStringLiteral("Тест"),        QStringLiteral("Дата"),
+        QStringLiteral("Время"),   QStringLiteral("Правильно"),   QStringLiteral("Всего вопросов"),
+        QStringLiteral("Процент"), QStringLiteral("Состояние")};
+}
+
+QString field(const QString& text, Dialect dialect) {
+    const QChar sep = separator(dialect);
+    const bool quote = text.contains(sep) || text.contains(QLatin1Char('"')) ||
+                       text.contains(QLatin1Char('\r')) || text.contains(QLatin1Char('\n'));
+    if (!quote)
+        return text;
+    QString doubled = text;
+    doubled.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + doubled + QLatin1Char('"');
+}
+
+QByteArray write(const QVector<ReportRecord>& rows, Dialect dialect, bool perQuestion) {
+    qsizetype questions = 0;
+    if (perQuestion) {
+        for (const ReportRecord& row : rows)
+            questions = std::max(questions, row.verdicts.size());
+    }
+    const QString sep(separator(dialect));
+    const QString lineEnd = QStringLiteral("\r\n");
+
+    QString out;
+    QStringList header;
+    for (const QString& name : columnNames())
+        header << field(name, dialect);
+    for (qsizetype k = 1; k <= questions; ++k)
+        header << QStringLiteral("В") + QString::number(k);
+    out += header.join(sep) + lineEnd;
+
+    for (const ReportRecord& row : rows) {
+        QStringList cells{row.file(),       row.student,
+                          row.group,        row.subject,
+                          row.test,         row.date,
+                          row.time,         count(row.right),
+                          count(row.total), row.percentText(decimalSeparator(dialect)),
+                          row.stateText()};
+        for (QString& cell : cells)
+            cell = field(cell, dialect);
+        for (qsizetype k = 0; k < questions; ++k) {
+            cells << (k < row.verdicts.size()
+                          ? QString(row.verdicts.at(k) ? QLatin1Char('1') : QLatin1Char('0'))
+                          : QString());
+        }
+        out += cells.join(sep) + lineEnd;
+    }
+
+    QByteArray bytes;
+    if (dialect == Dialect::ExcelRu)
+        bytes = QByteArray("\xEF\xBB\xBF");
+    bytes += out.toUtf8();
+    return bytes;
+}
+
+} // namespace JournalCsv
