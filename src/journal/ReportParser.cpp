@@ -7,6 +7,7 @@
 
 #include <QLocale>
 
+#include <algorithm>
 #include <new>
 
 namespace ReportParser {
@@ -161,40 +162,46 @@ private:
     enum class Phase { Questions, AfterTotal, AfterRight, Done };
 
     // Lines 6 onwards: the question lines, then the three count lines in their order. A line
-    // out of place makes the report unreadable, but the lines after it are still read.
+    // out of place or of another kind makes the report unreadable, but every line that can be
+    // read still gives its field.
     void readBody(const QVector<QStringView>& lines, qsizetype count) {
         Phase phase = Phase::Questions;
         for (qsizetype i = 5; i < count; ++i) {
             const QStringView line = lines.at(i);
             int number = 0;
             bool right = false;
-            if (phase == Phase::Questions && readQuestion(line, number, right)) {
+            if (readQuestion(line, number, right)) {
+                if (phase != Phase::Questions) {
+                    misfit(i, line);
+                    continue;
+                }
                 m_record.verdicts.append(right);
                 if (number != m_record.verdicts.size())
                     m_numberingBroken = true;
-            } else if (phase == Phase::Questions && readCountLine(line, kTotal, m_record.total)) {
-                phase = Phase::AfterTotal;
-            } else if (phase == Phase::AfterTotal && readRight(line, m_record)) {
-                phase = Phase::AfterRight;
-            } else if (phase == Phase::AfterRight && readCountLine(line, kWrong, m_record.wrong)) {
-                phase = Phase::Done;
+            } else if (!m_record.total && readCountLine(line, kTotal, m_record.total)) {
+                advance(phase, Phase::Questions, Phase::AfterTotal, i, line);
+            } else if (!m_record.right && readRight(line, m_record)) {
+                advance(phase, Phase::AfterTotal, Phase::AfterRight, i, line);
+            } else if (!m_record.wrong && readCountLine(line, kWrong, m_record.wrong)) {
+                advance(phase, Phase::AfterRight, Phase::Done, i, line);
             } else {
                 misfit(i, line);
             }
         }
-        switch (phase) {
-        case Phase::Questions:
+        if (!m_record.total)
             missing(count, kTotal);
-            break;
-        case Phase::AfterTotal:
+        else if (!m_record.right)
             missing(count, kRight);
-            break;
-        case Phase::AfterRight:
+        else if (!m_record.wrong)
             missing(count, kWrong);
-            break;
-        case Phase::Done:
-            break;
-        }
+    }
+
+    // A count line read in phase `expected` moves on to `next`; read anywhere else it is out
+    // of place.
+    void advance(Phase& phase, Phase expected, Phase next, qsizetype index, QStringView line) {
+        if (phase != expected)
+            misfit(index, line);
+        phase = std::max(phase, next);
     }
 
     void checkAgreement() {
