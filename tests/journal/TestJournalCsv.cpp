@@ -1,0 +1,114 @@
+// The journal as CSV, both dialects byte for byte.
+
+#include "journal/JournalCsv.h"
+
+#include <QTest>
+
+namespace {
+
+QVector<ReportRecord> rows() {
+    ReportRecord quoted;
+    quoted.subjectFolder = QStringLiteral("Алг");
+    quoted.reportName = QStringLiteral("Петров(0)");
+    quoted.student = QStringLiteral("Петров, \"Ваня\"\nмл.");
+    quoted.group = QStringLiteral("ИС-21");
+    quoted.subject = QStringLiteral("Алг");
+    quoted.test = QStringLiteral("В1.txt");
+    quoted.date = QStringLiteral("05.03.2014");
+    quoted.time = QStringLiteral("9:07:41");
+    quoted.total = 3;
+    quoted.right = 2;
+    quoted.wrong = 1;
+    quoted.verdicts = {true, false, true};
+
+    ReportRecord broken;
+    broken.subjectFolder = QStringLiteral("Алг");
+    broken.reportName = QStringLiteral("x(0)");
+    broken.student = QStringLiteral("x");
+    broken.group = QStringLiteral("A;B");
+    broken.state = ReportRecord::State::Unreadable;
+    broken.reason = QStringLiteral("строка 3: «a,b»");
+    return {quoted, broken};
+}
+
+QByteArray utf8(const char* text) {
+    return QByteArray(text);
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(JournalCsv::Dialect)
+
+class TestJournalCsv : public QObject {
+    Q_OBJECT
+
+private slots:
+    void bytes_data() {
+        QTest::addColumn<JournalCsv::Dialect>("dialect");
+        QTest::addColumn<bool>("perQuestion");
+        QTest::addColumn<QByteArray>("expected");
+
+        QTest::newRow("rfc4180") << JournalCsv::Dialect::Rfc4180 << false
+                                 << utf8("Файл,Имя фамилия,Группа,Предмет,Тест,Дата,Время,"
+                                         "Правильно,Всего вопросов,Процент,Состояние\r\n"
+                                         "Алг/Петров(0),\"Петров, \"\"Ваня\"\"\nмл.\",ИС-21,Алг,"
+                                         "В1.txt,05.03.2014,9:07:41,2,3,66.7,\r\n"
+                                         "Алг/x(0),x,A;B,,,,,,,,\"не читается: строка 3: «a,b»\""
+                                         "\r\n");
+        QTest::newRow("excel-ru") << JournalCsv::Dialect::ExcelRu << false
+                                  << utf8("\xEF\xBB\xBF"
+                                          "Файл;Имя фамилия;Группа;Предмет;Тест;Дата;Время;"
+                                          "Правильно;Всего вопросов;Процент;Состояние\r\n"
+                                          "Алг/Петров(0);\"Петров, \"\"Ваня\"\"\nмл.\";ИС-21;Алг;"
+                                          "В1.txt;05.03.2014;9:07:41;2;3;66,7;\r\n"
+                                          "Алг/x(0);x;\"A;B\";;;;;;;;не читается: строка 3: «a,b»"
+                                          "\r\n");
+        QTest::newRow("rfc4180, one test")
+            << JournalCsv::Dialect::Rfc4180 << true
+            << utf8("Файл,Имя фамилия,Группа,Предмет,Тест,Дата,Время,"
+                    "Правильно,Всего вопросов,Процент,Состояние,В1,В2,В3\r\n"
+                    "Алг/Петров(0),\"Петров, \"\"Ваня\"\"\nмл.\",ИС-21,Алг,"
+                    "В1.txt,05.03.2014,9:07:41,2,3,66.7,,1,0,1\r\n"
+                    "Алг/x(0),x,A;B,,,,,,,,\"не читается: строка 3: «a,b»\",,,\r\n");
+        QTest::newRow("excel-ru, one test")
+            << JournalCsv::Dialect::ExcelRu << true
+            << utf8("\xEF\xBB\xBF"
+                    "Файл;Имя фамилия;Группа;Предмет;Тест;Дата;Время;"
+                    "Правильно;Всего вопросов;Процент;Состояние;В1;В2;В3\r\n"
+                    "Алг/Петров(0);\"Петров, \"\"Ваня\"\"\nмл.\";ИС-21;Алг;"
+                    "В1.txt;05.03.2014;9:07:41;2;3;66,7;;1;0;1\r\n"
+                    "Алг/x(0);x;\"A;B\";;;;;;;;не читается: строка 3: «a,b»;;;\r\n");
+    }
+
+    void bytes() {
+        QFETCH(JournalCsv::Dialect, dialect);
+        QFETCH(bool, perQuestion);
+        QFETCH(QByteArray, expected);
+        QCOMPARE(JournalCsv::write(rows(), dialect, perQuestion), expected);
+    }
+
+    void emptyJournalIsTheHeader() {
+        QCOMPARE(JournalCsv::write({}, JournalCsv::Dialect::Rfc4180, true),
+                 utf8("Файл,Имя фамилия,Группа,Предмет,Тест,Дата,Время,"
+                      "Правильно,Всего вопросов,Процент,Состояние\r\n"));
+    }
+
+    void dialectNames_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("dialect"); // -1: none
+        QTest::newRow("excel-ru") << "excel-ru" << int(JournalCsv::Dialect::ExcelRu);
+        QTest::newRow("rfc4180") << "rfc4180" << int(JournalCsv::Dialect::Rfc4180);
+        QTest::newRow("other") << "excel" << -1;
+        QTest::newRow("case matters") << "RFC4180" << -1;
+    }
+
+    void dialectNames() {
+        QFETCH(QString, name);
+        QFETCH(int, dialect);
+        const std::optional<JournalCsv::Dialect> found = JournalCsv::dialectNamed(name);
+        QCOMPARE(found ? int(*found) : -1, dialect);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestJournalCsv)
+#include "TestJournalCsv.moc"
