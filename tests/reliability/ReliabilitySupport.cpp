@@ -13,6 +13,7 @@
 #include <new>
 #include <poll.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -28,6 +29,7 @@ namespace Reliability {
 namespace {
 
 constexpr uid_t kNobody = 65534;
+constexpr long kFuseMagic = 0x65735546; // FUSE_SUPER_MAGIC
 constexpr gid_t kNoGroup = 65534;
 
 void writeFully(int fd, const QByteArray& bytes) {
@@ -168,6 +170,40 @@ void openToAll(const QString& path) {
                                             S_IXGRP | S_IROTH | S_IXOTH);
         folder = QFileInfo(folder).path();
     }
+}
+
+QString scaffoldingPath() {
+    const QString local = qEnvironmentVariable("NORMAKURS_LOCAL_TMPDIR");
+    return local.isEmpty() ? QDir::tempPath() : local;
+}
+
+bool onFuse(const QString& path) {
+    struct statfs info {};
+    return ::statfs(QFile::encodeName(path).constData(), &info) == 0 &&
+           long(info.f_type) == kFuseMagic;
+}
+
+QString notOnShare(const QString& path) {
+    const QString share = qEnvironmentVariable("NORMAKURS_SHARE");
+    if (share.isEmpty() || onFuse(path))
+        return QString();
+    return QStringLiteral("%1 should lie on the %2 share, but it is not on a FUSE file system")
+        .arg(path, share);
+}
+
+QString unprivilegedShutOut(const QString& path) {
+    if (::geteuid() != 0 || !onFuse(path))
+        return QString();
+    const ChildRun run = inChild([&]() -> QByteArray {
+        if (!dropRoot())
+            return "cannot leave root";
+        return ::access(QFile::encodeName(path).constData(), X_OK) == 0 ? "" : "shut out";
+    });
+    if (run.finished && !run.crashed && run.output.isEmpty())
+        return QString();
+    return QStringLiteral("the share is mounted for root alone (no allow_other): the user nobody, "
+                          "who must do this write, cannot enter it (%1)")
+        .arg(QString::fromUtf8(run.describe()));
 }
 
 QString withinHeapBudget(qint64 budget, const std::function<QString()>& work) {

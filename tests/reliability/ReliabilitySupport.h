@@ -94,6 +94,25 @@ void openToAll(const QString& path);
 // a child whose address space has only `budget` bytes to spare.
 QString withinHeapBudget(qint64 budget, const std::function<QString()>& work);
 
+// Where a test keeps what is not under test: named pipes that let writers go together, copies
+// of programs. A network share may refuse a named pipe, and a program copied onto it is not what
+// is being tested, so the share's wrapper (with-sshfs.sh) names a folder on the local disk in
+// NORMAKURS_LOCAL_TMPDIR; without it, the temporary folder.
+QString scaffoldingPath();
+
+// True when `path` lies on a FUSE file system (an sshfs share, for one).
+bool onFuse(const QString& path);
+
+// "" unless the run asks for a share (NORMAKURS_SHARE set by with-sshfs.sh) and `path` is not on
+// one: then what is wrong, so that a test that put its folder elsewhere fails instead of passing
+// on the local disk.
+QString notOnShare(const QString& path);
+
+// "" when the unprivileged user of dropRoot() can enter `path` (after openToAll()); otherwise
+// why not. Only a FUSE share mounted for its owner alone (without allow_other) keeps that user
+// out of a folder that is open to all: on any other file system this is always "".
+QString unprivilegedShutOut(const QString& path);
+
 // Every entry of `folder`, hidden ones included, sorted by name.
 inline QStringList entriesOf(const QString& folder) {
     return QDir(folder).entryList(

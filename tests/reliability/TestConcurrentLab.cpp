@@ -1,9 +1,10 @@
 // A computer lab finishing a test at the same moment: many separate processes (lab_writer, each
 // with its own file handles) save reports into one reports folder, let go together through a
-// named pipe. For one name, 256 of 257 writers get the files "(0)" to "(255)", each complete,
-// readable and holding its own writer's report, and the 257th is told that every number is
-// taken; thirty students finishing eight attempts each get "(0)" to "(7)" each. Nothing is
-// overwritten, lost or left half written.
+// named pipe (kept out of the folder under test, which may be a share that takes no pipe). For
+// one name, 256 of 257 writers get the files "(0)" to "(255)", each complete, readable and
+// holding its own writer's report, and the 257th is told that every number is taken; thirty
+// students finishing eight attempts each get "(0)" to "(7)" each. Nothing is overwritten, lost
+// or left half written.
 
 #include "content/PackedText.h"
 #include "LabReport.h"
@@ -63,9 +64,13 @@ void TestConcurrentLab::lab() {
 
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
+    const QString misplaced = notOnShare(dir.path());
+    QVERIFY2(misplaced.isEmpty(), qPrintable(misplaced));
     const QString folder = dir.filePath(QStringLiteral("Отчеты"));
     QVERIFY(QDir().mkpath(folder));
-    const QString barrier = dir.filePath(QStringLiteral("barrier"));
+    QTemporaryDir scaffolding(scaffoldingPath() + QStringLiteral("/normakurs-barrier-XXXXXX"));
+    QVERIFY(scaffolding.isValid());
+    const QString barrier = scaffolding.filePath(QStringLiteral("barrier"));
     QCOMPARE(::mkfifo(QFile::encodeName(barrier).constData(), 0600), 0);
 
     QStringList names;

@@ -168,6 +168,8 @@ private:
 void TestDurableWrites::init() {
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
+    const QString misplaced = notOnShare(m_dir->path());
+    QVERIFY2(misplaced.isEmpty(), qPrintable(misplaced));
     SyncFaults::reset();
 }
 
@@ -253,6 +255,9 @@ void TestDurableWrites::failedFlushInPlace() {
     const QByteArray oldBytes = packedInMemory("old\r\n");
     QVERIFY(writeAll(variant, oldBytes));
     openToAll(m_dir->path());
+    const QString shutOut = unprivilegedShutOut(m_dir->path());
+    if (!shutOut.isEmpty())
+        QSKIP(qPrintable(shutOut));
     QVERIFY(QFile::setPermissions(variant, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther |
                                                QFile::WriteOther));
     QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther |
@@ -356,11 +361,12 @@ void TestDurableWrites::tracedEditorSave() {
     QVERIFY2(!calls.isEmpty(), output.constData());
 
     // The temporary file beside the variant (a named one, or an unnamed one in its folder that
-    // is given a name later): created, written, flushed, renamed over the variant.
+    // is given a name later): created, written, flushed, renamed over the variant. A file system
+    // without unnamed files (a network share) refuses the unnamed one, and a named one follows.
     int created = findCall(calls, 0, {QStringLiteral("openat")}, variant + QLatin1Char('.'));
     const int unnamed = findCall(calls, 0, {QStringLiteral("openat")}, folder + QLatin1Char('"'));
     if (unnamed >= 0 && calls[unnamed].arguments.contains(QLatin1String("O_TMPFILE")) &&
-        (created < 0 || unnamed < created))
+        calls[unnamed].result >= 0 && (created < 0 || unnamed < created))
         created = unnamed;
     QVERIFY2(created >= 0 && calls[created].result >= 0, "no temporary file beside the variant");
     const long long fd = calls[created].result;

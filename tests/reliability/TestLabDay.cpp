@@ -208,6 +208,8 @@ void TestLabDay::editorRound(int number) {
 void TestLabDay::labDay() {
     m_content = std::make_unique<TempContentTree>();
     QVERIFY(m_content->isValid());
+    const QString misplaced = Reliability::notOnShare(m_content->programDir());
+    QVERIFY2(misplaced.isEmpty(), qPrintable(misplaced));
     for (const QString& subject : kSubjects) {
         m_content->makePacked(QStringLiteral("Content/") + subject + QStringLiteral("/Тесты/") +
                                   kVariant,

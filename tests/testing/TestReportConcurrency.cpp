@@ -17,6 +17,7 @@
 #include <QTest>
 
 #include <memory>
+#include <sys/vfs.h>
 #include <vector>
 
 namespace {
@@ -40,6 +41,19 @@ QString reportText(int writer) {
 QStringList entriesOf(const QString& folder) {
     return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
                                   QDir::Name);
+}
+
+// "" unless the run asks for a network share (NORMAKURS_SHARE, set by the share's wrapper) and
+// `path` is not on one (a FUSE file system): then a test that put its folder elsewhere fails
+// instead of passing on the local disk.
+QString notOnShare(const QString& path) {
+    constexpr long kFuseMagic = 0x65735546;
+    const QString share = qEnvironmentVariable("NORMAKURS_SHARE");
+    struct statfs info {};
+    if (share.isEmpty() ||
+        (::statfs(QFile::encodeName(path).constData(), &info) == 0 && long(info.f_type) == kFuseMagic))
+        return QString();
+    return QStringLiteral("%1 should lie on the %2 share").arg(path, share);
 }
 
 QString numbered(int n) {
@@ -136,6 +150,7 @@ void TestReportConcurrency::writersAtOnce() {
 
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
+    QVERIFY2(notOnShare(dir.path()).isEmpty(), qPrintable(notOnShare(dir.path())));
     const QString folder = dir.filePath(QStringLiteral("Отчеты"));
     const QString texts = dir.filePath(QStringLiteral("texts"));
     QVERIFY(QDir().mkpath(folder));
@@ -187,6 +202,7 @@ void TestReportConcurrency::writersAtOnce() {
 void TestReportConcurrency::failedWriteLeavesNoFile() {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
+    QVERIFY2(notOnShare(dir.path()).isEmpty(), qPrintable(notOnShare(dir.path())));
     const QString folder = dir.filePath(QStringLiteral("Отчеты"));
     const QString texts = dir.filePath(QStringLiteral("texts"));
     QVERIFY(QDir().mkpath(folder));
