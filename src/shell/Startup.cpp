@@ -17,7 +17,9 @@ void prepareToolkit() {
     // Chromium refuses to start as root with its sandbox on: turn it off only in that case.
     if (::geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // No shared OpenGL context is asked for: it would make the toolkit create one at start-up,
+    // tens of megabytes of graphics driver for a launcher that draws none. The browser engine,
+    // loaded with the first page, makes the context it needs then.
 }
 
 namespace {

@@ -7,6 +7,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QTemporaryFile>
+#include <QUrl>
 #include <QWidget>
 
 namespace {
@@ -18,13 +19,43 @@ std::function<void()>& creationHook() {
     return hook;
 }
 
+// A page made ahead of time, while the student looks for a topic, so that the engine's own cold
+// start is over when the first page is opened. The next view made takes it.
+struct SparePage {
+    std::unique_ptr<EngineView> engine;
+    QPointer<QWidget> widget;
+};
+
+SparePage& sparePage() {
+    static SparePage spare;
+    return spare;
+}
+
 } // namespace
+
+void BrowserView::prepareSpare(QWidget* holder) {
+    SparePage& spare = sparePage();
+    if (spare.widget || g_live > 0)
+        return;
+    spare.engine.reset(createEngineView(holder));
+    spare.widget = spare.engine->widget();
+    spare.widget->hide();
+    spare.engine->setUrl(QUrl(QStringLiteral("about:blank")));
+}
 
 BrowserView::BrowserView(QObject* owner, QWidget* parent)
     : QObject(owner) {
     if (creationHook())
         creationHook()();
-    m_engine.reset(createEngineView(parent));
+    SparePage& spare = sparePage();
+    if (spare.widget) {
+        m_engine = std::move(spare.engine);
+        spare.widget->setParent(parent);
+        spare.widget = nullptr;
+    } else {
+        spare.engine.reset(); // its holder went, and its page with it
+        m_engine.reset(createEngineView(parent));
+    }
     m_view = m_engine->widget();
     m_view->setObjectName(QStringLiteral("browser"));
     m_view->setAccessibleName(QStringLiteral("Страница"));

@@ -44,6 +44,10 @@ public:
     // The engine's widget (a QWebEngineView), for tests; null once destroyed.
     QWidget* view() const { return m_view; }
 
+    // Starts the engine with a hidden page in `holder` when no view exists yet, so that the next
+    // view made takes a page that is ready. Throws Failure when the engine cannot be loaded.
+    static void prepareSpare(QWidget* holder);
+
     // How many views exist now.
     static int liveCount();
 

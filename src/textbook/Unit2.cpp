@@ -20,13 +20,20 @@
 
 #include <QDateTime>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QShortcut>
+#include <QTimer>
 #include <QVBoxLayout>
 
 TForm2* Form2 = nullptr;
+
+namespace {
+// Time for the window to appear before the engine starts beside it.
+constexpr int kEngineWarmUpDelayMs = 300;
+} // namespace
 
 namespace {
 
@@ -323,6 +330,19 @@ void TForm2::FormShow() {
 void TForm2::showEvent(QShowEvent* event) {
     Form::showEvent(event);
     qCDebug(lcTextbook, "window shown at %lld", QDateTime::currentMSecsSinceEpoch());
+    // Once the window is on screen and the student looks for a topic, the engine gets ready
+    // for the first page. Should it fail, the page that is then opened reports it. Nobody looks
+    // at a window of the offscreen platform, so nobody waits for a page there.
+    if (QGuiApplication::platformName() == QLatin1String("offscreen"))
+        return;
+    QTimer::singleShot(kEngineWarmUpDelayMs, this, [this] {
+        if (!isVisible())
+            return;
+        try {
+            BrowserView::prepareSpare(this);
+        } catch (...) {
+        }
+    });
 }
 
 void TForm2::placeContentPanel(const QRect& place) {

@@ -3,6 +3,7 @@
 
 #include "textbook/EngineView.h"
 
+#include <QOpenGLContext>
 #include <QPointer>
 #include <QWebEngineFindTextResult>
 #include <QWebEnginePage>
@@ -47,6 +48,16 @@ private:
 
 } // namespace
 
+// The engine's own set-up of the graphics context its pages share. The engine runs it before
+// the application object exists when a program links it; loaded later, as here, it has to be run
+// by hand before the first page, or the engine finds no context and fails. Doing it here keeps
+// the context, and the graphics driver behind it, out of every run that never shows a page.
+namespace QtWebEngineCore {
+void initialize();
+} // namespace QtWebEngineCore
+
 extern "C" Q_DECL_EXPORT EngineView* normakurs_create_engine_view(QWidget* parent) {
+    if (!QOpenGLContext::globalShareContext())
+        QtWebEngineCore::initialize();
     return new WebEngineView(parent);
 }

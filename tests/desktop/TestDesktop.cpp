@@ -12,6 +12,7 @@
 #include "support/TempContentTree.h"
 #include "teacher/Unit5.h"
 #include "testing/Unit3.h"
+#include "textbook/TextbookTestSupport.h"
 #include "textbook/Unit2.h"
 
 #include <QAbstractButton>
@@ -444,5 +445,7 @@ void TestDesktop::programEndsOnLauncherCloseRequest() {
     QCOMPARE(program.exitCode(), 0);
 }
 
-QTEST_MAIN(TestDesktop)
+// The textbook starts the browser engine while it is shown: the engine gets the settings the
+// program gives it.
+NORMAKURS_TEXTBOOK_TEST_MAIN(TestDesktop)
 #include "TestDesktop.moc"
