@@ -33,14 +33,15 @@ SparePage& sparePage() {
 
 } // namespace
 
-void BrowserView::prepareSpare(QWidget* holder) {
+void BrowserView::prepareSpare(QWidget* holder, const QString& folder) {
     SparePage& spare = sparePage();
     if (spare.widget || g_live > 0)
         return;
     spare.engine.reset(createEngineView(holder));
     spare.widget = spare.engine->widget();
     spare.widget->hide();
-    spare.engine->setUrl(QUrl(QStringLiteral("about:blank")));
+    // A local folder: the engine then has the renderer that local pages are shown in running.
+    spare.engine->setUrl(QUrl::fromLocalFile(folder));
 }
 
 BrowserView::BrowserView(QObject* owner, QWidget* parent)

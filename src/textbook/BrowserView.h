@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QString>
 
 #include <functional>
 #include <memory>
@@ -45,8 +46,9 @@ public:
     QWidget* view() const { return m_view; }
 
     // Starts the engine with a hidden page in `holder` when no view exists yet, so that the next
-    // view made takes a page that is ready. Throws Failure when the engine cannot be loaded.
-    static void prepareSpare(QWidget* holder);
+    // view made takes a page that is ready; the page shows the local `folder` the next pages come
+    // from. Throws Failure when the engine cannot be loaded.
+    static void prepareSpare(QWidget* holder, const QString& folder);
 
     // How many views exist now.
     static int liveCount();

@@ -339,7 +339,7 @@ void TForm2::showEvent(QShowEvent* event) {
         if (!isVisible())
             return;
         try {
-            BrowserView::prepareSpare(this);
+            BrowserView::prepareSpare(this, m_contentDir);
         } catch (...) {
         }
     });
