@@ -1,9 +1,9 @@
 #include "CourseGenerator.h"
 
-#include "content/CodePage.h"
-#include "content/ContentPaths.h"
-#include "content/PackedText.h"
-#include "content/TextLines.h"
+#include "CodePage.h"
+#include "ContentPaths.h"
+#include "PackedText.h"
+#include "TextLines.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,14 +1,14 @@
 // P6: loading the results journal of 10,000 reports in 20 subjects, against reading and
 // inflating the same files with zlib in one loop.
 
-#include "content/ContentPaths.h"
-#include "content/PackedText.h"
-#include "content/TextLines.h"
-#include "journal/ReportJournal.h"
+#include "ContentPaths.h"
+#include "PackedText.h"
 #include "PairTiming.h"
-#include "testing/ReportText.h"
-#include "testing/Scoring.h"
-#include "testing/TestAttempt.h"
+#include "ReportJournal.h"
+#include "ReportText.h"
+#include "Scoring.h"
+#include "TestAttempt.h"
+#include "TextLines.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,12 +1,12 @@
 // P4: listing a large course into the windows' trees and lists, against a raw walk over the
 // same folders with std::filesystem.
 
-#include "content/ContentPaths.h"
+#include "ContentPaths.h"
 #include "CourseGenerator.h"
 #include "PairTiming.h"
-#include "teacher/Unit5.h"
-#include "testing/Unit3.h"
-#include "textbook/Unit2.h"
+#include "Unit2.h"
+#include "Unit3.h"
+#include "Unit5.h"
 
 #include <QComboBox>
 #include <QFile>

@@ -1,10 +1,10 @@
 // P1 and P2: writing and reading an 8 MiB packed text, against zlib and the code-page decoder
 // called directly on the same data.
 
-#include "content/PackedText.h"
-#include "content/TextLines.h"
 #include "CourseGenerator.h"
+#include "PackedText.h"
 #include "PairTiming.h"
+#include "TextLines.h"
 
 #include <QFile>
 #include <QStringDecoder>

@@ -2,13 +2,13 @@
 // of the same folder. P5 durable: what one report costs now that it is on the device when the
 // save returns, against creating and writing the same bytes without waiting for the device.
 
-#include "content/PackedText.h"
-#include "content/TextLines.h"
+#include "PackedText.h"
 #include "PairTiming.h"
-#include "testing/ReportFile.h"
-#include "testing/ReportText.h"
-#include "testing/Scoring.h"
-#include "testing/TestAttempt.h"
+#include "ReportFile.h"
+#include "ReportText.h"
+#include "Scoring.h"
+#include "TestAttempt.h"
+#include "TextLines.h"
 
 #include <QBuffer>
 #include <QDateTime>

@@ -1,11 +1,11 @@
 // P3: starting a test: reading the variant, loading it and filling the question list, for
 // variants of 200, 2,000 and 20,000 questions.
 
-#include "content/ContentPaths.h"
-#include "content/PackedText.h"
-#include "content/TextLines.h"
+#include "ContentPaths.h"
 #include "CourseGenerator.h"
-#include "testing/Unit3.h"
+#include "PackedText.h"
+#include "TextLines.h"
+#include "Unit3.h"
 
 #include <benchmark/benchmark.h>
 

@@ -3,12 +3,12 @@
 // opened the way a click on it opens it; then a second page in the same tab. Prints the time
 // from each click to the page's load-finished, in milliseconds:
 //   page_probe DELAY_MS   ->   first_ms=... second_ms=...
-#include "shell/ErrorGuard.h"
-#include "shell/Fonts.h"
-#include "shell/Forms.h"
-#include "shell/Startup.h"
-#include "textbook/TextbookTree.h"
-#include "textbook/Unit2.h"
+#include "ErrorGuard.h"
+#include "Fonts.h"
+#include "Forms.h"
+#include "Startup.h"
+#include "TextbookTree.h"
+#include "Unit2.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,7 +1,7 @@
 // Runs the program's real start-up and ends at the launcher's first paint. Used by the start-up
 // benchmark; an optional argument names another program folder (a generated course).
 #include "PeakMemory.h"
-#include "shell/Startup.h"
+#include "Startup.h"
 
 #include <QString>
 

@@ -7,16 +7,16 @@
 // pipe or a device, and shows every entry that it can; nothing typed makes anything outside the
 // content tree.
 
-#include "content/ContentPaths.h"
-#include "content/Failure.h"
-#include "content/FolderListing.h"
-#include "content/PackedText.h"
+#include "ContentPaths.h"
+#include "Failure.h"
+#include "FolderListing.h"
 #include "FuzzCheck.h"
-#include "teacher/ReportListing.h"
-#include "teacher/SubjectCreation.h"
-#include "testing/ReportFile.h"
-#include "testing/StudentName.h"
-#include "textbook/TopicTrees.h"
+#include "PackedText.h"
+#include "ReportFile.h"
+#include "ReportListing.h"
+#include "StudentName.h"
+#include "SubjectCreation.h"
+#include "TopicTrees.h"
 
 #include <QByteArray>
 #include <QDir>

@@ -4,10 +4,10 @@
 // it returns is written again and must read back byte for byte, and its editor form must survive
 // a save and a new read unchanged.
 
-#include "content/Failure.h"
-#include "content/PackedText.h"
-#include "content/TextLines.h"
+#include "Failure.h"
 #include "FuzzCheck.h"
+#include "PackedText.h"
+#include "TextLines.h"
 
 #include <QBuffer>
 #include <QByteArray>

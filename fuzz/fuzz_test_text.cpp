@@ -2,15 +2,15 @@
 // unpacking: split into lines, checked, loaded, then scored for every answer pattern a student
 // can give, and written out as the report that the window would save.
 
-#include "content/PackedText.h"
-#include "content/TextLines.h"
+#include "EditorStatus.h"
 #include "FuzzCheck.h"
-#include "teacher/EditorStatus.h"
-#include "testing/ReportText.h"
-#include "testing/Scoring.h"
-#include "testing/TestAttempt.h"
-#include "testing/TestFormat.h"
-#include "testing/VariantCheck.h"
+#include "PackedText.h"
+#include "ReportText.h"
+#include "Scoring.h"
+#include "TestAttempt.h"
+#include "TestFormat.h"
+#include "TextLines.h"
+#include "VariantCheck.h"
 
 #include <QBuffer>
 #include <QDateTime>

@@ -2,8 +2,8 @@
 // pixels (and, if asked, a PNG to look at). Run it again after changing the painting code, and
 // commit the pixels as src/shell/resources/launcher.rgb.
 
-#include "shell/Fonts.h"
-#include "shell/LauncherArtwork.h"
+#include "Fonts.h"
+#include "LauncherArtwork.h"
 
 #include <QFile>
 #include <QGuiApplication>

@@ -1,12 +1,12 @@
 // normakurs-text: packs, unpacks and checks the program's packed text files from the command
 // line, for the people who maintain a course's content.
 
-#include "content/CodePage.h"
-#include "content/DurableFile.h"
-#include "content/Failure.h"
-#include "content/PackedText.h"
-#include "content/TextLines.h"
-#include "testing/VariantCheck.h"
+#include "CodePage.h"
+#include "DurableFile.h"
+#include "Failure.h"
+#include "PackedText.h"
+#include "TextLines.h"
+#include "VariantCheck.h"
 
 #include <QCoreApplication>
 #include <QFile>

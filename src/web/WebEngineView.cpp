@@ -1,7 +1,7 @@
 // The browser engine's module: pages for the program made with the toolkit's web engine. Only
 // this module links the engine; the program loads it when the first page is needed.
 
-#include "textbook/EngineView.h"
+#include "EngineView.h"
 
 #include <QOpenGLContext>
 #include <QPointer>

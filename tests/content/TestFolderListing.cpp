@@ -1,8 +1,8 @@
 // Listing the content folders, the existence tests and folder creation in the content tree.
 
-#include "content/ContentFolders.h"
-#include "content/ContentPaths.h"
-#include "content/FolderListing.h"
+#include "ContentFolders.h"
+#include "ContentPaths.h"
+#include "FolderListing.h"
 #include "support/TempContentTree.h"
 
 #include <QDir>

@@ -1,10 +1,10 @@
 // Packed text files: the bytes the writer produces, what the reader accepts, and every failure
 // message the user can be shown.
 
-#include "content/Failure.h"
-#include "content/PackedText.h"
-#include "content/TextLines.h"
+#include "Failure.h"
+#include "PackedText.h"
 #include "support/FailDevice.h"
+#include "TextLines.h"
 
 #include <QBuffer>
 #include <QDir>

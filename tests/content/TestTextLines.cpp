@@ -1,7 +1,7 @@
 // The Windows-1251 code page and the line rules of texts read from files.
 
-#include "content/CodePage.h"
-#include "content/TextLines.h"
+#include "CodePage.h"
+#include "TextLines.h"
 
 #include <QTest>
 

@@ -5,15 +5,15 @@
 
 #include "X11Desktop.h"
 
-#include "shell/Forms.h"
-#include "shell/Unit1.h"
-#include "shell/Unit4.h"
+#include "Forms.h"
 #include "support/RecordingServices.h"
 #include "support/TempContentTree.h"
-#include "teacher/Unit5.h"
-#include "testing/Unit3.h"
 #include "textbook/TextbookTestSupport.h"
-#include "textbook/Unit2.h"
+#include "Unit1.h"
+#include "Unit2.h"
+#include "Unit3.h"
+#include "Unit4.h"
+#include "Unit5.h"
 
 #include <QAbstractButton>
 #include <QApplication>

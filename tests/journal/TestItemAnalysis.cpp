@@ -6,7 +6,7 @@
 // lower f c. Both group boundaries fall inside the tie at X = 4 (b|d and e|f), so the file
 // order decides them.
 
-#include "journal/ItemAnalysis.h"
+#include "ItemAnalysis.h"
 
 #include <QTest>
 

@@ -1,6 +1,6 @@
 // The journal as CSV, both dialects byte for byte.
 
-#include "journal/JournalCsv.h"
+#include "JournalCsv.h"
 
 #include <QTest>
 

@@ -1,15 +1,15 @@
 // The journal over a content tree whose reports the real report writer saved, its progress and
 // cancelling, the date keys and the filters.
 
-#include "content/ContentPaths.h"
-#include "content/TextLines.h"
-#include "journal/JournalDates.h"
-#include "journal/JournalFilter.h"
-#include "journal/ReportJournal.h"
-#include "testing/ReportFile.h"
-#include "testing/ReportText.h"
-#include "testing/Scoring.h"
-#include "testing/TestAttempt.h"
+#include "ContentPaths.h"
+#include "JournalDates.h"
+#include "JournalFilter.h"
+#include "ReportFile.h"
+#include "ReportJournal.h"
+#include "ReportText.h"
+#include "Scoring.h"
+#include "TestAttempt.h"
+#include "TextLines.h"
 
 #include <QDir>
 #include <QFile>

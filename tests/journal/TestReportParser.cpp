@@ -1,12 +1,12 @@
 // Reading a report's text back: well-formed reports as the testing window writes them, edited
 // ones, cut-off ones, empty and foreign files.
 
-#include "content/PackedText.h"
-#include "content/TextLines.h"
-#include "journal/ReportParser.h"
-#include "testing/ReportText.h"
-#include "testing/Scoring.h"
-#include "testing/TestAttempt.h"
+#include "PackedText.h"
+#include "ReportParser.h"
+#include "ReportText.h"
+#include "Scoring.h"
+#include "TestAttempt.h"
+#include "TextLines.h"
 
 #include <QBuffer>
 #include <QFile>

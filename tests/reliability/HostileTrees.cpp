@@ -1,8 +1,8 @@
 #include "HostileTrees.h"
 
-#include "content/PackedText.h"
-#include "content/TextLines.h"
+#include "PackedText.h"
 #include "support/TempContentTree.h"
+#include "TextLines.h"
 
 #include <QBuffer>
 #include <QDir>

@@ -3,10 +3,10 @@
 // The report of one writer in the concurrent lab: the report text of the testing window, made
 // different for every writer (variant, answers), so that each file shows whose report it holds.
 
-#include "content/TextLines.h"
-#include "testing/ReportText.h"
-#include "testing/Scoring.h"
-#include "testing/TestAttempt.h"
+#include "ReportText.h"
+#include "Scoring.h"
+#include "TestAttempt.h"
+#include "TextLines.h"
 
 #include <QDateTime>
 #include <QLocale>

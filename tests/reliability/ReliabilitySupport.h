@@ -4,7 +4,7 @@
 // child process with a time limit (as an unprivileged user where that matters), the memory that
 // a piece of work takes, and what a folder holds.
 
-#include "content/Failure.h"
+#include "Failure.h"
 
 #include <QByteArray>
 #include <QDir>

@@ -3,7 +3,7 @@
 // them ends with the right message, and the heap never grows by more than the text that is
 // really kept (with room for the buffer that grows ahead of it), whatever the file claims.
 
-#include "content/PackedText.h"
+#include "PackedText.h"
 #include "ReliabilitySupport.h"
 
 #include <QHash>

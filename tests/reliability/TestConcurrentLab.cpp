@@ -6,10 +6,10 @@
 // students finishing eight attempts each get "(0)" to "(7)" each. Nothing is overwritten, lost
 // or left half written.
 
-#include "content/PackedText.h"
 #include "LabReport.h"
+#include "PackedText.h"
 #include "ReliabilitySupport.h"
-#include "testing/ReportFile.h"
+#include "ReportFile.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -5,14 +5,14 @@
 // outside (strace on separate programs that save as the testing window and the editor do): the
 // file's flush, then the folder's, come before the program reports the save as done.
 
-#include "content/DurableFile.h"
-#include "content/PackedText.h"
-#include "content/TextLines.h"
+#include "DurableFile.h"
+#include "EditorFiles.h"
 #include "LabReport.h"
+#include "PackedText.h"
 #include "ReliabilitySupport.h"
+#include "ReportFile.h"
 #include "SyncFaults.h"
-#include "teacher/EditorFiles.h"
-#include "testing/ReportFile.h"
+#include "TextLines.h"
 
 #include <QBuffer>
 #include <QProcess>

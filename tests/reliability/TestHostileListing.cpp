@@ -5,18 +5,18 @@
 // a hang fails the row instead of stopping the run; the unreadable folders are also listed by a
 // user who is not root, for whom permission bits count.
 
-#include "content/ContentPaths.h"
-#include "content/FolderListing.h"
-#include "content/PackedText.h"
-#include "content/TextLines.h"
+#include "ContentPaths.h"
+#include "EditorFiles.h"
+#include "FolderListing.h"
 #include "HostileTrees.h"
+#include "PackedText.h"
 #include "ReliabilitySupport.h"
+#include "ReportFile.h"
+#include "ReportListing.h"
+#include "SubjectCreation.h"
 #include "support/TempContentTree.h"
-#include "teacher/EditorFiles.h"
-#include "teacher/ReportListing.h"
-#include "teacher/SubjectCreation.h"
-#include "testing/ReportFile.h"
-#include "textbook/TopicTrees.h"
+#include "TextLines.h"
+#include "TopicTrees.h"
 
 #include <QElapsedTimer>
 #include <QFileInfo>

@@ -5,19 +5,19 @@
 // like a variant, a document or a report are refused at once: a watch would open each pipe's
 // other end after a while to free a window that waits on it, and a test that needed that fails.
 
-#include "content/ContentPaths.h"
-#include "content/PackedText.h"
-#include "content/TextLines.h"
+#include "ContentPaths.h"
+#include "Forms.h"
 #include "HostileTrees.h"
+#include "PackedText.h"
 #include "ReliabilitySupport.h"
-#include "shell/Forms.h"
+#include "ReportFile.h"
 #include "support/RecordingServices.h"
 #include "support/TempContentTree.h"
-#include "teacher/Unit5.h"
-#include "testing/ReportFile.h"
-#include "testing/Unit3.h"
-#include "textbook/TextbookTree.h"
-#include "textbook/Unit2.h"
+#include "TextbookTree.h"
+#include "TextLines.h"
+#include "Unit2.h"
+#include "Unit3.h"
+#include "Unit5.h"
 
 #include <QApplication>
 #include <QComboBox>

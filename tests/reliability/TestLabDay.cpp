@@ -6,18 +6,18 @@
 // resident set by design, the live heap) within 2 MiB and opens no more descriptors than it
 // had; every report on disk is complete and holds the attempt that wrote it.
 
-#include "content/PackedText.h"
-#include "content/TextLines.h"
+#include "Forms.h"
+#include "PackedText.h"
 #include "ReliabilitySupport.h"
-#include "shell/Forms.h"
-#include "shell/Unit1.h"
-#include "shell/Unit4.h"
+#include "ReportFile.h"
 #include "support/RecordingServices.h"
 #include "support/TempContentTree.h"
 #include "support/WindowTestSupport.h"
-#include "teacher/Unit5.h"
-#include "testing/ReportFile.h"
-#include "testing/Unit3.h"
+#include "TextLines.h"
+#include "Unit1.h"
+#include "Unit3.h"
+#include "Unit4.h"
+#include "Unit5.h"
 
 #include <QApplication>
 #include <QComboBox>

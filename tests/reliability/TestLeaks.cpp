@@ -4,17 +4,17 @@
 // and in the sanitizer build LeakSanitizer finds no leak after the rounds (leaks inside system
 // libraries are listed in tests/lsan-suppressions.txt; none of ours is).
 
+#include "BrowserView.h"
+#include "Forms.h"
+#include "myTabPanel.h"
 #include "ReliabilitySupport.h"
-#include "shell/Forms.h"
-#include "shell/Unit1.h"
-#include "shell/Unit4.h"
 #include "support/RecordingServices.h"
 #include "support/TempContentTree.h"
-#include "teacher/Unit5.h"
-#include "textbook/BrowserView.h"
-#include "textbook/myTabPanel.h"
 #include "textbook/TextbookTestSupport.h"
-#include "textbook/Unit2.h"
+#include "Unit1.h"
+#include "Unit2.h"
+#include "Unit4.h"
+#include "Unit5.h"
 
 #include <QLabel>
 #include <QLineEdit>

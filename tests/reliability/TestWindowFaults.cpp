@@ -5,15 +5,15 @@
 // memo capacity, opened by the editor, the report review or the testing window, shows "Text
 // exceeds memo capacity" and changes nothing on screen.
 
-#include "content/PackedText.h"
-#include "content/TextLines.h"
+#include "Forms.h"
+#include "PackedText.h"
 #include "ReliabilitySupport.h"
-#include "shell/Forms.h"
+#include "ReportFile.h"
 #include "support/RecordingServices.h"
 #include "support/TempContentTree.h"
-#include "teacher/Unit5.h"
-#include "testing/ReportFile.h"
-#include "testing/Unit3.h"
+#include "TextLines.h"
+#include "Unit3.h"
+#include "Unit5.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -7,17 +7,17 @@
 // failure the message is the one of the failure table, an existing variant,
 // report or document is byte-for-byte intact, and no partial or temporary file is left.
 
-#include "content/CodePage.h"
-#include "content/DurableFile.h"
-#include "content/PackedText.h"
-#include "content/TextLines.h"
+#include "CodePage.h"
+#include "DurableFile.h"
+#include "EditorFiles.h"
+#include "PackedText.h"
 #include "ReliabilitySupport.h"
+#include "ReportFile.h"
+#include "ReportText.h"
+#include "Scoring.h"
 #include "support/FailDevice.h"
-#include "teacher/EditorFiles.h"
-#include "testing/ReportFile.h"
-#include "testing/ReportText.h"
-#include "testing/Scoring.h"
-#include "testing/TestAttempt.h"
+#include "TestAttempt.h"
+#include "TextLines.h"
 
 #include <QBuffer>
 #include <QDateTime>

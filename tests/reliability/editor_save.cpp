@@ -7,8 +7,8 @@
 // returned. Exit status: 0 saved, 1 the save failed (the reason on standard error), 2 wrong
 // arguments.
 
-#include "content/Failure.h"
-#include "teacher/EditorFiles.h"
+#include "EditorFiles.h"
+#include "Failure.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -8,9 +8,9 @@
 // Then it saves and prints the path written. Exit status: 0 saved, 3 all report numbers taken,
 // 1 the save failed (the reason on standard error), 2 wrong arguments.
 
-#include "content/Failure.h"
+#include "Failure.h"
 #include "LabReport.h"
-#include "testing/ReportFile.h"
+#include "ReportFile.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -4,7 +4,7 @@
 //
 //   program_start PROGRAM_FOLDER
 
-#include "shell/Startup.h"
+#include "Startup.h"
 
 #include <QString>
 

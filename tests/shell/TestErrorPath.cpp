@@ -1,20 +1,20 @@
 // The default error path: the full-stop rule, the application title as the boxes' caption, the
 // guard that turns a failure into one error box, and failures while the windows are created.
 
-#include "content/Failure.h"
-#include "shell/ApplicationTitle.h"
-#include "shell/ErrorGuard.h"
-#include "shell/Form.h"
-#include "shell/Forms.h"
-#include "shell/GuardedConnect.h"
-#include "shell/Unit1.h"
-#include "shell/Unit4.h"
+#include "ApplicationTitle.h"
+#include "ErrorGuard.h"
+#include "Failure.h"
+#include "Form.h"
+#include "Forms.h"
+#include "GuardedConnect.h"
 #include "support/RecordingServices.h"
 #include "support/TempContentTree.h"
 #include "support/WindowTestSupport.h"
-#include "teacher/Unit5.h"
-#include "testing/Unit3.h"
-#include "textbook/Unit2.h"
+#include "Unit1.h"
+#include "Unit2.h"
+#include "Unit3.h"
+#include "Unit4.h"
+#include "Unit5.h"
 
 #include <QApplication>
 #include <QPushButton>

@@ -1,15 +1,15 @@
 // The launcher and the hand-over rule: the five windows as start-up leaves them, the launcher's
 // layout and keyboard behaviour, and how every window passes control to another and back.
 
-#include "shell/Forms.h"
-#include "shell/Unit1.h"
-#include "shell/Unit4.h"
+#include "Forms.h"
 #include "support/RecordingServices.h"
 #include "support/TempContentTree.h"
 #include "support/WindowTestSupport.h"
-#include "teacher/Unit5.h"
-#include "testing/Unit3.h"
-#include "textbook/Unit2.h"
+#include "Unit1.h"
+#include "Unit2.h"
+#include "Unit3.h"
+#include "Unit4.h"
+#include "Unit5.h"
 
 #include <QApplication>
 #include <QGuiApplication>

@@ -1,15 +1,15 @@
 // The teacher's sign-in: the exact comparison of both fields, the hand-over to the teacher's
 // control window, "Назад", and fields that keep their text for the whole run.
 
-#include "shell/Forms.h"
-#include "shell/Unit1.h"
-#include "shell/Unit4.h"
+#include "Forms.h"
 #include "support/RecordingServices.h"
 #include "support/TempContentTree.h"
 #include "support/WindowTestSupport.h"
-#include "teacher/Unit5.h"
-#include "testing/Unit3.h"
-#include "textbook/Unit2.h"
+#include "Unit1.h"
+#include "Unit2.h"
+#include "Unit3.h"
+#include "Unit4.h"
+#include "Unit5.h"
 
 #include <QApplication>
 #include <QFile>

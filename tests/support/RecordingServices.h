@@ -1,6 +1,6 @@
 #pragma once
 
-#include "shell/PlatformServices.h"
+#include "PlatformServices.h"
 
 #include <QStringList>
 

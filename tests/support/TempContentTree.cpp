@@ -1,8 +1,8 @@
 #include "TempContentTree.h"
 
-#include "content/ContentPaths.h"
-#include "content/PackedText.h"
-#include "content/TextLines.h"
+#include "ContentPaths.h"
+#include "PackedText.h"
+#include "TextLines.h"
 
 #include <QDir>
 #include <QFile>

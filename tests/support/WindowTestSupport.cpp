@@ -1,12 +1,12 @@
 #include "WindowTestSupport.h"
 
-#include "shell/Form.h"
-#include "shell/Unit1.h"
-#include "shell/Unit4.h"
-#include "teacher/Unit5.h"
-#include "testing/Unit3.h"
-#include "textbook/BrowserView.h"
-#include "textbook/Unit2.h"
+#include "BrowserView.h"
+#include "Form.h"
+#include "Unit1.h"
+#include "Unit2.h"
+#include "Unit3.h"
+#include "Unit4.h"
+#include "Unit5.h"
 
 #include <QWebEngineView>
 

@@ -1,7 +1,7 @@
 // The editor's dialog filters, turned from "description|patterns" pairs into the file dialog's
 // form.
 
-#include "teacher/DialogFilter.h"
+#include "DialogFilter.h"
 
 #include <QTest>
 

@@ -1,7 +1,7 @@
 // The editor's clipboard accessor: what it puts and reads, and when it may empty the clipboard
 // (only while the clipboard still holds its own text).
 
-#include "teacher/EditorClipboard.h"
+#include "EditorClipboard.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -2,12 +2,12 @@
 // unpacking, the questions asked before saving, and the atomic replacement that keeps the old
 // file when a save fails.
 
-#include "content/CodePage.h"
-#include "content/Failure.h"
-#include "content/PackedText.h"
-#include "content/TextLines.h"
+#include "CodePage.h"
+#include "EditorFiles.h"
+#include "Failure.h"
+#include "PackedText.h"
 #include "support/TempContentTree.h"
-#include "teacher/EditorFiles.h"
+#include "TextLines.h"
 
 #include <QDir>
 #include <QFile>

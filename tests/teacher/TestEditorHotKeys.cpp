@@ -1,7 +1,7 @@
 // The editor's keys: which combinations they are, and that they are taken from whichever
 // control of their window has the focus while that window is active, and from nowhere else.
 
-#include "teacher/EditorHotKeys.h"
+#include "EditorHotKeys.h"
 
 #include <QApplication>
 #include <QKeyEvent>

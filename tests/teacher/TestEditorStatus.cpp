@@ -1,9 +1,9 @@
 // The status line under the editor: counts and the first problem, as the variant checker of
 // the testing window and of normakurs-text sees the text.
 
-#include "teacher/EditorStatus.h"
-#include "teacher/TestSkeleton.h"
-#include "testing/VariantCheck.h"
+#include "EditorStatus.h"
+#include "TestSkeleton.h"
+#include "VariantCheck.h"
 
 #include <QTest>
 

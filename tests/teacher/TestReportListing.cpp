@@ -1,8 +1,8 @@
 // What the report tree lists: every subject, with and without reports, every entry of a
 // reports folder (a sub-folder as well), nothing hidden, and the time a large tree takes.
 
+#include "ReportListing.h"
 #include "support/TempContentTree.h"
-#include "teacher/ReportListing.h"
 
 #include <QElapsedTimer>
 #include <QTest>

@@ -1,8 +1,8 @@
 // "Предмет" → "Создать": a new subject's folders, an existing subject completed and left
 // otherwise untouched, and the names that are refused before anything is made.
 
+#include "SubjectCreation.h"
 #include "support/TempContentTree.h"
-#include "teacher/SubjectCreation.h"
 
 #include <QDir>
 #include <QFileInfo>

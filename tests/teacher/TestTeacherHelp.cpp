@@ -1,15 +1,15 @@
 // The help page with the real browser engine: the engine starts only when the page is first
 // shown, and "Source/help.html" is navigated to afresh every time the page becomes visible.
 
-#include "shell/Forms.h"
-#include "shell/Startup.h"
-#include "shell/Unit1.h"
-#include "shell/Unit4.h"
+#include "BrowserView.h"
+#include "Forms.h"
+#include "Startup.h"
 #include "support/RecordingServices.h"
 #include "support/TempContentTree.h"
 #include "support/WindowTestSupport.h"
-#include "teacher/Unit5.h"
-#include "textbook/BrowserView.h"
+#include "Unit1.h"
+#include "Unit4.h"
+#include "Unit5.h"
 
 #include <QApplication>
 #include <QLineEdit>

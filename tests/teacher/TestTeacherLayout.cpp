@@ -1,7 +1,7 @@
 // Where the teacher's window puts its controls: the anchored ones at the design size and at a
 // screen's size, and the request panels' place with its rounding.
 
-#include "teacher/TeacherLayout.h"
+#include "TeacherLayout.h"
 
 #include <QTest>
 

@@ -3,23 +3,23 @@
 // the report review, the editor's keys and the clipboard, and the whole road from a skeleton in
 // the editor to a student's report read back on "Проверка отчетов".
 
-#include "content/CodePage.h"
-#include "content/PackedText.h"
-#include "content/TextLines.h"
-#include "shell/ApplicationTitle.h"
-#include "shell/Forms.h"
-#include "shell/Unit1.h"
-#include "shell/Unit4.h"
+#include "ApplicationTitle.h"
+#include "CodePage.h"
+#include "EditorClipboard.h"
+#include "EditorHotKeys.h"
+#include "Forms.h"
+#include "PackedText.h"
+#include "QuestionCountBox.h"
 #include "support/RecordingServices.h"
 #include "support/TempContentTree.h"
 #include "support/WindowTestSupport.h"
-#include "teacher/EditorClipboard.h"
-#include "teacher/EditorHotKeys.h"
-#include "teacher/QuestionCountBox.h"
-#include "teacher/TeacherLayout.h"
-#include "teacher/TestSkeleton.h"
-#include "teacher/Unit5.h"
-#include "testing/Unit3.h"
+#include "TeacherLayout.h"
+#include "TestSkeleton.h"
+#include "TextLines.h"
+#include "Unit1.h"
+#include "Unit3.h"
+#include "Unit4.h"
+#include "Unit5.h"
 
 #include <QApplication>
 #include <QClipboard>

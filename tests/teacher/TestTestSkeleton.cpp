@@ -1,7 +1,7 @@
 // The test skeleton of "Создать тест": its lines for a few counts, and the count that a typed
 // field text stands for.
 
-#include "teacher/TestSkeleton.h"
+#include "TestSkeleton.h"
 
 #include <QTest>
 

@@ -1,14 +1,14 @@
 // The end of a test: scoring, the report text line by line (with an injected clock and
 // regional settings), and the report files with their numbering.
 
-#include "content/CodePage.h"
-#include "content/Failure.h"
-#include "content/PackedText.h"
-#include "content/TextLines.h"
-#include "testing/ReportFile.h"
-#include "testing/ReportText.h"
-#include "testing/Scoring.h"
-#include "testing/TestAttempt.h"
+#include "CodePage.h"
+#include "Failure.h"
+#include "PackedText.h"
+#include "ReportFile.h"
+#include "ReportText.h"
+#include "Scoring.h"
+#include "TestAttempt.h"
+#include "TextLines.h"
 
 #include <QDir>
 #include <QFile>

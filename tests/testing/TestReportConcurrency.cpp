@@ -3,10 +3,10 @@
 // way leaves nothing behind. The writers are separate processes (report_writer), each with its
 // own file handles, started together.
 
-#include "content/Failure.h"
-#include "content/PackedText.h"
-#include "content/TextLines.h"
-#include "testing/ReportFile.h"
+#include "Failure.h"
+#include "PackedText.h"
+#include "ReportFile.h"
+#include "TextLines.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -50,8 +50,8 @@ QString notOnShare(const QString& path) {
     constexpr long kFuseMagic = 0x65735546;
     const QString share = qEnvironmentVariable("NORMAKURS_SHARE");
     struct statfs info {};
-    if (share.isEmpty() ||
-        (::statfs(QFile::encodeName(path).constData(), &info) == 0 && long(info.f_type) == kFuseMagic))
+    if (share.isEmpty() || (::statfs(QFile::encodeName(path).constData(), &info) == 0 &&
+                            long(info.f_type) == kFuseMagic))
         return QString();
     return QStringLiteral("%1 should lie on the %2 share").arg(path, share);
 }

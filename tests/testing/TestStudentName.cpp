@@ -1,6 +1,6 @@
 // Which student names can become part of a report's file name.
 
-#include "testing/StudentName.h"
+#include "StudentName.h"
 
 #include <QTest>
 

@@ -1,12 +1,12 @@
 // The variant loader: which lines are separators and key lines, the key letters, the question
 // boundaries and the answer slots, and the text the student is shown.
 
-#include "content/Failure.h"
-#include "content/PackedText.h"
-#include "content/TextLines.h"
-#include "testing/Scoring.h"
-#include "testing/TestAttempt.h"
-#include "testing/TestFormat.h"
+#include "Failure.h"
+#include "PackedText.h"
+#include "Scoring.h"
+#include "TestAttempt.h"
+#include "TestFormat.h"
+#include "TextLines.h"
 
 #include <QTemporaryDir>
 #include <QTest>

@@ -1,8 +1,8 @@
 // Where the testing window puts its controls for a given client size, and the rounding that
 // centres the registration panel.
 
-#include "shell/WorkArea.h"
-#include "testing/TestingLayout.h"
+#include "TestingLayout.h"
+#include "WorkArea.h"
 
 #include <QTest>
 

@@ -2,18 +2,18 @@
 // the answer buttons, the report over the whole window and its file, restart, cancel and exit.
 // Every test runs on the real window over a temporary content tree with two subjects.
 
-#include "content/CodePage.h"
-#include "content/Failure.h"
-#include "content/PackedText.h"
-#include "content/TextLines.h"
-#include "shell/ApplicationTitle.h"
-#include "shell/Forms.h"
-#include "shell/Unit1.h"
+#include "ApplicationTitle.h"
+#include "CodePage.h"
+#include "Failure.h"
+#include "Forms.h"
+#include "PackedText.h"
 #include "support/RecordingServices.h"
 #include "support/TempContentTree.h"
-#include "testing/TestTextHolder.h"
-#include "testing/TestingLayout.h"
-#include "testing/Unit3.h"
+#include "TestingLayout.h"
+#include "TestTextHolder.h"
+#include "TextLines.h"
+#include "Unit1.h"
+#include "Unit3.h"
 
 #include <QApplication>
 #include <QComboBox>

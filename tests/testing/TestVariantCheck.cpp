@@ -1,7 +1,7 @@
 // The variant checker that the testing window, the editor and the check command share: the
 // counts it reports, which problems stop a test from running and which only need fixing.
 
-#include "testing/VariantCheck.h"
+#include "VariantCheck.h"
 
 #include <QTest>
 

@@ -11,9 +11,9 @@
 // Prints the path written. Exit status: 0 saved, 3 all report numbers taken, 1 the save
 // failed (the reason on standard error), 2 wrong arguments.
 
-#include "content/Failure.h"
-#include "content/TextLines.h"
-#include "testing/ReportFile.h"
+#include "Failure.h"
+#include "ReportFile.h"
+#include "TextLines.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

@@ -2,18 +2,18 @@
 // through the textbook, plain and packed, read back once loaded; relative images; the find bar;
 // the wrapper's own operations; no renderer left behind by closed tabs.
 
-#include "content/CodePage.h"
-#include "shell/Forms.h"
-#include "shell/Unit1.h"
+#include "BrowserView.h"
+#include "CodePage.h"
+#include "FindBar.h"
+#include "Forms.h"
+#include "myTabPanel.h"
 #include "support/RecordingServices.h"
 #include "support/TempContentTree.h"
 #include "support/WindowTestSupport.h"
-#include "textbook/BrowserView.h"
-#include "textbook/FindBar.h"
-#include "textbook/myTabPanel.h"
-#include "textbook/TextbookTree.h"
-#include "textbook/Unit2.h"
 #include "TextbookTestSupport.h"
+#include "TextbookTree.h"
+#include "Unit1.h"
+#include "Unit2.h"
 
 #include <QElapsedTimer>
 #include <QImage>

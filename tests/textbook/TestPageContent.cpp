@@ -1,8 +1,8 @@
 // How a topic page reaches the browser view: plain files by address, packed texts unpacked.
 
-#include "content/PackedText.h"
+#include "PackedText.h"
+#include "PageContent.h"
 #include "support/TempContentTree.h"
-#include "textbook/PageContent.h"
 
 #include <QTest>
 

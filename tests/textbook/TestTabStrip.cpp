@@ -1,6 +1,6 @@
 // The tab strip's bookkeeping without widgets: slots, positions, Tags, the active tab, capacity.
 
-#include "textbook/TabStrip.h"
+#include "TabStrip.h"
 
 #include <QStringList>
 #include <QTest>

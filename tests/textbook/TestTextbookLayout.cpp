@@ -1,6 +1,6 @@
 // The textbook window's show layout and what folding changes, as plain arithmetic.
 
-#include "textbook/TextbookLayout.h"
+#include "TextbookLayout.h"
 
 #include <QTest>
 

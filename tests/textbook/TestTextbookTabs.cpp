@@ -2,18 +2,18 @@
 // active colour, the views on top, a full strip, closing everything with the window, and that
 // closed tabs leave nothing behind.
 
-#include "content/Failure.h"
-#include "shell/Forms.h"
-#include "shell/Unit1.h"
+#include "BrowserView.h"
+#include "Failure.h"
+#include "Forms.h"
+#include "myTabPanel.h"
 #include "support/RecordingServices.h"
 #include "support/TempContentTree.h"
 #include "support/WindowTestSupport.h"
-#include "textbook/BrowserView.h"
-#include "textbook/myTabPanel.h"
-#include "textbook/SystemColours.h"
-#include "textbook/TextbookTree.h"
-#include "textbook/Unit2.h"
+#include "SystemColours.h"
 #include "TextbookTestSupport.h"
+#include "TextbookTree.h"
+#include "Unit1.h"
+#include "Unit2.h"
 
 #include <QLabel>
 #include <QPointer>

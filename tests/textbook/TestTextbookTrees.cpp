@@ -1,13 +1,13 @@
 // The textbook's three trees, filled from fixture content trees; the presentation and video
 // panels; opening presentations and videos with the desktop.
 
-#include "shell/Forms.h"
-#include "shell/Unit1.h"
+#include "Forms.h"
 #include "support/RecordingServices.h"
 #include "support/TempContentTree.h"
-#include "textbook/TextbookTree.h"
-#include "textbook/Unit2.h"
 #include "TextbookTestSupport.h"
+#include "TextbookTree.h"
+#include "Unit1.h"
+#include "Unit2.h"
 
 #include <QFrame>
 #include <QLineEdit>

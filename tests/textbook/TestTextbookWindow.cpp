@@ -1,21 +1,21 @@
 // The textbook window: no engine before the first tab, the show layout, folding, reopening, the
 // topic click, "Тесты" and "Выход".
 
-#include "shell/Forms.h"
-#include "shell/Unit1.h"
-#include "shell/Unit4.h"
-#include "shell/WorkArea.h"
+#include "BrowserView.h"
+#include "Forms.h"
+#include "myTabPanel.h"
 #include "support/RecordingServices.h"
 #include "support/TempContentTree.h"
 #include "support/WindowTestSupport.h"
-#include "teacher/Unit5.h"
-#include "testing/Unit3.h"
-#include "textbook/BrowserView.h"
-#include "textbook/myTabPanel.h"
-#include "textbook/TextbookLayout.h"
-#include "textbook/TextbookTree.h"
-#include "textbook/Unit2.h"
+#include "TextbookLayout.h"
 #include "TextbookTestSupport.h"
+#include "TextbookTree.h"
+#include "Unit1.h"
+#include "Unit2.h"
+#include "Unit3.h"
+#include "Unit4.h"
+#include "Unit5.h"
+#include "WorkArea.h"
 
 #include <QApplication>
 #include <QFrame>

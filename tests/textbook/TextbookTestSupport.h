@@ -3,8 +3,8 @@
 // Shared by the textbook's window tests: a main that prepares the browser engine's platform
 // settings before the application object exists, and small readers of the window's state.
 
-#include "shell/Startup.h"
-#include "textbook/TextbookTree.h"
+#include "Startup.h"
+#include "TextbookTree.h"
 
 #include <QApplication>
 #include <QCoreApplication>

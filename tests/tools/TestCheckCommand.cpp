@@ -1,9 +1,9 @@
 // "normakurs-text check", run as a teacher runs it before putting a variant in place: every
 // variant of the demo course passes, and a malformed one fails with the problem named.
 
-#include "content/CodePage.h"
-#include "content/PackedText.h"
-#include "content/TextLines.h"
+#include "CodePage.h"
+#include "PackedText.h"
+#include "TextLines.h"
 
 #include <QDir>
 #include <QDirIterator>

@@ -1,7 +1,7 @@
 // normakurs-text, run as its users run it: a separate process with arguments, standard output,
 // standard error and an exit code.
 
-#include "content/PackedText.h"
+#include "PackedText.h"
 
 #include <QDir>
 #include <QFile>
@@ -205,7 +205,8 @@ void TestPackerTool::unpackNotPacked_data() {
     QTest::newRow("plain text") << QByteArray("---\r\n1)\r\n") << notPacked;
     QTest::newRow("plain UTF-8 text") << QStringLiteral("Вопрос\n").toUtf8() << notPacked;
     QTest::newRow("zero-byte file")
-        << QByteArray() << QByteArray("plain.txt: the packed text is empty or cut off (Stream read error)");
+        << QByteArray()
+        << QByteArray("plain.txt: the packed text is empty or cut off (Stream read error)");
 }
 
 void TestPackerTool::unpackNotPacked() {

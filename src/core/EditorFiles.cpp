@@ -1,0 +1,103 @@
+#include "EditorFiles.h"
+
+#include "CodePage.h"
+#include "ContentFolders.h"
+#include "DurableFile.h"
+#include "Failure.h"
+#include "PackedText.h"
+#include "TextLines.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QStringEncoder>
+#include <QStringList>
+
+#include <cerrno>
+#include <cstring>
+
+namespace EditorFiles {
+namespace {
+
+// How many of the lost characters the question names before it says "and N more".
+constexpr int kNamedCharacters = 12;
+
+QString systemReason(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// One character as the question shows it: itself in quotes when it can be seen, its code point
+// when it cannot (a zero-width blank, a control character).
+QString characterName(char32_t codePoint) {
+    const QString text = QString::fromUcs4(&codePoint, 1);
+    switch (QChar::category(codePoint)) {
+    case QChar::Other_Control:
+    case QChar::Other_Format:
+    case QChar::Other_Surrogate:
+    case QChar::Other_PrivateUse:
+    case QChar::Other_NotAssigned:
+    case QChar::Separator_Space:
+    case QChar::Separator_Line:
+    case QChar::Separator_Paragraph:
+    case QChar::Mark_NonSpacing:
+    case QChar::Mark_Enclosing:
+        return QStringLiteral("U+%1").arg(uint(codePoint), 4, 16, QLatin1Char('0')).toUpper();
+    default:
+        return QStringLiteral("«") + text + QStringLiteral("»");
+    }
+}
+
+} // namespace
+
+QString openPacked(const QString& path) {
+    return TextLines::toEditorText(PackedText::OpenFromStream(path));
+}
+
+QString openPlain(const QString& path) {
+    QFile file;
+    PackedText::openRegularFile(file, path);
+    if (file.size() > PackedText::kMemoCapacity)
+        throw Failure(QStringLiteral("Text exceeds memo capacity"));
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw Failure(QStringLiteral("Stream read error"));
+    return TextLines::toEditorText(bytes);
+}
+
+QString lossQuestion(const QString& text) {
+    // Most texts go through the code page whole; only then is it worth looking for the pieces.
+    QStringEncoder encoder("windows-1251");
+    const QByteArray whole = encoder(text);
+    if (!encoder.hasError() && !whole.contains('\x1a'))
+        return QString();
+    const QString lost = CodePage::unrepresentable(text);
+    if (lost.isEmpty())
+        return QString();
+    const QList<uint> codePoints = lost.toUcs4();
+    QStringList names;
+    for (qsizetype i = 0; i < codePoints.size() && i < kNamedCharacters; ++i)
+        names.append(characterName(char32_t(codePoints.at(i))));
+    QString list = names.join(QStringLiteral(", "));
+    if (codePoints.size() > kNamedCharacters)
+        list += QStringLiteral(" и ещё %1").arg(codePoints.size() - kNamedCharacters);
+    return QStringLiteral("В тексте есть символы, которых нет в кодировке Windows-1251: %1.\n"
+                          "В файле каждый из них будет записан знаком «?».\n\n"
+                          "Сохранить всё равно?")
+        .arg(list);
+}
+
+QString replaceQuestion(const QString& path) {
+    if (!ContentFolders::fileExists(path))
+        return QString();
+    return QStringLiteral("Файл «%1» уже существует.\nЗаменить его?")
+        .arg(QFileInfo(path).fileName());
+}
+
+void savePacked(const QString& path, const QString& text) {
+    if (QFileInfo(path).isDir())
+        throw Failure(PackedText::createFailure(path, systemReason(EISDIR)));
+    const QByteArray bytes = TextLines::fromEditorText(text);
+    DurableFile::replace(path,
+                         [&bytes](QIODevice& device) { PackedText::writeStream(device, bytes); });
+}
+
+} // namespace EditorFiles

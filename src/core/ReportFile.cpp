@@ -1,0 +1,97 @@
+#include "ReportFile.h"
+
+#include "DurableFile.h"
+#include "Failure.h"
+#include "PackedText.h"
+
+#include <QFile>
+
+#include <bitset>
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace ReportFile {
+namespace {
+
+// Writes the packed text into the freshly created file and puts it, and its name in the folder,
+// on the device before the save counts as done. On any failure the file is removed, since it is
+// ours and may be only half written or lost in a power cut.
+void fill(int fd, const QString& path, const QByteArray& text) {
+    QFile file;
+    if (!file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        QFile::remove(path);
+        throw Failure(PackedText::createFailure(path, file.errorString()));
+    }
+    try {
+        PackedText::writeStream(file, text);
+        if (!file.flush())
+            throw Failure(QStringLiteral("Stream write error"));
+        DurableFile::syncFile(file.handle());
+        file.close();
+        if (file.error() != QFileDevice::NoError)
+            throw Failure(QStringLiteral("Stream write error"));
+        DurableFile::syncFolderOf(path);
+    } catch (...) {
+        file.close();
+        QFile::remove(path);
+        throw;
+    }
+}
+
+} // namespace
+
+QString reportName(const QString& student, int number) {
+    return student + QLatin1Char('(') + QString::number(number) + QLatin1Char(')');
+}
+
+QString saveNew(const QString& folder, const QString& student, const QByteArray& text,
+                SaveStats* stats) {
+    SaveStats local;
+    SaveStats& counted = stats ? *stats : local;
+
+    // One read of the folder tells which numbers are taken, so a student with many reports
+    // does not cost one file-system call per number. The exclusive creation below still has
+    // the last word: a number taken meanwhile by another writer is simply skipped.
+    std::bitset<kMaxReports> taken;
+    const QByteArray nativeFolder = QFile::encodeName(folder);
+    if (DIR* dir = ::opendir(nativeFolder.constData())) {
+        ++counted.listings;
+        const QByteArray prefix = QFile::encodeName(student) + '(';
+        while (const dirent* entry = ::readdir(dir)) {
+            const QByteArray name(entry->d_name);
+            if (!name.startsWith(prefix) || !name.endsWith(')'))
+                continue;
+            bool ok = false;
+            const QByteArray digits = name.mid(prefix.size(), name.size() - prefix.size() - 1);
+            const int n = digits.toInt(&ok);
+            if (ok && n >= 0 && n < kMaxReports && digits == QByteArray::number(n))
+                taken.set(size_t(n));
+        }
+        ::closedir(dir);
+    }
+
+    for (int n = 0; n < kMaxReports; ++n) {
+        if (taken.test(size_t(n)))
+            continue;
+        const QString path = folder + QLatin1Char('/') + reportName(student, n);
+        const QByteArray native = QFile::encodeName(path);
+        // O_EXCL makes "is it free?" and "take it" one step: no other writer can slip between.
+        ++counted.createAttempts;
+        const int fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0) {
+            if (errno == EEXIST)
+                continue;
+            throw Failure(
+                PackedText::createFailure(path, QString::fromLocal8Bit(std::strerror(errno))));
+        }
+        fill(fd, path, text);
+        return path;
+    }
+    return QString();
+}
+
+} // namespace ReportFile

@@ -1,0 +1,41 @@
+#include "EngineView.h"
+
+#include "Failure.h"
+
+#include <QCoreApplication>
+#include <QLibrary>
+#include <QStringList>
+
+namespace {
+
+using Factory = EngineView* (*)(QWidget*);
+
+// The module lies beside the program's real file (a symbolic link to the program does not
+// count). Elsewhere the system's library search finds it, as for any library; that is how the
+// tests, which live one folder down, are given the build's copy.
+Factory loadFactory(QString& problem) {
+    const QStringList candidates{QCoreApplication::applicationDirPath() +
+                                     QStringLiteral("/libnormakurs-web"),
+                                 QStringLiteral("normakurs-web")};
+    for (const QString& candidate : candidates) {
+        QLibrary module(candidate);
+        if (!module.load()) {
+            problem = module.errorString();
+            continue;
+        }
+        if (auto factory = reinterpret_cast<Factory>(module.resolve(kEngineViewFactory)))
+            return factory;
+        problem = module.errorString();
+    }
+    return nullptr;
+}
+
+} // namespace
+
+EngineView* createEngineView(QWidget* parent) {
+    static QString problem;
+    static const Factory factory = loadFactory(problem);
+    if (!factory)
+        throw Failure(QStringLiteral("Cannot load the browser engine. %1").arg(problem));
+    return factory(parent);
+}

@@ -1,0 +1,408 @@
+#include "Unit3.h"
+
+#include "ContentFolders.h"
+#include "ContentPaths.h"
+#include "Controls.h"
+#include "ErrorGuard.h"
+#include "Failure.h"
+#include "FolderListing.h"
+#include "Fonts.h"
+#include "GuardedConnect.h"
+#include "Navigation.h"
+#include "PackedText.h"
+#include "ReportFile.h"
+#include "ReportText.h"
+#include "Scoring.h"
+#include "StudentName.h"
+#include "TestFormat.h"
+#include "TestingLayout.h"
+#include "TestTextHolder.h"
+#include "TextLines.h"
+#include "VariantCheck.h"
+#include "WorkArea.h"
+
+#include <QComboBox>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+
+TForm3* Form3 = nullptr;
+
+namespace {
+
+using Controls::named;
+
+const QString kAnswered = QStringLiteral("(отвечен)");
+
+QPlainTextEdit* makeMemo(QWidget* parent, const char* name, const QString& accessible) {
+    auto* memo = named(new QPlainTextEdit(parent), name, accessible);
+    memo->setLineWrapMode(QPlainTextEdit::NoWrap);
+    return memo;
+}
+
+} // namespace
+
+TForm3::TForm3()
+    : Form(QStringLiteral("Тесты")) {
+    setObjectName(QStringLiteral("Form3"));
+    setClientSize(1103, 645);
+    m_clock = [] { return QDateTime::currentDateTime(); };
+
+    mmo1 = makeMemo(this, "mmo1", QStringLiteral("Вопрос"));
+    mmo1->setReadOnly(true);
+    mmo1->setFont(Fonts::timesNewRoman(16));
+    mmo1->setGeometry(5, 5, 817, 273);
+    mmo1->setEnabled(false);
+
+    lst1 = named(new QListWidget(this), "lst1", QStringLiteral("Список вопросов"));
+    lst1->setFont(Fonts::tahomaBold(13));
+    lst1->setUniformItemSizes(true);
+    lst1->setGeometry(898, 5, 200, 635);
+    lst1->setEnabled(false);
+
+    buildRegistrationPanel();
+
+    mmo2 = named(new TestTextHolder(this), "mmo2");
+
+    buildAnswerPanel();
+
+    btn7 =
+        Controls::button(this, "btn7", QStringLiteral("Завершить тест"), QRect(762, 615, 131, 25));
+    btn7->setEnabled(false);
+
+    mmo3 = makeMemo(this, "mmo3", QStringLiteral("Отчёт"));
+    mmo3->hide();
+    btn9 = Controls::button(this, "btn9", QStringLiteral("Выход"), QRect(1018, 615, 75, 25));
+    btn9->hide();
+    btn8 =
+        Controls::button(this, "btn8", QStringLiteral("Начать заново"), QRect(978, 585, 115, 25));
+    btn8->hide();
+
+    onClick(btn6, this, &TForm3::btn6Click);
+    onClick(Button1, this, &TForm3::Button1Click);
+    onClick(btn7, this, &TForm3::btn7Click);
+    onClick(btn8, this, &TForm3::btn8Click);
+    onClick(btn9, this, &TForm3::btn9Click);
+    for (QPushButton* answer : {btn1, btn2, btn3, btn4, btn5}) {
+        connect(answer, &QPushButton::clicked, this,
+                [this, answer] { guarded([&] { btn1Click(answer); }); });
+    }
+    connect(cbb1, qOverload<int>(&QComboBox::activated), this,
+            [this] { guarded([this] { cbb1Select(); }); });
+    connect(lst1, &QListWidget::currentRowChanged, this,
+            [this] { guarded([this] { lst1Click(); }); });
+}
+
+void TForm3::buildRegistrationPanel() {
+    pnl1 = named(new QFrame(this), "pnl1");
+    pnl1->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    pnl1->setGeometry(327, 222, 449, 201);
+    const QFont font = Fonts::tahomaBold(13);
+
+    auto label = [&](const char* name, const QString& caption, int top) {
+        auto* l = named(new QLabel(caption, pnl1), name);
+        l->setFont(font);
+        l->move(24, top);
+        l->adjustSize();
+        return l;
+    };
+    auto edit = [&](const char* name, const QString& accessible, int top) {
+        auto* e = named(new QLineEdit(pnl1), name, accessible);
+        e->setFont(font);
+        e->setGeometry(120, top, 241, 24);
+        return e;
+    };
+    auto combo = [&](const char* name, const QString& accessible, int top) {
+        auto* c = named(new QComboBox(pnl1), name, accessible);
+        c->setFont(font);
+        c->setEditable(false);
+        c->setGeometry(120, top, 241, 24);
+        return c;
+    };
+    lbl1 = label("lbl1", QStringLiteral("Имя Фамилия"), 32);
+    edt1 = edit("edt1", QStringLiteral("Имя Фамилия"), 32);
+    lbl2 = label("lbl2", QStringLiteral("Группа"), 64);
+    edt2 = edit("edt2", QStringLiteral("Группа"), 64);
+    lbl3 = label("lbl3", QStringLiteral("Предмет"), 96);
+    cbb1 = combo("cbb1", QStringLiteral("Предмет"), 96);
+    lbl4 = label("lbl4", QStringLiteral("Вариант"), 128);
+    cbb2 = combo("cbb2", QStringLiteral("Вариант"), 128);
+    lbl1->setBuddy(edt1);
+    lbl2->setBuddy(edt2);
+    lbl3->setBuddy(cbb1);
+    lbl4->setBuddy(cbb2);
+
+    btn6 = Controls::button(pnl1, "btn6", QStringLiteral("Начать"), QRect(184, 160, 75, 25));
+    btn6->setFont(font);
+    Button1 = Controls::button(pnl1, "Button1", QStringLiteral("Отмена"), QRect(288, 160, 75, 25));
+
+    setTabOrder(edt1, edt2);
+    setTabOrder(edt2, cbb1);
+    setTabOrder(cbb1, cbb2);
+    setTabOrder(cbb2, btn6);
+    setTabOrder(btn6, Button1);
+    edt1->setFocus();
+}
+
+void TForm3::buildAnswerPanel() {
+    pnl2 = named(new QFrame(this), "pnl2", QStringLiteral("Ответы"));
+    pnl2->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    pnl2->setGeometry(5, 283, 417, 49);
+    const char* names[] = {"btn1", "btn2", "btn3", "btn4", "btn5"};
+    QPushButton** buttons[] = {&btn1, &btn2, &btn3, &btn4, &btn5};
+    for (int i = 0; i < 5; ++i) {
+        const QString caption(QChar(u'A' + i));
+        *buttons[i] = Controls::button(pnl2, names[i], caption, QRect(8 + 80 * i, 8, 75, 25));
+        (*buttons[i])->setFont(Fonts::tahomaBold(13));
+        (*buttons[i])->setAccessibleName(QStringLiteral("Ответ ") + caption);
+    }
+    pnl2->setEnabled(false);
+}
+
+// Handlers -------------------------------------------------------------------------------
+
+void TForm3::FormCreate() {
+    m_attempt.ContentDir = ContentPaths::ContentDir();
+    m_attempt.RightCount = 0;
+    LoadAllTests();
+}
+
+void TForm3::LoadAllTests() {
+    cbb1->addItems(FolderListing::subjects(m_attempt.ContentDir));
+    cbb1->setCurrentIndex(-1);
+}
+
+void TForm3::cbb1Select() {
+    cbb2->clear();
+    if (cbb1->currentIndex() < 0)
+        return;
+    const QString folder = ContentPaths::testsDir(m_attempt.ContentDir, cbb1->currentText());
+    cbb2->addItems(FolderListing::children(folder, QStringLiteral("*.txt")));
+    cbb2->setCurrentIndex(-1);
+}
+
+void TForm3::btn6Click() {
+    if (edt1->text().isEmpty() || edt2->text().isEmpty()) {
+        showNotice(QStringLiteral("Не все параметры указаны"));
+        return;
+    }
+    const QString nameProblem = StudentName::problem(edt1->text());
+    if (!nameProblem.isEmpty()) {
+        showNotice(nameProblem);
+        return;
+    }
+
+    // Read and check the variant before anything changes on screen: a start that fails leaves
+    // the student at the registration panel with everything typed still there.
+    const QString subject = cbb1->currentIndex() < 0 ? QString() : cbb1->currentText();
+    const QString variant = cbb2->currentIndex() < 0 ? QString() : cbb2->currentText();
+    const QString path =
+        ContentPaths::testsDir(m_attempt.ContentDir, subject) + QLatin1Char('/') + variant;
+    const QString text = TextLines::toEditorText(PackedText::OpenFromStream(path));
+    QStringList lines = text.split(QLatin1Char('\n'));
+    if (text.isEmpty() || text.endsWith(QLatin1Char('\n')))
+        lines.removeLast(); // a final break does not begin another line
+    const VariantCheck::Result check = VariantCheck::check(lines);
+    if (!check.canRun()) {
+        showNotice(QStringLiteral("Этот вариант теста нельзя пройти: ") + check.firstProblem() +
+                   QStringLiteral(" Выберите другой вариант или сообщите преподавателю."));
+        return;
+    }
+
+    m_attempt.StudentName = edt1->text();
+    m_attempt.GroupName = edt2->text();
+    m_attempt.SubjectName = subject;
+    m_attempt.VariantName = variant;
+    m_attempt.clearLoaded();
+    mmo2->setLines(lines);
+
+    pnl1->hide();
+    setTestControlsEnabled(true);
+    m_state = State::Testing;
+    ReadAndLoadTest();
+    lst1->setFocus();
+}
+
+void TForm3::ReadAndLoadTest() {
+    TestFormat::ReadAndLoadTest(mmo2->lines(), m_attempt);
+    LoadInList();
+}
+
+void TForm3::LoadInList() {
+    const QSignalBlocker quiet(lst1);
+    lst1->clear();
+    const int questions = m_attempt.questionCount();
+    QStringList items;
+    items.reserve(questions);
+    for (int k = 1; k <= questions; ++k)
+        items.append(QStringLiteral("Вопрос №") + QString::number(k));
+    lst1->addItems(items);
+    if (questions > 0)
+        NextQuest(0);
+}
+
+const QStringList& TForm3::testLines() const {
+    return mmo2->lines();
+}
+
+void TForm3::lst1Click() {
+    SelectQuest();
+}
+
+void TForm3::NextQuest(int index) {
+    {
+        const QSignalBlocker quiet(lst1); // a selection made here raises no selection event
+        lst1->setCurrentRow(index);
+    }
+    SelectQuest();
+}
+
+void TForm3::SelectQuest() {
+    const int index = lst1->currentRow();
+    if (index < 0 || index >= m_attempt.questionCount())
+        return;
+    m_attempt.CurQuest = index;
+    mmo1->setPlainText(
+        TestFormat::questionLines(mmo2->lines(), m_attempt, index).join(QLatin1Char('\n')));
+    WhoSelect(index < m_attempt.Answers.size() ? m_attempt.Answers.at(index) : char(0));
+}
+
+void TForm3::WhoSelect(char letter) {
+    QPushButton* buttons[] = {btn1, btn2, btn3, btn4, btn5};
+    for (int i = 0; i < 5; ++i)
+        buttons[i]->setEnabled(letter != char('A' + i));
+}
+
+void TForm3::btn1Click(QPushButton* clicked) {
+    const QByteArray caption = clicked->text().toLatin1();
+    if (!caption.isEmpty())
+        ClickButton(caption.front());
+}
+
+void TForm3::ClickButton(char letter) {
+    const int index = m_attempt.CurQuest;
+    if (index < 0 || index >= m_attempt.Answers.size() || index >= lst1->count())
+        return;
+    m_attempt.Answers[index] = letter;
+    QListWidgetItem* item = lst1->item(index);
+    item->setText(item->text() + kAnswered);
+    if (index + 1 < lst1->count())
+        NextQuest(index + 1);
+}
+
+void TForm3::btn7Click() {
+    QuestEnd();
+}
+
+void TForm3::QuestEnd() {
+    mmo3->clear();
+    mmo3->setGeometry(rect());
+    mmo3->show();
+    mmo3->raise();
+
+    const QVector<bool> verdicts = Scoring::verdicts(m_attempt.AnswerKey, m_attempt.Answers);
+    m_attempt.RightCount = Scoring::rightCount(verdicts);
+    const QStringList report = ReportText::lines(m_attempt, verdicts, m_clock(), m_locale);
+    mmo3->setPlainText(report.join(QLatin1Char('\n')) + QLatin1Char('\n'));
+
+    btn8->show();
+    btn9->show();
+    btn8->raise();
+    btn9->raise();
+    // The finish button lies under the report now: neither Enter, the space bar nor Tab may
+    // reach it and write a second report.
+    mmo3->setFocus();
+    btn7->setEnabled(false);
+    m_state = State::Report;
+
+    const QString folder = ContentPaths::reportsDir(m_attempt.ContentDir, m_attempt.SubjectName);
+    if (!ContentFolders::folderExists(folder))
+        ContentFolders::createFolder(folder);
+    SaveReport();
+}
+
+void TForm3::SaveReport() {
+    const QString folder = ContentPaths::reportsDir(m_attempt.ContentDir, m_attempt.SubjectName);
+    const QString written = ReportFile::saveNew(folder, m_attempt.StudentName,
+                                                TextLines::fromEditorText(mmo3->toPlainText()));
+    if (written.isEmpty()) {
+        showNotice(QStringLiteral("Отчёт не сохранён: для имени «%1» по этому предмету уже есть "
+                                  "%2 отчётов. Сообщите преподавателю.")
+                       .arg(m_attempt.StudentName)
+                       .arg(ReportFile::kMaxReports));
+    }
+}
+
+void TForm3::btn8Click() {
+    mmo3->hide();
+    btn9->hide();
+    btn8->hide();
+    pnl1->show();
+    setTestControlsEnabled(false);
+    mmo1->clear();
+    mmo2->clear();
+    {
+        const QSignalBlocker quiet(lst1);
+        lst1->clear();
+    }
+    m_attempt.StudentName.clear();
+    m_attempt.GroupName.clear();
+    m_attempt.SubjectName.clear();
+    m_attempt.VariantName.clear();
+    edt1->clear();
+    edt2->clear();
+    // The variant list always belongs to the subject shown above it.
+    cbb1->setCurrentIndex(cbb1->count() > 0 ? 0 : -1);
+    cbb1Select();
+    cbb2->setCurrentIndex(cbb2->count() > 0 ? 0 : -1);
+    m_attempt.clearLoaded();
+    m_state = State::Registration;
+    edt1->setFocus();
+}
+
+void TForm3::btn9Click() {
+    closeForm();
+}
+
+void TForm3::Button1Click() {
+    edt1->clear();
+    edt2->clear();
+    cbb1->setCurrentIndex(-1);
+    cbb2->clear();
+    closeForm();
+}
+
+void TForm3::FormShow() {
+    fillWorkArea();
+    layOut();
+}
+
+void TForm3::FormClose() {
+    navigation().show(WindowId::Launcher);
+}
+
+// Helpers --------------------------------------------------------------------------------
+
+void TForm3::setTestControlsEnabled(bool enabled) {
+    pnl2->setEnabled(enabled);
+    mmo1->setEnabled(enabled);
+    lst1->setEnabled(enabled);
+    btn7->setEnabled(enabled);
+}
+
+void TForm3::layOut() {
+    const TestingLayout l = TestingLayout::forClient(width(), height());
+    pnl1->setGeometry(l.pnl1);
+    lst1->setGeometry(l.lst1);
+    mmo1->setGeometry(l.mmo1);
+    pnl2->setGeometry(l.pnl2);
+    btn7->setGeometry(l.btn7);
+    btn9->setGeometry(l.btn9);
+    btn8->setGeometry(l.btn8);
+    if (m_state == State::Report)
+        mmo3->setGeometry(rect());
+}

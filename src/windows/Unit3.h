@@ -1,0 +1,104 @@
+#pragma once
+
+#include "Form.h"
+#include "TestAttempt.h"
+
+#include <QDateTime>
+#include <QLocale>
+#include <QStringList>
+
+#include <functional>
+
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+class TestTextHolder;
+
+// The testing window: registration, one question at a time beside the question list, and the
+// report over the whole window at the end.
+class TForm3 : public Form {
+    Q_OBJECT
+
+public:
+    TForm3();
+
+    enum class State { Registration, Testing, Report };
+    State state() const { return m_state; }
+
+    // The attempt in progress (or the last one).
+    const TestAttempt& attempt() const { return m_attempt; }
+    // The test text as loaded, key lines without their grave accent.
+    const QStringList& testLines() const;
+
+    // Where the report's date and time and the number format come from.
+    void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
+    void setLocale(const QLocale& locale) { m_locale = locale; }
+
+    // Controls, back to front.
+    QPlainTextEdit* mmo1 = nullptr; // question view
+    QListWidget* lst1 = nullptr;    // question list
+    QFrame* pnl1 = nullptr;         // registration panel
+    QLabel* lbl1 = nullptr;
+    QLineEdit* edt1 = nullptr; // name
+    QLabel* lbl2 = nullptr;
+    QLineEdit* edt2 = nullptr; // group
+    QLabel* lbl3 = nullptr;
+    QComboBox* cbb1 = nullptr; // subject
+    QLabel* lbl4 = nullptr;
+    QComboBox* cbb2 = nullptr;      // variant
+    QPushButton* btn6 = nullptr;    // "Начать"
+    QPushButton* Button1 = nullptr; // "Отмена"
+    TestTextHolder* mmo2 = nullptr; // the test text, never shown
+    QFrame* pnl2 = nullptr;         // answer buttons
+    QPushButton* btn1 = nullptr;    // "A"
+    QPushButton* btn2 = nullptr;    // "B"
+    QPushButton* btn3 = nullptr;    // "C"
+    QPushButton* btn4 = nullptr;    // "D"
+    QPushButton* btn5 = nullptr;    // "E"
+    QPushButton* btn7 = nullptr;    // "Завершить тест"
+    QPlainTextEdit* mmo3 = nullptr; // report view
+    QPushButton* btn9 = nullptr;    // "Выход"
+    QPushButton* btn8 = nullptr;    // "Начать заново"
+
+    void FormCreate();
+    void LoadAllTests();
+    void cbb1Select();
+    void btn6Click();
+    void lst1Click();
+    void NextQuest(int index);
+    void SelectQuest();
+    void WhoSelect(char letter);
+    void btn1Click(QPushButton* clicked);
+    void ClickButton(char letter);
+    void btn7Click();
+    void QuestEnd();
+    void SaveReport();
+    void btn8Click();
+    void btn9Click();
+    void Button1Click();
+
+protected:
+    void FormShow() override;
+    void FormClose() override;
+    // A test in progress is left only by finishing it.
+    bool refusesWindowSystemClose() const override { return m_state == State::Testing; }
+
+private:
+    void buildRegistrationPanel();
+    void buildAnswerPanel();
+    void ReadAndLoadTest();
+    void LoadInList();
+    void setTestControlsEnabled(bool enabled);
+    void layOut();
+
+    TestAttempt m_attempt;
+    State m_state = State::Registration;
+    std::function<QDateTime()> m_clock;
+    QLocale m_locale = QLocale::system();
+};
+
+extern TForm3* Form3;
