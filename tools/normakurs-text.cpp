@@ -4,11 +4,16 @@
 #include "CodePage.h"
 #include "DurableFile.h"
 #include "Failure.h"
+#include "ItemAnalysis.h"
+#include "JournalCsv.h"
+#include "JournalFilter.h"
 #include "PackedText.h"
+#include "ReportJournal.h"
 #include "TextLines.h"
 #include "VariantCheck.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
@@ -25,9 +30,21 @@ const char kUsage[] =
     "  normakurs-text unpack PACKED           print a packed text as UTF-8\n"
     "  normakurs-text check [--plain] VARIANT check a test variant (packed, or plain with\n"
     "                                         --plain); exit 0 only when it is well-formed\n"
+    "  normakurs-text journal CONTENT_DIR [--subject S] [--test V] [--dialect D]\n"
+    "                                         write every report of the course as CSV, or\n"
+    "                                         those of subject S and test V; with --test\n"
+    "                                         one column per question (1 right, 0 wrong)\n"
+    "  normakurs-text analysis CONTENT_DIR --subject S --test V [--dialect D]\n"
+    "                                         write the item analysis of test V of subject\n"
+    "                                         S as CSV: one row per question (p, upper and\n"
+    "                                         lower group, D, r, verdict), a blank line, then\n"
+    "                                         N, mean, median, deviation, KR-20, excluded\n"
     "  normakurs-text --help                  show this help\n"
     "\n"
-    "Packed texts hold Windows-1251 text with CR LF line breaks, as the program reads them.\n";
+    "S and V are the \"Предмет:\" and \"Тест:\" texts of the reports. D is rfc4180 (the\n"
+    "default: UTF-8, \",\", decimal point) or excel-ru (UTF-8 with a byte-order mark, \";\",\n"
+    "decimal comma). Packed texts hold Windows-1251 text with CR LF line breaks, as the\n"
+    "program reads them.\n";
 
 int fail(const QString& message) {
     std::fprintf(stderr, "normakurs-text: %s\n", message.toUtf8().constData());
@@ -136,6 +153,150 @@ int check(const QString& path, bool plain) {
     return result.wellFormed() ? 0 : 1;
 }
 
+int usageError(const QString& message) {
+    return usageError(message.toUtf8().constData());
+}
+
+// The options of "journal" and "analysis", after their content folder.
+struct JournalOptions {
+    QString contentDir;
+    QString subject;
+    QString test;
+    JournalCsv::Dialect dialect = JournalCsv::Dialect::Rfc4180;
+};
+
+// Reads "CONTENT_DIR [--subject S] [--test V] [--dialect D]"; an empty text when they are
+// well-formed, otherwise what is wrong with them.
+QString parseJournalOptions(const QStringList& args, JournalOptions& options) {
+    if (args.isEmpty() || args.first().startsWith(QLatin1String("--")))
+        return QStringLiteral("no content folder given");
+    options.contentDir = args.first();
+    bool subjectGiven = false;
+    bool testGiven = false;
+    for (int i = 1; i < args.size(); i += 2) {
+        const QString& option = args.at(i);
+        if (i + 1 >= args.size())
+            return QStringLiteral("%1 takes a value").arg(option);
+        const QString& value = args.at(i + 1);
+        if (option == QLatin1String("--subject")) {
+            options.subject = value;
+            subjectGiven = true;
+        } else if (option == QLatin1String("--test")) {
+            options.test = value;
+            testGiven = true;
+        } else if (option == QLatin1String("--dialect")) {
+            const std::optional<JournalCsv::Dialect> dialect = JournalCsv::dialectNamed(value);
+            if (!dialect)
+                return QStringLiteral("unknown dialect \"%1\" (rfc4180 or excel-ru)").arg(value);
+            options.dialect = *dialect;
+        } else {
+            return QStringLiteral("unknown option \"%1\"").arg(option);
+        }
+    }
+    if ((subjectGiven && options.subject.isEmpty()) || (testGiven && options.test.isEmpty()))
+        return QStringLiteral("--subject and --test take a name that is not empty");
+    return QString();
+}
+
+// Every report under the content folder. Throws for a folder that is not there, and for a
+// subject or test that no report names.
+QVector<ReportRecord> readJournal(const JournalOptions& options) {
+    if (!QFileInfo(options.contentDir).isDir())
+        throw Failure(QStringLiteral("%1: no such content folder").arg(options.contentDir));
+    QVector<ReportRecord> rows =
+        ReportJournal::load(QDir(options.contentDir).absolutePath() + QLatin1Char('/')).rows;
+    if (!options.subject.isEmpty() && !JournalChoices::subjects(rows).contains(options.subject))
+        throw Failure(QStringLiteral("%1: no report of subject \"%2\"")
+                          .arg(options.contentDir, options.subject));
+    if (!options.test.isEmpty()) {
+        JournalFilter ofSubject;
+        ofSubject.subject = options.subject;
+        if (!JournalChoices::tests(ofSubject.apply(rows)).contains(options.test))
+            throw Failure(
+                QStringLiteral("%1: no report of test \"%2\"%3")
+                    .arg(options.contentDir, options.test,
+                         options.subject.isEmpty()
+                             ? QString()
+                             : QStringLiteral(" in subject \"%1\"").arg(options.subject)));
+    }
+    return rows;
+}
+
+int writeOut(const QByteArray& bytes) {
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stdout);
+    return std::fflush(stdout) == 0 ? 0 : fail(QStringLiteral("cannot write to standard output"));
+}
+
+int journal(const QStringList& args) {
+    JournalOptions options;
+    const QString wrong = parseJournalOptions(args, options);
+    if (!wrong.isEmpty())
+        return usageError(QStringLiteral("journal: ") + wrong);
+    JournalFilter filter;
+    filter.subject = options.subject;
+    filter.test = options.test;
+    const QVector<ReportRecord> rows = filter.apply(readJournal(options));
+    return writeOut(JournalCsv::write(rows, options.dialect, !options.test.isEmpty()));
+}
+
+// A figure with four decimals in the dialect's decimal separator; "—" for none.
+QString figure(std::optional<double> value, JournalCsv::Dialect dialect) {
+    if (!value)
+        return QStringLiteral("—");
+    QString text = QString::number(*value, 'f', 4);
+    if (text == QLatin1String("-0.0000"))
+        text = QStringLiteral("0.0000");
+    if (dialect == JournalCsv::Dialect::ExcelRu)
+        text.replace(QLatin1Char('.'), QLatin1Char(','));
+    return text;
+}
+
+int analysis(const QStringList& args) {
+    JournalOptions options;
+    const QString wrong = parseJournalOptions(args, options);
+    if (!wrong.isEmpty())
+        return usageError(QStringLiteral("analysis: ") + wrong);
+    if (options.subject.isEmpty() || options.test.isEmpty())
+        return usageError("analysis takes CONTENT_DIR --subject S --test V");
+    const ItemAnalysis::Result result =
+        ItemAnalysis::analyse(readJournal(options), options.subject, options.test);
+    if (!result.enoughAttempts())
+        return fail(QStringLiteral("%1 (test \"%2\" of subject \"%3\": %4, excluded %5)")
+                        .arg(ItemAnalysis::notEnoughAttemptsText(), options.test, options.subject)
+                        .arg(result.summary.attempts)
+                        .arg(result.summary.excluded));
+
+    const JournalCsv::Dialect dialect = options.dialect;
+    const QString separator =
+        dialect == JournalCsv::Dialect::ExcelRu ? QStringLiteral(";") : QStringLiteral(",");
+    const QString end = QStringLiteral("\r\n");
+    auto row = [&](const QStringList& fields) {
+        QStringList written;
+        for (const QString& field : fields)
+            written.append(JournalCsv::field(field, dialect));
+        return written.join(separator) + end;
+    };
+    QString out = row({QStringLiteral("Вопрос"), QStringLiteral("p"), QStringLiteral("Верхняя"),
+                       QStringLiteral("Нижняя"), QStringLiteral("D"), QStringLiteral("r"),
+                       QStringLiteral("Оценка")});
+    for (const ItemAnalysis::Question& q : result.questions)
+        out += row({QString::number(q.number), figure(q.p, dialect), figure(q.upper, dialect),
+                    figure(q.lower, dialect), figure(q.d, dialect), figure(q.r, dialect),
+                    ItemAnalysis::flagText(q.flag)});
+    out += end;
+    const ItemAnalysis::Summary& s = result.summary;
+    out += row({QStringLiteral("N"), QString::number(s.attempts)});
+    out += row({QStringLiteral("Средний процент"), figure(s.meanPercent, dialect)});
+    out += row({QStringLiteral("Медиана"), figure(s.medianPercent, dialect)});
+    out += row({QStringLiteral("Отклонение"), figure(s.deviationPercent, dialect)});
+    out += row({QStringLiteral("KR-20"), figure(s.kr20, dialect)});
+    out += row({QStringLiteral("Исключено"), QString::number(s.excluded)});
+    QByteArray bytes = out.toUtf8();
+    if (dialect == JournalCsv::Dialect::ExcelRu)
+        bytes.prepend("\xEF\xBB\xBF");
+    return writeOut(bytes);
+}
+
 int run(const QStringList& args) {
     if (args.isEmpty())
         return usageError("no command given");
@@ -161,6 +322,10 @@ int run(const QStringList& args) {
             return usageError("check takes [--plain] VARIANT");
         return check(args.last(), plain);
     }
+    if (command == QLatin1String("journal"))
+        return journal(args.mid(1));
+    if (command == QLatin1String("analysis"))
+        return analysis(args.mid(1));
     return usageError("unknown command");
 }
 
