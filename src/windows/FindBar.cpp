@@ -58,13 +58,11 @@ FindBar::FindBar(QWidget* parent)
     onClick(btnNext, this, &FindBar::findNext);
     onClick(btnPrevious, this, &FindBar::findPrevious);
     onClick(btnClose, this, &FindBar::dismiss);
-    connect(edtFind, &QLineEdit::returnPressed, this, [this] {
-        guarded([this] {
-            if (QGuiApplication::keyboardModifiers() & Qt::ShiftModifier)
-                findPrevious();
-            else
-                findNext();
-        });
+    guardedConnect(edtFind, &QLineEdit::returnPressed, this, [this] {
+        if (QGuiApplication::keyboardModifiers() & Qt::ShiftModifier)
+            findPrevious();
+        else
+            findNext();
     });
     hide();
 }

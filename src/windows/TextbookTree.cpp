@@ -60,6 +60,6 @@ void TextbookTree::mouseReleaseEvent(QMouseEvent* event) {
     const bool click = m_pressed && event->button() == Qt::LeftButton;
     m_pressed = false;
     m_pressedOnEmptySpace = false;
-    if (click && OnClick)
-        OnClick();
+    if (click)
+        emit clicked();
 }

@@ -2,8 +2,6 @@
 
 #include <QTreeWidget>
 
-#include <functional>
-
 // A two-level tree of the textbook: subjects at the top, their files under them. Its click
 // handler runs on every left-button click anywhere in the tree, after the click has moved the
 // selection, so a click on empty space acts on the node that is still selected.
@@ -21,7 +19,9 @@ public:
     // The selected node, or null.
     QTreeWidgetItem* selectedNode() const;
 
-    std::function<void()> OnClick;
+signals:
+    // A left-button click on the tree (on a node or beside them).
+    void clicked();
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;

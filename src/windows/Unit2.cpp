@@ -10,6 +10,7 @@
 #include "myTabPanel.h"
 #include "Navigation.h"
 #include "PlatformServices.h"
+#include "PlusLabel.h"
 #include "SystemColours.h"
 #include "TextbookLayout.h"
 #include "TextbookLog.h"
@@ -49,30 +50,6 @@ QFrame* makePanel(QWidget* parent, const char* name, const QRect& place) {
     return panel;
 }
 
-// The "+" label: a left-button click on it opens a tab.
-class PlusLabel : public QLabel {
-public:
-    using QLabel::QLabel;
-    std::function<void()> OnClick;
-
-protected:
-    void mousePressEvent(QMouseEvent* event) override {
-        m_pressed = event->button() == Qt::LeftButton;
-        event->accept();
-    }
-    void mouseReleaseEvent(QMouseEvent* event) override {
-        event->accept();
-        const bool click = m_pressed && event->button() == Qt::LeftButton &&
-                           rect().contains(event->position().toPoint());
-        m_pressed = false;
-        if (click && OnClick)
-            OnClick();
-    }
-
-private:
-    bool m_pressed = false;
-};
-
 } // namespace
 
 TForm2::TForm2()
@@ -94,12 +71,12 @@ TForm2::TForm2()
     addpage->setCursor(Qt::PointingHandCursor);
     addpage->adjustSize();
     addpage->move(0, 0);
-    plus->OnClick = [this] { guarded([this] { addpageClick(); }); };
+    guardedConnect(plus, &PlusLabel::clicked, this, &TForm2::addpageClick);
 
     tv1 = named(new TextbookTree(this, false), "tv1", QStringLiteral("Темы"));
     tv1->setFont(Fonts::tahomaBold(13));
     tv1->setGeometry(0, 0, TextbookLayout::kTreeWidth, 553);
-    tv1->OnClick = [this] { guarded([this] { tv1Click(); }); };
+    guardedConnect(tv1, &TextbookTree::clicked, this, &TForm2::tv1Click);
 
     buildButtonBar();
     buildListPanels();
@@ -107,7 +84,7 @@ TForm2::TForm2()
     findBar = new FindBar(this);
     findBar->setPageSource([this] { return activeBrowser(); });
     auto* find = new QShortcut(QKeySequence::Find, this);
-    connect(find, &QShortcut::activated, this, [this] { guarded([this] { findInPage(); }); });
+    guardedConnect(find, &QShortcut::activated, this, &TForm2::findInPage);
 }
 
 TForm2::~TForm2() {
@@ -149,7 +126,7 @@ void TForm2::buildListPanels() {
     };
 
     pnl2 = listPanel("pnl2", "tv2", QStringLiteral("Презентации"), QRect(744, 136, 185, 305), tv2);
-    tv2->OnClick = [this] { guarded([this] { tv2Click(); }); };
+    guardedConnect(tv2, &TextbookTree::clicked, this, &TForm2::tv2Click);
 
     btn1 = Controls::button(this, "btn1", QStringLiteral("<"), QRect(184, 264, 33, 25));
     btn1->setAccessibleName(QStringLiteral("Свернуть темы"));
@@ -157,7 +134,7 @@ void TForm2::buildListPanels() {
     onClick(btn1, this, &TForm2::btn1Click);
 
     pnl3 = listPanel("pnl3", "tv3", QStringLiteral("Видео"), QRect(560, 136, 185, 305), tv3);
-    tv3->OnClick = [this] { guarded([this] { tv3Click(); }); };
+    guardedConnect(tv3, &TextbookTree::clicked, this, &TForm2::tv3Click);
 }
 
 // Creation and trees ------------------------------------------------------------------------
@@ -247,13 +224,9 @@ void TForm2::NewPage() {
     header->Start();
     addpage->move(m_tabs.plusLeft(), 0);
 
-    header->OnClick = [this](TmyTabPanel* sender) { guarded([&] { PClick(sender); }); };
-    if (auto* label = header->findChild<TmyCloseLabel*>(QStringLiteral("but"))) {
-        label->OnMouseUp = [this](TmyCloseLabel* sender, Qt::MouseButton button,
-                                  Qt::KeyboardModifiers shift, int x, int y) {
-            guarded([&] { Tabclose(sender, button, shift, x, y); });
-        };
-    }
+    guardedConnect(header, &TmyTabPanel::clicked, this, &TForm2::PClick);
+    if (auto* label = header->findChild<TmyCloseLabel*>(QStringLiteral("but")))
+        guardedConnect(label, &TmyCloseLabel::mouseUp, this, &TForm2::Tabclose);
     header->show();
 
     // Should the view fail to come up, the header stays, active and without a view.

@@ -88,13 +88,10 @@ TForm3::TForm3()
     onClick(btn8, this, &TForm3::btn8Click);
     onClick(btn9, this, &TForm3::btn9Click);
     for (QPushButton* answer : {btn1, btn2, btn3, btn4, btn5}) {
-        connect(answer, &QPushButton::clicked, this,
-                [this, answer] { guarded([&] { btn1Click(answer); }); });
+        guardedConnect(answer, &QPushButton::clicked, this, [this, answer] { btn1Click(answer); });
     }
-    connect(cbb1, qOverload<int>(&QComboBox::activated), this,
-            [this] { guarded([this] { cbb1Select(); }); });
-    connect(lst1, &QListWidget::currentRowChanged, this,
-            [this] { guarded([this] { lst1Click(); }); });
+    guardedConnect(cbb1, qOverload<int>(&QComboBox::activated), this, &TForm3::cbb1Select);
+    guardedConnect(lst1, &QListWidget::currentRowChanged, this, &TForm3::lst1Click);
 }
 
 void TForm3::buildRegistrationPanel() {

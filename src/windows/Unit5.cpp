@@ -135,7 +135,7 @@ TForm5::TForm5()
     m_statusTimer = new QTimer(this);
     m_statusTimer->setSingleShot(true);
     m_statusTimer->setInterval(kStatusDelayMs);
-    connect(m_statusTimer, &QTimer::timeout, this, [this] { guarded([this] { updateStatus(); }); });
+    guardedConnect(m_statusTimer, &QTimer::timeout, this, &TForm5::updateStatus);
     connect(mmo1, &QPlainTextEdit::textChanged, m_statusTimer, qOverload<>(&QTimer::start));
     updateStatus();
 

@@ -17,10 +17,8 @@ void TmyCloseLabel::mousePressEvent(QMouseEvent* event) {
 
 void TmyCloseLabel::mouseReleaseEvent(QMouseEvent* event) {
     event->accept();
-    if (OnMouseUp) {
-        const QPoint at = event->position().toPoint();
-        OnMouseUp(this, event->button(), event->modifiers(), at.x(), at.y());
-    }
+    const QPoint at = event->position().toPoint();
+    emit mouseUp(this, event->button(), event->modifiers(), at.x(), at.y());
 }
 
 TmyTabPanel::TmyTabPanel(QWidget* owner)
@@ -55,9 +53,7 @@ void TmyTabPanel::Start() {
     but->Tag = Tag;
     but->move(width() - 15, 0);
     but->setObjectName(QStringLiteral("but"));
-    but->OnMouseUp = [this](TmyCloseLabel* sender, Qt::MouseButton button,
-                            Qt::KeyboardModifiers shift, int x,
-                            int y) { ClosePage(sender, button, shift, x, y); };
+    connect(but, &TmyCloseLabel::mouseUp, this, &TmyTabPanel::ClosePage);
     but->show();
 }
 
@@ -85,6 +81,6 @@ void TmyTabPanel::mouseReleaseEvent(QMouseEvent* event) {
     const bool click = m_pressed && event->button() == Qt::LeftButton &&
                        rect().contains(event->position().toPoint());
     m_pressed = false;
-    if (click && OnClick)
-        OnClick(this);
+    if (click)
+        emit clicked(this);
 }

@@ -6,8 +6,6 @@
 #include <QLabel>
 #include <QPointer>
 
-#include <functional>
-
 // The close label "x" of a tab header. It reports the release of any mouse button that was
 // pressed on it to its release handler, which the window sets.
 class TmyCloseLabel : public QLabel {
@@ -18,9 +16,10 @@ public:
 
     int Tag = 0;
 
-    using MouseHandler = std::function<void(TmyCloseLabel* sender, Qt::MouseButton button,
-                                            Qt::KeyboardModifiers shift, int x, int y)>;
-    MouseHandler OnMouseUp;
+signals:
+    // The release of a mouse button pressed on the label, where it was released.
+    void mouseUp(TmyCloseLabel* sender, Qt::MouseButton button, Qt::KeyboardModifiers shift, int x,
+                 int y);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -61,9 +60,9 @@ public:
     TmyCloseLabel* but = nullptr;
     int Tag = 0;
 
-    // The click handler: a left-button click on the panel itself (not on its picture box or its
-    // close label).
-    std::function<void(TmyTabPanel* sender)> OnClick;
+signals:
+    // A left-button click on the panel itself (not on its picture box or its close label).
+    void clicked(TmyTabPanel* sender);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
