@@ -12,6 +12,7 @@
 #include "ErrorGuard.h"
 #include "Fonts.h"
 #include "GuardedConnect.h"
+#include "JournalPage.h"
 #include "Navigation.h"
 #include "PackedText.h"
 #include "PlatformServices.h"
@@ -117,6 +118,14 @@ TForm5::TForm5()
     pgc1->addTab(ts1, QStringLiteral("Редактор"));
     pgc1->addTab(ts2, QStringLiteral("Проверка отчетов"));
     pgc1->addTab(ts3, QStringLiteral("Справка"));
+    // The journal shows a report the way the report page does, and then that page.
+    ts4 = named(new JournalPage([this] { return contentDir(); },
+                                [this](const QString& path) {
+                                    OpenFromStream(path, mmo2);
+                                    pgc1->setCurrentWidget(ts2);
+                                }),
+                "ts4", QStringLiteral("Журнал"));
+    pgc1->addTab(ts4, QStringLiteral("Журнал"));
     pgc1->setCurrentIndex(0);
     for (QWidget* page : {ts1, ts2, ts3})
         page->resize(TeacherLayout::kDesignPage);

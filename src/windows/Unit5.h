@@ -7,6 +7,7 @@
 class BrowserView;
 class EditorClipboard;
 class EditorHotKeys;
+class JournalPage;
 class QFrame;
 class QLabel;
 class QLineEdit;
@@ -35,6 +36,7 @@ public:
     QWidget* ts1 = nullptr;         // "Редактор"
     QWidget* ts2 = nullptr;         // "Проверка отчетов"
     QWidget* ts3 = nullptr;         // "Справка"
+    JournalPage* ts4 = nullptr;     // "Журнал"
     QPushButton* Button1 = nullptr; // "Выход", over the row of page tabs
 
     // Editor page
