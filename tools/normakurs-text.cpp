@@ -61,11 +61,7 @@ int usageError(const char* message) {
 // was; in a folder that takes no new file, the variant is rewritten in place and put back when
 // that fails.
 void savePacked(const QString& path, const QByteArray& text) {
-    if (QFileInfo(path).isDir())
-        throw Failure(
-            PackedText::createFailure(path, QString::fromLocal8Bit(std::strerror(EISDIR))));
-    DurableFile::replace(path,
-                         [&text](QIODevice& device) { PackedText::writeStream(device, text); });
+    PackedText::SaveToStream(path, text);
 }
 
 QByteArray readPlainFile(const QString& path) {
@@ -122,13 +118,6 @@ int unpack(const QString& packedPath) {
     return std::fflush(stdout) == 0 ? 0 : fail(QStringLiteral("cannot write to standard output"));
 }
 
-QStringList linesOf(const QString& text) {
-    QStringList lines = text.split(QLatin1Char('\n'));
-    if (text.isEmpty() || text.endsWith(QLatin1Char('\n')))
-        lines.removeLast(); // a final break does not begin another line
-    return lines;
-}
-
 int check(const QString& path, bool plain) {
     QString text;
     if (plain) {
@@ -138,7 +127,7 @@ int check(const QString& path, bool plain) {
     } else {
         text = TextLines::toEditorText(readPacked(path));
     }
-    const VariantCheck::Result result = VariantCheck::check(linesOf(text));
+    const VariantCheck::Result result = VariantCheck::check(TextLines::splitLines(text));
     QString out;
     out += QStringLiteral("Вопросов: %1\n").arg(result.questions);
     out += QStringLiteral("Ключей: %1\n").arg(result.keys);

@@ -11,6 +11,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace DurableFile {
@@ -66,6 +67,29 @@ bool rewriteExisting(const QString& path, const std::function<void(QIODevice&)>&
     return true;
 }
 
+// Whatever stands at `path` and is neither a regular file nor a folder (a device, a named pipe,
+// a socket) is never replaced by a file of ours: it is written where it is, as any program
+// writes to it, without waiting for a reader. False when the path holds no such thing.
+bool writeSpecial(const QString& path, const std::function<void(QIODevice&)>& write) {
+    const QByteArray encoded = QFile::encodeName(path);
+    struct stat status {};
+    if (::stat(encoded.constData(), &status) != 0 || S_ISREG(status.st_mode) ||
+        S_ISDIR(status.st_mode))
+        return false;
+    const int fd = ::open(encoded.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        throw Failure(PackedText::createFailure(path, PackedText::systemReason(errno)));
+    QFile file;
+    if (!file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        throw Failure(PackedText::createFailure(path, file.errorString()));
+    }
+    write(file);
+    if (!file.flush() || file.error() != QFileDevice::NoError)
+        throw Failure(writeError());
+    return true;
+}
+
 QString inPlaceMessage(const QString& path, const QString& outcome) {
     const QFileInfo info(path);
     return QStringLiteral("%1\nВ папке «%2» нельзя создавать файлы, поэтому файл «%3» "
@@ -92,6 +116,8 @@ void syncFolderOf(const QString& path) {
 }
 
 void replace(const QString& path, const std::function<void(QIODevice&)>& write) {
+    if (writeSpecial(path, write))
+        return;
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         const QString reason = file.errorString();

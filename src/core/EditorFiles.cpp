@@ -21,10 +21,6 @@ namespace {
 // How many of the lost characters the question names before it says "and N more".
 constexpr int kNamedCharacters = 12;
 
-QString systemReason(int error) {
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-
 // One character as the question shows it: itself in quotes when it can be seen, its code point
 // when it cannot (a zero-width blank, a control character).
 QString characterName(char32_t codePoint) {
@@ -93,11 +89,7 @@ QString replaceQuestion(const QString& path) {
 }
 
 void savePacked(const QString& path, const QString& text) {
-    if (QFileInfo(path).isDir())
-        throw Failure(PackedText::createFailure(path, systemReason(EISDIR)));
-    const QByteArray bytes = TextLines::fromEditorText(text);
-    DurableFile::replace(path,
-                         [&bytes](QIODevice& device) { PackedText::writeStream(device, bytes); });
+    PackedText::SaveToStream(path, TextLines::fromEditorText(text));
 }
 
 } // namespace EditorFiles

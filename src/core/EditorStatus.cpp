@@ -1,5 +1,7 @@
 #include "EditorStatus.h"
 
+#include "TextLines.h"
+
 #include "VariantCheck.h"
 
 #include <QStringList>
@@ -9,10 +11,7 @@ namespace EditorStatus {
 QString describe(const QString& editorText) {
     if (editorText.isEmpty())
         return QStringLiteral("Текст пуст.");
-    QStringList lines = editorText.split(QLatin1Char('\n'));
-    if (editorText.endsWith(QLatin1Char('\n')))
-        lines.removeLast(); // a final break does not begin another line
-    const VariantCheck::Result check = VariantCheck::check(lines);
+    const VariantCheck::Result check = VariantCheck::check(TextLines::splitLines(editorText));
     const QString counts =
         QStringLiteral("Вопросов: %1, строк с ключом: %2. ").arg(check.questions).arg(check.keys);
     const QString problem = check.firstProblem();

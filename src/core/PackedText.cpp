@@ -1,5 +1,7 @@
 #include "PackedText.h"
 
+#include "DurableFile.h"
+
 #include "Failure.h"
 
 #include <QDir>
@@ -32,10 +34,6 @@ QString trimReason(QString reason) {
     while (!reason.isEmpty() && (reason.back() == QLatin1Char('.') || reason.back().isSpace()))
         reason.chop(1);
     return reason;
-}
-
-QString systemReason(int error) {
-    return QString::fromLocal8Bit(std::strerror(error));
 }
 
 QString absolutePath(const QString& path) {
@@ -215,18 +213,14 @@ QByteArray readStream(QIODevice& device, qint64 capacity) {
     return text;
 }
 
+QString systemReason(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
 void SaveToStream(const QString& path, const QByteArray& text) {
     if (QFileInfo(path).isDir())
         throw Failure(createFailure(path, systemReason(EISDIR)));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        throw Failure(createFailure(path, file.errorString()));
-    writeStream(file, text);
-    if (!file.flush())
-        throw Failure(QStringLiteral("Stream write error"));
-    file.close();
-    if (file.error() != QFileDevice::NoError)
-        throw Failure(QStringLiteral("Stream write error"));
+    DurableFile::replace(path, [&text](QIODevice& device) { writeStream(device, text); });
 }
 
 void openRegularFile(QFile& file, const QString& path) {

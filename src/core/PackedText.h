@@ -23,8 +23,13 @@ void writeStream(QIODevice& device, const QByteArray& text);
 // decompressed, whatever the length field claims.
 QByteArray readStream(QIODevice& device, qint64 capacity = kMemoCapacity);
 
-// Creates (or cuts to zero) the file at `path` and writes `text` into it.
+// Puts `text` as a packed file at `path`, whole or not at all: written beside it first, flushed
+// to the device and only then put in place of the old file (see DurableFile::replace); a folder
+// at `path` fails with the create failure.
 void SaveToStream(const QString& path, const QByteArray& text);
+
+// The platform's text for an error number, in the words every file failure uses.
+QString systemReason(int error);
 
 // Reads the text of the packed file at `path`, exactly as stored.
 QByteArray OpenFromStream(const QString& path, qint64 capacity = kMemoCapacity);

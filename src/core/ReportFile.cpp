@@ -85,8 +85,7 @@ QString saveNew(const QString& folder, const QString& student, const QByteArray&
         if (fd < 0) {
             if (errno == EEXIST)
                 continue;
-            throw Failure(
-                PackedText::createFailure(path, QString::fromLocal8Bit(std::strerror(errno))));
+            throw Failure(PackedText::createFailure(path, PackedText::systemReason(errno)));
         }
         fill(fd, path, text);
         return path;

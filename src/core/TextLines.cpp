@@ -66,4 +66,11 @@ QByteArray fromEditorText(const QString& text) {
     return CodePage::encode(crlf);
 }
 
+QStringList splitLines(const QString& editorText) {
+    QStringList lines = editorText.split(QLatin1Char('\n'));
+    if (editorText.isEmpty() || editorText.endsWith(QLatin1Char('\n')))
+        lines.removeLast();
+    return lines;
+}
+
 } // namespace TextLines

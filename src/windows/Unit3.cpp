@@ -200,9 +200,7 @@ void TForm3::btn6Click() {
     const QString path =
         ContentPaths::testsDir(m_attempt.ContentDir, subject) + QLatin1Char('/') + variant;
     const QString text = TextLines::toEditorText(PackedText::OpenFromStream(path));
-    QStringList lines = text.split(QLatin1Char('\n'));
-    if (text.isEmpty() || text.endsWith(QLatin1Char('\n')))
-        lines.removeLast(); // a final break does not begin another line
+    const QStringList lines = TextLines::splitLines(text);
     const VariantCheck::Result check = VariantCheck::check(lines);
     if (!check.canRun()) {
         showNotice(QStringLiteral("Этот вариант теста нельзя пройти: ") + check.firstProblem() +

@@ -765,6 +765,10 @@ void TestPackedText::fullDisk() {
         QSKIP("this system has no /dev/full");
     QCOMPARE(failureOf([&] { PackedText::SaveToStream(QStringLiteral("/dev/full"), text); }),
              QStringLiteral("Stream write error"));
+    // Written where it is: the device is never replaced by a file.
+    struct stat status {};
+    QCOMPARE(::stat("/dev/full", &status), 0);
+    QVERIFY(S_ISCHR(status.st_mode));
 }
 
 void TestPackedText::deviceReadFailure_data() {

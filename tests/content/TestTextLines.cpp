@@ -25,6 +25,8 @@ private slots:
     void toEditorText_data();
     void toEditorText();
     void fromEditorText_data();
+    void splitLines_data();
+    void splitLines();
     void fromEditorText();
     void longLineKeptWhole();
 };
@@ -252,6 +254,24 @@ void TestTextLines::longLineKeptWhole() {
     QCOMPARE(lines.size(), qsizetype(4));
     QCOMPARE(lines.at(1), QString::fromLatin1(line));
     QCOMPARE(TextLines::fromEditorText(TextLines::toEditorText(bytes)), bytes);
+}
+
+void TestTextLines::splitLines_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("lines");
+
+    QTest::newRow("empty") << QString() << QStringList();
+    QTest::newRow("one line") << "a" << QStringList{"a"};
+    QTest::newRow("final break begins nothing") << "a\n" << QStringList{"a"};
+    QTest::newRow("two lines") << "a\nb" << QStringList{"a", "b"};
+    QTest::newRow("only a break") << "\n" << QStringList{""};
+    QTest::newRow("empty line kept") << "a\n\nb\n" << QStringList{"a", "", "b"};
+}
+
+void TestTextLines::splitLines() {
+    QFETCH(QString, text);
+    QFETCH(QStringList, lines);
+    QCOMPARE(TextLines::splitLines(text), lines);
 }
 
 QTEST_GUILESS_MAIN(TestTextLines)
