@@ -4,6 +4,7 @@
 #include "Forms.h"
 #include "support/RecordingServices.h"
 #include "support/TempContentTree.h"
+#include "support/TestHelpers.h"
 #include "support/WindowTestSupport.h"
 #include "Unit1.h"
 #include "Unit2.h"
@@ -19,14 +20,6 @@
 #include <QTest>
 
 #include <memory>
-
-// Runs a helper that checks as it goes, and ends the test when one of those checks failed.
-#define STEP(call)                                                                                 \
-    do {                                                                                           \
-        call;                                                                                      \
-        if (QTest::currentTestFailed())                                                            \
-            return;                                                                                \
-    } while (false)
 
 namespace {
 

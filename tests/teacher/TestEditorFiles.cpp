@@ -7,6 +7,7 @@
 #include "Failure.h"
 #include "PackedText.h"
 #include "support/TempContentTree.h"
+#include "support/TestHelpers.h"
 #include "TextLines.h"
 
 #include <QDir>
@@ -21,6 +22,8 @@
 
 namespace {
 
+using TestHelpers::entriesOf;
+
 // The message of the failure that `step` throws; empty when it throws none.
 QString failureOf(const std::function<void()>& step) {
     try {
@@ -33,11 +36,6 @@ QString failureOf(const std::function<void()>& step) {
 
 QString absolute(const QString& path) {
     return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
-}
-
-QStringList entriesOf(const QString& folder) {
-    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
-                                  QDir::Name);
 }
 
 // Lowers the largest file size this process may write, for as long as it lives: a write beyond

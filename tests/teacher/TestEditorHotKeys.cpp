@@ -2,6 +2,7 @@
 // control of their window has the focus while that window is active, and from nowhere else.
 
 #include "EditorHotKeys.h"
+#include "support/WidgetTestHelpers.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -13,27 +14,7 @@
 
 namespace {
 
-// Counts the key presses that reach a control, the modifier keys' own presses aside.
-class PressCounter : public QObject {
-public:
-    int presses = 0;
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() != QEvent::KeyPress)
-            return false;
-        switch (static_cast<QKeyEvent*>(event)->key()) {
-        case Qt::Key_Shift:
-        case Qt::Key_Control:
-        case Qt::Key_Alt:
-        case Qt::Key_Meta:
-            break;
-        default:
-            ++presses;
-        }
-        return false;
-    }
-};
+using WidgetTestHelpers::PressCounter;
 
 // A window with a line edit and a memo, like the teacher's window in small.
 struct Window {

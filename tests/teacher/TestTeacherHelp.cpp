@@ -6,6 +6,7 @@
 #include "Startup.h"
 #include "support/RecordingServices.h"
 #include "support/TempContentTree.h"
+#include "support/TestHelpers.h"
 #include "support/WindowTestSupport.h"
 #include "Unit1.h"
 #include "Unit4.h"
@@ -30,13 +31,6 @@
 #define NORMAKURS_ASAN 1
 #endif
 #endif
-
-#define STEP(call)                                                                                 \
-    do {                                                                                           \
-        call;                                                                                      \
-        if (QTest::currentTestFailed())                                                            \
-            return;                                                                                \
-    } while (false)
 
 namespace {
 

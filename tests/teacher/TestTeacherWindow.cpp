@@ -12,6 +12,8 @@
 #include "QuestionCountBox.h"
 #include "support/RecordingServices.h"
 #include "support/TempContentTree.h"
+#include "support/TestHelpers.h"
+#include "support/WidgetTestHelpers.h"
 #include "support/WindowTestSupport.h"
 #include "TeacherLayout.h"
 #include "TestSkeleton.h"
@@ -45,15 +47,10 @@
 
 #include <memory>
 
-// Runs a helper that checks as it goes, and ends the test when one of those checks failed.
-#define STEP(call)                                                                                 \
-    do {                                                                                           \
-        call;                                                                                      \
-        if (QTest::currentTestFailed())                                                            \
-            return;                                                                                \
-    } while (false)
-
 namespace {
+
+using WidgetTestHelpers::PressCounter;
+using WidgetTestHelpers::typeText;
 
 const QString kAlgebra = QStringLiteral("Алгебра");
 const QString kGeometry = QStringLiteral("Геометрия");
@@ -71,35 +68,6 @@ const QString kReportText = QStringLiteral("Имя фамилия: Иван Пе
 
 QClipboard* clipboard() {
     return QGuiApplication::clipboard();
-}
-
-// Counts the key presses that reach a control, the modifier keys' own presses aside.
-class PressCounter : public QObject {
-public:
-    int presses = 0;
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() != QEvent::KeyPress)
-            return false;
-        switch (static_cast<QKeyEvent*>(event)->key()) {
-        case Qt::Key_Shift:
-        case Qt::Key_Control:
-        case Qt::Key_Alt:
-        case Qt::Key_Meta:
-            break;
-        default:
-            ++presses;
-        }
-        return false;
-    }
-};
-
-QStringList linesOf(const QString& text) {
-    QStringList lines = text.split(QLatin1Char('\n'));
-    if (text.isEmpty() || text.endsWith(QLatin1Char('\n')))
-        lines.removeLast();
-    return lines;
 }
 
 // "Subject: report, report | Subject:" in tree order.
@@ -133,12 +101,6 @@ QTreeWidgetItem* node(const QTreeWidget* tree, const QString& path) {
         }
     }
     return nullptr;
-}
-
-// Types `text` into `widget` key by key, as a keyboard would (also letters beyond ASCII).
-void typeText(QWidget* widget, const QString& text) {
-    for (const QChar c : text)
-        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
 }
 
 // The stored text of a packed file, as editor text.
@@ -504,14 +466,15 @@ void TestTeacherWindow::skeletonFromCount() {
     QVERIFY(!Form5->pnl1->isVisible());
     const QString text = Form5->editorText();
     QCOMPARE(text, TestSkeleton::text(count));
-    QCOMPARE(linesOf(text).size(), lines);
+    QCOMPARE(TextLines::splitLines(text).size(), lines);
     QVERIFY(text.endsWith(QStringLiteral("---\n")));
     if (count == 2) {
-        QCOMPARE(linesOf(text), (QStringList{"---", "1)", "A)", "B)", "C)", "D)", "E)", "---", "2)",
-                                             "A)", "B)", "C)", "D)", "E)", "---"}));
+        QCOMPARE(TextLines::splitLines(text),
+                 (QStringList{"---", "1)", "A)", "B)", "C)", "D)", "E)", "---", "2)", "A)", "B)",
+                              "C)", "D)", "E)", "---"}));
     }
     if (count == 200)
-        QCOMPARE(linesOf(text).mid(1394),
+        QCOMPARE(TextLines::splitLines(text).mid(1394),
                  (QStringList{"200)", "A)", "B)", "C)", "D)", "E)", "---"}));
 }
 
@@ -661,7 +624,7 @@ void TestTeacherWindow::skeletonSavedAndReopened() {
     QTest::mouseClick(Form5->btn1, Qt::LeftButton);
     QVERIFY(m_services->errors.isEmpty());
     QCOMPARE(Form5->editorText(), skeleton);
-    QCOMPARE(linesOf(Form5->editorText()).size(), 22);
+    QCOMPARE(TextLines::splitLines(Form5->editorText()).size(), 22);
 }
 
 void TestTeacherWindow::savedAndReopened_data() {
@@ -1259,7 +1222,7 @@ void TestTeacherWindow::teacherToStudentLoop() {
     Form5->se1->selectAll();
     QTest::keyClicks(Form5->se1, QStringLiteral("2"));
     QTest::keyClick(Form5->se1, Qt::Key_Return);
-    QCOMPARE(linesOf(Form5->editorText()).size(), 15);
+    QCOMPARE(TextLines::splitLines(Form5->editorText()).size(), 15);
     STEP(appendToLine(1, QStringLiteral(" 2 + 2 = ?")));
     STEP(appendToLine(2, QStringLiteral(" 3")));
     STEP(appendToLine(3, QStringLiteral(" 5")));

@@ -2,17 +2,11 @@
 // field text stands for.
 
 #include "TestSkeleton.h"
+#include "TextLines.h"
 
 #include <QTest>
 
 namespace {
-
-QStringList linesOf(const QString& text) {
-    QStringList lines = text.split(QLatin1Char('\n'));
-    if (text.endsWith(QLatin1Char('\n')))
-        lines.removeLast();
-    return lines;
-}
 
 QStringList question(int number) {
     return {QString::number(number) + QLatin1Char(')'),
@@ -58,7 +52,7 @@ void TestTestSkeleton::exactLines() {
 
     const QString text = TestSkeleton::text(questions);
     QVERIFY(text.endsWith(QStringLiteral("---\n")));
-    QCOMPARE(linesOf(text), lines);
+    QCOMPARE(TextLines::splitLines(text), lines);
     QCOMPARE(text, lines.join(QLatin1Char('\n')) + QLatin1Char('\n'));
 }
 
@@ -78,7 +72,7 @@ void TestTestSkeleton::everyQuestion() {
     const QString text = TestSkeleton::text(questions);
     QVERIFY(text.endsWith(QLatin1Char('\n')));
     QVERIFY(!text.endsWith(QStringLiteral("\n\n")));
-    const QStringList lines = linesOf(text);
+    const QStringList lines = TextLines::splitLines(text);
     QCOMPARE(lines.size(), lineCount);
     QCOMPARE(lines.first(), QStringLiteral("---"));
     for (int i = 1; i <= questions; ++i)
@@ -99,7 +93,7 @@ void TestTestSkeleton::countOutsideRangeIsKeptWithin_data() {
 void TestTestSkeleton::countOutsideRangeIsKeptWithin() {
     QFETCH(int, asked);
     QFETCH(int, lineCount);
-    QCOMPARE(linesOf(TestSkeleton::text(asked)).size(), lineCount);
+    QCOMPARE(TextLines::splitLines(TestSkeleton::text(asked)).size(), lineCount);
 }
 
 void TestTestSkeleton::questionCount_data() {

@@ -7,6 +7,7 @@
 #include "ReportFile.h"
 #include "ReportText.h"
 #include "Scoring.h"
+#include "support/TestHelpers.h"
 #include "TestAttempt.h"
 #include "TextLines.h"
 
@@ -17,6 +18,9 @@
 #include <QTest>
 
 namespace {
+
+using TestHelpers::entriesOf;
+using TestHelpers::unpacked;
 
 const QLocale kRussian(QLocale::Russian, QLocale::Russia);
 const QLocale kEnglish(QLocale::English, QLocale::UnitedStates);
@@ -61,11 +65,6 @@ QByteArray bytes(std::initializer_list<unsigned char> values) {
     return out;
 }
 
-QStringList entriesOf(const QString& folder) {
-    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
-                                  QDir::Name);
-}
-
 void writeFile(const QString& path, const QByteArray& data) {
     QFile file(path);
     QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
@@ -75,16 +74,6 @@ void writeFile(const QString& path, const QByteArray& data) {
 QByteArray readFile(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// The text of a packed file; a file that cannot be read gives a text saying why, so that the
-// comparison fails with the reason instead of ending the whole run.
-QByteArray unpacked(const QString& path) {
-    try {
-        return PackedText::OpenFromStream(path);
-    } catch (const Failure& failure) {
-        return "<unreadable: " + failure.message().toUtf8() + '>';
-    }
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "Failure.h"
 #include "PackedText.h"
 #include "ReportFile.h"
+#include "support/TestHelpers.h"
 #include "TextLines.h"
 
 #include <QDateTime>
@@ -22,6 +23,9 @@
 
 namespace {
 
+using TestHelpers::entriesOf;
+using TestHelpers::unpacked;
+
 const QString kStudent = QStringLiteral("Иван Петров");
 
 // A report long enough that writing it takes a moment, different for every writer.
@@ -36,11 +40,6 @@ QString reportText(int writer) {
                     .arg(writer);
     }
     return text;
-}
-
-QStringList entriesOf(const QString& folder) {
-    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
-                                  QDir::Name);
 }
 
 // "" unless the run asks for a network share (NORMAKURS_SHARE, set by the share's wrapper) and
@@ -64,16 +63,6 @@ struct Writer {
     std::unique_ptr<QProcess> process;
     QByteArray text; // as the file must hold it
 };
-
-// The text of a packed file; a file that cannot be read gives a text saying why, so that the
-// comparison fails with the reason instead of ending the whole run.
-QByteArray unpacked(const QString& path) {
-    try {
-        return PackedText::OpenFromStream(path);
-    } catch (const Failure& failure) {
-        return "<unreadable: " + failure.message().toUtf8() + '>';
-    }
-}
 
 } // namespace
 

@@ -4,6 +4,7 @@
 #include "Failure.h"
 #include "PackedText.h"
 #include "Scoring.h"
+#include "support/TestHelpers.h"
 #include "TestAttempt.h"
 #include "TestFormat.h"
 #include "TextLines.h"
@@ -12,6 +13,8 @@
 #include <QTest>
 
 namespace {
+
+using TestHelpers::unpacked;
 
 struct Loaded {
     QStringList lines;
@@ -37,16 +40,6 @@ QByteArray bytes(std::initializer_list<unsigned char> values) {
     for (unsigned char v : values)
         out.append(char(v));
     return out;
-}
-
-// The text of a packed file; a file that cannot be read gives a text saying why, so that the
-// comparison fails with the reason instead of ending the whole run.
-QByteArray unpacked(const QString& path) {
-    try {
-        return PackedText::OpenFromStream(path);
-    } catch (const Failure& failure) {
-        return "<unreadable: " + failure.message().toUtf8() + '>';
-    }
 }
 
 } // namespace

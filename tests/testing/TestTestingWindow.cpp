@@ -9,6 +9,8 @@
 #include "PackedText.h"
 #include "support/RecordingServices.h"
 #include "support/TempContentTree.h"
+#include "support/TestHelpers.h"
+#include "support/WidgetTestHelpers.h"
 #include "TestingLayout.h"
 #include "TestTextHolder.h"
 #include "TextLines.h"
@@ -29,15 +31,10 @@
 
 #include <memory>
 
-// Runs a helper that checks as it goes, and ends the test when one of those checks failed.
-#define STEP(call)                                                                                 \
-    do {                                                                                           \
-        call;                                                                                      \
-        if (QTest::currentTestFailed())                                                            \
-            return;                                                                                \
-    } while (false)
-
 namespace {
+
+using TestHelpers::entriesOf;
+using TestHelpers::unpacked;
 
 const QString kAlgebra = QStringLiteral("Алгебра");
 const QString kPhysics = QStringLiteral("Физика");
@@ -103,21 +100,6 @@ QStringList itemsOf(const QListWidget* list) {
     return items;
 }
 
-QStringList entriesOf(const QString& folder) {
-    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
-                                  QDir::Name);
-}
-
-// The text of a packed file; a file that cannot be read gives a text saying why, so that the
-// comparison fails with the reason instead of ending the whole run.
-QByteArray unpacked(const QString& path) {
-    try {
-        return PackedText::OpenFromStream(path);
-    } catch (const Failure& failure) {
-        return "<unreadable: " + failure.message().toUtf8() + '>';
-    }
-}
-
 // The text of a packed report file as lines, checking that every line ends with CR LF.
 QStringList reportFileLines(const QString& path) {
     const QByteArray bytes = unpacked(path);
@@ -147,8 +129,7 @@ QString buttonStates() {
 // Types `text` into the focused-to-be widget key by key, as a keyboard would.
 void typeText(QWidget* widget, const QString& text) {
     widget->setFocus();
-    for (const QChar c : text)
-        QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    WidgetTestHelpers::typeText(widget, text);
 }
 
 } // namespace

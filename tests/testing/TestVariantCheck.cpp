@@ -1,20 +1,12 @@
 // The variant checker that the testing window, the editor and the check command share: the
 // counts it reports, which problems stop a test from running and which only need fixing.
 
+#include "TextLines.h"
 #include "VariantCheck.h"
 
 #include <QTest>
 
-namespace {
-
-QStringList linesOf(const QString& text) {
-    QStringList lines = text.split(QLatin1Char('\n'));
-    if (text.isEmpty() || text.endsWith(QLatin1Char('\n')))
-        lines.removeLast();
-    return lines;
-}
-
-} // namespace
+namespace {} // namespace
 
 class TestVariantCheck : public QObject {
     Q_OBJECT
@@ -81,7 +73,7 @@ void TestVariantCheck::check() {
     QFETCH(int, warnings);
     QFETCH(QString, problem);
 
-    const VariantCheck::Result result = VariantCheck::check(linesOf(text));
+    const VariantCheck::Result result = VariantCheck::check(TextLines::splitLines(text));
     QCOMPARE(result.separators, separators);
     QCOMPARE(result.questions, questions);
     QCOMPARE(result.keys, keys);
@@ -99,15 +91,15 @@ void TestVariantCheck::check() {
 
 void TestVariantCheck::keysBeforeAndAfterQuestionsCount() {
     const VariantCheck::Result result =
-        VariantCheck::check(linesOf(QStringLiteral("`C\n---\n1\n---\n2\n---\n`d\n")));
+        VariantCheck::check(TextLines::splitLines(QStringLiteral("`C\n---\n1\n---\n2\n---\n`d\n")));
     QCOMPARE(result.keys, 2);
     QCOMPARE(result.keyLetters, QByteArray("CD"));
     QVERIFY(result.wellFormed());
 }
 
 void TestVariantCheck::firstMissingKeyIsNamed() {
-    const VariantCheck::Result result =
-        VariantCheck::check(linesOf(QStringLiteral("---\n1\n`A\n---\n2\n---\n3\n---\n4\n---\n")));
+    const VariantCheck::Result result = VariantCheck::check(
+        TextLines::splitLines(QStringLiteral("---\n1\n`A\n---\n2\n---\n3\n---\n4\n---\n")));
     QCOMPARE(result.questions, 4);
     QCOMPARE(result.keys, 1);
     QVERIFY(!result.canRun());
@@ -131,8 +123,8 @@ void TestVariantCheck::lookAlikeNamesTheLatinLetter_data() {
 void TestVariantCheck::lookAlikeNamesTheLatinLetter() {
     QFETCH(QString, key);
     QFETCH(QString, latin);
-    const VariantCheck::Result result = VariantCheck::check(
-        linesOf(QStringLiteral("---\nВопрос\n---\nВопрос\n---\n`A\n`") + key + QLatin1Char('\n')));
+    const VariantCheck::Result result = VariantCheck::check(TextLines::splitLines(
+        QStringLiteral("---\nВопрос\n---\nВопрос\n---\n`A\n`") + key + QLatin1Char('\n')));
     QVERIFY(result.canRun());
     QVERIFY(!result.wellFormed());
     QCOMPARE(result.warnings.size(), 1);
@@ -145,7 +137,7 @@ void TestVariantCheck::lookAlikeNamesTheLatinLetter() {
 void TestVariantCheck::blockingProblemComesFirst() {
     // Too few separators and a Cyrillic key: the blocking problem is the one named first.
     const VariantCheck::Result result =
-        VariantCheck::check(linesOf(QStringLiteral("---\nВопрос\n`А\n")));
+        VariantCheck::check(TextLines::splitLines(QStringLiteral("---\nВопрос\n`А\n")));
     QCOMPARE(result.blocking.size(), 1);
     QCOMPARE(result.warnings.size(), 1);
     QCOMPARE(result.firstProblem(), result.blocking.constFirst());

@@ -1,0 +1,39 @@
+#pragma once
+
+// Small helpers that many tests share; header-only, QtCore and the core library only, so that a
+// core test links nothing more.
+
+#include "Failure.h"
+#include "PackedText.h"
+
+#include <QDir>
+#include <QStringList>
+#include <QTest>
+
+// Runs a helper that checks as it goes, and ends the test when one of those checks failed.
+#define STEP(call)                                                                                 \
+    do {                                                                                           \
+        call;                                                                                      \
+        if (QTest::currentTestFailed())                                                            \
+            return;                                                                                \
+    } while (false)
+
+namespace TestHelpers {
+
+// Every entry of `folder`, hidden and system ones included, sorted by name.
+inline QStringList entriesOf(const QString& folder) {
+    return QDir(folder).entryList(
+        QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::Name);
+}
+
+// The text of a packed file; a file that cannot be read gives a text saying why, so that the
+// comparison fails with the reason instead of ending the whole run.
+inline QByteArray unpacked(const QString& path) {
+    try {
+        return PackedText::OpenFromStream(path);
+    } catch (const Failure& failure) {
+        return "<unreadable: " + failure.message().toUtf8() + '>';
+    }
+}
+
+} // namespace TestHelpers
