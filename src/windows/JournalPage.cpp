@@ -61,13 +61,9 @@ enum Column {
     ColumnCount
 };
 
-// Unset numbers and dates that do not parse come after the others, in either direction of
-// the text below them: -1 a before b, 1 after, 0 equal.
 int compareNumbers(const std::optional<int>& a, const std::optional<int>& b) {
-    if (a.has_value() != b.has_value())
-        return a.has_value() ? -1 : 1;
-    if (!a)
-        return 0;
+    if (!a || !b)
+        return 0; // blanks are put last apart from the order
     return *a < *b ? -1 : (*b < *a ? 1 : 0);
 }
 
@@ -219,6 +215,26 @@ private:
         }
     }
 
+    // Does journal row `a` have nothing to sort by in m_column (an unreadable field, a date
+    // that does not parse)? Such rows come last in either direction, in text order.
+    bool blank(int a) const {
+        const ReportRecord& x = m_all->at(a);
+        switch (m_column) {
+        case Date:
+            return !m_dateKeys.at(a).parsed;
+        case Time:
+            return !m_timeKeys.at(a);
+        case Right:
+            return !x.right;
+        case Total:
+            return !x.total;
+        case Percent:
+            return !x.percentTenths();
+        default:
+            return fieldText(x, m_column).isEmpty();
+        }
+    }
+
     // Listing order when no column is chosen; equal rows keep it.
     void order() {
         std::sort(m_shown.begin(), m_shown.end());
@@ -226,7 +242,17 @@ private:
             return;
         const bool ascending = m_order == Qt::AscendingOrder;
         std::stable_sort(m_shown.begin(), m_shown.end(), [&](int a, int b) {
+            const bool blankA = blank(a);
+            const bool blankB = blank(b);
+            if (blankA || blankB) {
+                if (blankA != blankB)
+                    return blankB;
+                return compareText(fieldText(m_all->at(a), m_column),
+                                   fieldText(m_all->at(b), m_column)) < 0;
+            }
             const int order = compare(a, b);
+            if (order == 0) // equal rows by file, so that the order does not hang on the listing
+                return compareText(m_all->at(a).file(), m_all->at(b).file()) < 0;
             return ascending ? order < 0 : order > 0;
         });
     }
