@@ -1,8 +1,10 @@
 #include "FolderListing.h"
 
+#include <QCollator>
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QLocale>
 
 #include <algorithm>
 
@@ -33,36 +35,33 @@ namespace {
 
 // An entry with the key it sorts by, computed once instead of in every comparison.
 struct Keyed {
-    QString key; // case-folded name
+    QCollatorSortKey key;
     Entry entry;
 };
 
-// The name with its case folded, as QString::toCaseFolded() would give it; Latin and Russian
-// letters, which make up nearly every name, are folded here directly, far faster.
-QString foldedKey(const QString& name) {
-    QString key(name.size(), Qt::Uninitialized);
-    char16_t* out = reinterpret_cast<char16_t*>(key.data());
-    const char16_t* in = reinterpret_cast<const char16_t*>(name.constData());
-    for (qsizetype i = 0; i < name.size(); ++i) {
-        const char16_t c = in[i];
-        if (c < 0x80)
-            out[i] = (c >= u'A' && c <= u'Z') ? char16_t(c + 0x20) : c;
-        else if (c >= 0x410 && c <= 0x42F) // А..Я
-            out[i] = char16_t(c + 0x20);
-        else if (c >= 0x400 && c <= 0x40F) // Ѐ..Џ, Ё among them
-            out[i] = char16_t(c + 0x50);
-        else if (c >= 0x430 && c <= 0x45F)
-            out[i] = c;
-        else
-            return name.toCaseFolded(); // anything else: the full rules
-    }
-    return key;
+// The order a Russian reader expects: the toolkit's collator for Russian (its own collation
+// data, whatever the system's locale), case ignored, Ё beside Е, numbers by value. The collator
+// is made once per thread: making one loads its collation data.
+const QCollator& russianCollator() {
+    thread_local const QCollator collator = [] {
+        QCollator made{QLocale(QLocale::Russian, QLocale::Russia)};
+        made.setCaseSensitivity(Qt::CaseInsensitive);
+        made.setNumericMode(true);
+        made.setIgnorePunctuation(false);
+        return made;
+    }();
+    return collator;
+}
+
+QCollatorSortKey sortKey(const QString& name) {
+    return russianCollator().sortKey(name);
 }
 
 void sortKeyed(QVector<Keyed>& found) {
     std::sort(found.begin(), found.end(), [](const Keyed& a, const Keyed& b) {
-        if (a.key != b.key)
-            return a.key < b.key;
+        const int order = a.key.compare(b.key);
+        if (order != 0)
+            return order < 0;
         return a.entry.name < b.entry.name;
     });
 }
@@ -109,7 +108,7 @@ void readFolder(const QString& folder, const QString& mask, QVector<Keyed>& foun
             continue;
         if (!matchesMask(name, mask))
             continue;
-        found.append(Keyed{foldedKey(name), Entry{name, isFolder}});
+        found.append(Keyed{sortKey(name), Entry{name, isFolder}});
     }
     ::closedir(dir);
 }
@@ -124,7 +123,7 @@ void readFolder(const QString& folder, const QString& mask, QVector<Keyed>& foun
         const QString name = info.fileName();
         if ((!info.isDir() && !info.isFile()) || !matchesMask(name, mask))
             continue;
-        found.append(Keyed{foldedKey(name), Entry{name, info.isDir()}});
+        found.append(Keyed{sortKey(name), Entry{name, info.isDir()}});
     }
 }
 #endif
@@ -162,7 +161,7 @@ void sortNames(QStringList& names) {
     QVector<Keyed> keyed;
     keyed.reserve(names.size());
     for (const QString& name : std::as_const(names))
-        keyed.append(Keyed{foldedKey(name), Entry{name, false}});
+        keyed.append(Keyed{sortKey(name), Entry{name, false}});
     sortKeyed(keyed);
     for (qsizetype i = 0; i < keyed.size(); ++i)
         names[i] = keyed.at(i).entry.name;
