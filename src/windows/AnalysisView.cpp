@@ -46,7 +46,7 @@ QChartView* makeChartView(QWidget* parent, const char* name, const QString& acce
 // Puts one bar series with `values` over `categories` into the chart, the value axis from 0
 // to `top`.
 void setBars(QChart* chart, const QStringList& categories, const QVector<double>& values,
-             double top, const QString& valueTitle, bool whole) {
+             double top, const QString& valueTitle, bool whole, const QString& axisTitle = {}) {
     chart->removeAllSeries();
     for (QAbstractAxis* axis : chart->axes())
         chart->removeAxis(axis);
@@ -61,13 +61,18 @@ void setBars(QChart* chart, const QStringList& categories, const QVector<double>
     chart->addSeries(series);
     auto* x = new QBarCategoryAxis;
     x->append(categories);
+    x->setTitleText(axisTitle);
     chart->addAxis(x, Qt::AlignBottom);
     series->attachAxis(x);
     auto* y = new QValueAxis;
     y->setRange(0, top);
-    y->setLabelFormat(whole ? QStringLiteral("%d") : QStringLiteral("%.1f"));
-    if (whole)
+    if (whole) {
         y->applyNiceNumbers(); // whole steps for counts
+        y->setLabelFormat(QStringLiteral("%d"));
+    } else {
+        y->setTickCount(6); // 0, 0.2, ... 1
+        y->setLabelFormat(QStringLiteral("%.1f"));
+    }
     chart->addAxis(y, Qt::AlignLeft);
     series->attachAxis(y);
 }
@@ -99,6 +104,7 @@ AnalysisView::AnalysisView(QWidget* parent)
                                              QStringLiteral("D"), QStringLiteral("r"),
                                              QStringLiteral("Оценка")});
     grdQuestions->verticalHeader()->hide();
+    grdQuestions->verticalHeader()->setDefaultSectionSize(grdQuestions->fontMetrics().height() + 6);
     grdQuestions->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grdQuestions->setSelectionBehavior(QAbstractItemView::SelectRows);
     grdQuestions->horizontalHeader()->setStretchLastSection(true);
@@ -178,10 +184,12 @@ void AnalysisView::showResult(const QString& subject, const QString& test,
     for (int b = 0; b < int(result.histogram.size()); ++b) {
         bins.append(result.histogram.at(size_t(b)));
         tallest = std::max(tallest, result.histogram.at(size_t(b)));
-        binNames.append(QStringLiteral("%1–%2").arg(b * 10).arg(b * 10 + 10));
+        binNames.append(QString::number(b * 10)); // the bin's lower bound
     }
-    setBars(chvHistogram->chart(), binNames, bins, tallest, QStringLiteral("Попыток"), true);
-    setBars(chvDifficulty->chart(), numbers, shares, 1.0, QStringLiteral("p"), false);
+    setBars(chvHistogram->chart(), binNames, bins, tallest, QStringLiteral("Попыток"), true,
+            QStringLiteral("процент, от … до +10 (100 % в последнем)"));
+    setBars(chvDifficulty->chart(), numbers, shares, 1.0, QStringLiteral("p"), false,
+            QStringLiteral("вопрос"));
 }
 
 QVector<double> AnalysisView::histogramBars() const {

@@ -280,8 +280,12 @@ JournalPage::JournalPage(std::function<QString()> contentDir,
                        QStringLiteral("Обновить"));
     btnSaveCsv = named(new QPushButton(QStringLiteral("Сохранить CSV"), this), "btnSaveCsv",
                        QStringLiteral("Сохранить CSV"));
-    for (QPushButton* button : {btnRefresh, btnSaveCsv})
+    for (QPushButton* button : {btnRefresh, btnSaveCsv}) {
         button->setAutoDefault(true);
+        // Room around the caption, and the height of the fields beside it.
+        button->setMinimumWidth(button->fontMetrics().horizontalAdvance(button->text()) + 28);
+        button->setMinimumHeight(edtSearch->sizeHint().height());
+    }
     refill(cbbSubject, QStringLiteral("Все предметы"), {});
     refill(cbbGroup, QStringLiteral("Все группы"), {});
     refill(cbbTest, QStringLiteral("Все тесты"), {});
