@@ -312,10 +312,12 @@ void TestTeacherWindow::appendToLine(int line, const QString& text) {
 void TestTeacherWindow::createdHiddenWithThreePages() {
     QVERIFY(Form5->isHidden());
     QCOMPARE(Form5->windowTitle(), QStringLiteral("Преподовательский контроль"));
-    QCOMPARE(Form5->pgc1->count(), 3);
+    // The three pages of the teacher's window, and the journal after them.
+    QCOMPARE(Form5->pgc1->count(), 4);
     QCOMPARE(Form5->pgc1->tabText(0), QStringLiteral("Редактор"));
     QCOMPARE(Form5->pgc1->tabText(1), QStringLiteral("Проверка отчетов"));
     QCOMPARE(Form5->pgc1->tabText(2), QStringLiteral("Справка"));
+    QCOMPARE(Form5->pgc1->tabText(3), QStringLiteral("Журнал"));
     QCOMPARE(Form5->pgc1->currentWidget(), Form5->ts1);
     QCOMPARE(Form5->btn3->text(), QStringLiteral("Создать тест"));
     QCOMPARE(Form5->btn13->text(), QStringLiteral("Предмет"));
