@@ -95,9 +95,15 @@ public:
     Inflater& operator=(const Inflater&) = delete;
 
     // Decompresses up to `want` bytes into `dest`; returns how many arrived. Fewer than `want`
-    // means the stream (or the file) ended first.
+    // means the stream (or the file) ended first. A small request inflates a whole chunk ahead
+    // into the output buffer, and every call asks zlib to finish: a small file then inflates in
+    // one call, for which zlib keeps no window of its own.
     qint64 read(char* dest, qint64 want) {
-        qint64 got = 0;
+        qint64 got = qMin<qint64>(want, m_outputEnd - m_outputStart);
+        if (got > 0) {
+            std::memcpy(dest, m_output.data() + m_outputStart, size_t(got));
+            m_outputStart += got;
+        }
         while (got < want && !m_ended) {
             if (m_stream.avail_in == 0 && !m_eof) {
                 const qint64 n = m_device.read(m_input.data(), kChunk);
@@ -108,11 +114,22 @@ public:
                 m_stream.next_in = reinterpret_cast<Bytef*>(m_input.data());
                 m_stream.avail_in = static_cast<uInt>(n);
             }
-            const qint64 room = qMin<qint64>(want - got, kChunk * 16);
-            m_stream.next_out = reinterpret_cast<Bytef*>(dest + got);
+            const bool ahead = want - got < kChunk;
+            char* out = ahead ? m_output.data() : dest + got;
+            const qint64 room = ahead ? kChunk : qMin<qint64>(want - got, kChunk * 16);
+            m_stream.next_out = reinterpret_cast<Bytef*>(out);
             m_stream.avail_out = static_cast<uInt>(room);
-            const int rc = inflate(&m_stream, Z_NO_FLUSH);
-            got += room - m_stream.avail_out;
+            const int rc = inflate(&m_stream, Z_FINISH);
+            const qint64 produced = room - m_stream.avail_out;
+            if (ahead) {
+                const qint64 taken = qMin(produced, want - got);
+                std::memcpy(dest + got, m_output.data(), size_t(taken));
+                m_outputStart = taken;
+                m_outputEnd = produced;
+                got += taken;
+            } else {
+                got += produced;
+            }
             switch (rc) {
             case Z_OK:
                 break;
@@ -120,8 +137,10 @@ public:
                 m_ended = true;
                 break;
             case Z_BUF_ERROR:
-                // No progress possible: the input has run out before the stream's end.
-                if (m_eof && m_stream.avail_in == 0)
+                // Told to finish, zlib says so for every call that does not end the stream.
+                // Only a call without progress on input that has run out means the input
+                // ended before the stream did.
+                if (produced == 0 && m_eof && m_stream.avail_in == 0)
                     m_ended = true;
                 break;
             default: // Z_DATA_ERROR, Z_NEED_DICT, Z_MEM_ERROR, Z_STREAM_ERROR
@@ -137,6 +156,10 @@ private:
     // Left uninitialised: only the bytes the device delivered are ever handed to inflate, and
     // clearing 64 KiB for every report of a journal costs more than reading the report.
     std::array<char, kChunk> m_input;
+    // What inflate delivered ahead of the requests, m_outputStart to m_outputEnd not yet taken.
+    std::array<char, kChunk> m_output;
+    qint64 m_outputStart = 0;
+    qint64 m_outputEnd = 0;
     bool m_eof = false;
     bool m_ended = false;
 };
