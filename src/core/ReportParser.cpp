@@ -5,6 +5,7 @@
 #include "ReportText.h"
 #include "TextLines.h"
 
+#include <QHash>
 #include <QLocale>
 
 #include <algorithm>
@@ -115,6 +116,20 @@ QString quoted(QStringView line) {
     return QStringLiteral("«") + line.left(kQuotedLength).toString() + QStringLiteral("…»");
 }
 
+// The percent a report must hold for `right` of `total`, as the report writer words it. A
+// journal asks for the same few pairs thousands of times; each is formatted once.
+const QString& expectedPercent(int right, int total) {
+    static QHash<quint64, QString> known;
+    const quint64 key = (quint64(quint32(right)) << 32) | quint32(total);
+    auto found = known.constFind(key);
+    if (found == known.constEnd()) {
+        if (known.size() > 4096)
+            known.clear(); // counts out of all proportion: keep the cache small
+        found = known.insert(key, ReportText::percentText(right, total, QLocale::c()));
+    }
+    return *found;
+}
+
 class Parser {
 public:
     explicit Parser(ReportRecord& record)
@@ -175,6 +190,8 @@ private:
                     misfit(i, line);
                     continue;
                 }
+                if (m_record.verdicts.isEmpty())
+                    m_record.verdicts.reserve(count - 5);
                 m_record.verdicts.append(right);
                 if (number != m_record.verdicts.size())
                     m_numberingBroken = true;
@@ -213,7 +230,7 @@ private:
         written.replace(QLatin1Char(','), QLatin1Char('.'));
         const bool agrees = !m_numberingBroken && m_record.verdicts.size() == total &&
                             rightLines == right && *m_record.wrong == total - right &&
-                            written == ReportText::percentText(right, total, QLocale::c());
+                            written == expectedPercent(right, total);
         m_record.state = agrees ? ReportRecord::State::Agrees : ReportRecord::State::Disagrees;
     }
 
@@ -261,6 +278,7 @@ void parseText(const QByteArray& text, ReportRecord& record) {
     resetFields(record);
     const QString decoded = TextLines::toEditorText(text); // one "\n" per break
     QVector<QStringView> views;
+    views.reserve(decoded.count(u'\n') + 1);
     const QStringView all(decoded);
     qsizetype start = 0;
     for (;;) {
