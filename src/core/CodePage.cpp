@@ -1,10 +1,13 @@
 #include "CodePage.h"
 
+#include <QFile>
 #include <QHash>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
 #include <array>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -136,6 +139,45 @@ char upperAnsi(char byte) {
     default:
         return byte;
     }
+}
+
+QString fileName(const QByteArray& raw) {
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString name = utf8(raw);
+    if (!utf8.hasError())
+        return name;
+    const QString decoded = decode(raw);
+    return encode(decoded) == raw ? decoded : QString();
+}
+
+namespace {
+
+bool present(const QByteArray& native) {
+    struct stat status {};
+    return ::lstat(native.constData(), &status) == 0;
+}
+
+} // namespace
+
+QByteArray nativePath(const QString& path) {
+    const QByteArray whole = QFile::encodeName(path);
+    if (present(whole))
+        return whole; // nearly every path: one look
+    QByteArray built;
+    const QStringList parts = path.split(QLatin1Char('/'));
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        if (i > 0)
+            built += '/';
+        const QString& part = parts.at(i);
+        const QByteArray asUtf8 = part.toUtf8();
+        if (part.isEmpty() || present(built + asUtf8) || unrepresentable(part).size() > 0) {
+            built += asUtf8;
+            continue;
+        }
+        const QByteArray asCodePage = encode(part);
+        built += present(built + asCodePage) ? asCodePage : asUtf8;
+    }
+    return built;
 }
 
 } // namespace CodePage

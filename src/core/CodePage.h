@@ -26,4 +26,19 @@ QString unrepresentable(const QString& text);
 // Cyrillic small letters (including ё and the Ukrainian/Belarusian letters) get their capitals.
 char upperAnsi(char byte);
 
+// File names. This platform's names are UTF-8 bytes, but a folder copied from a Windows system
+// without conversion keeps its names in Windows-1251 bytes. Such a name is shown decoded as
+// Windows-1251, and every place that opens a file turns the path back into the bytes on disk
+// with nativePath(), so the rest of the program passes names around as text as always.
+
+// The name for the on-disk bytes `raw`: UTF-8 when they are valid UTF-8, else Windows-1251.
+// Null when the bytes are neither (a byte Windows-1251 leaves undefined): such an entry cannot
+// be named, and so cannot be opened again.
+QString fileName(const QByteArray& raw);
+
+// The on-disk bytes of `path`: its UTF-8 bytes where an entry by those bytes exists, else, one
+// part of the path after another, the part's Windows-1251 bytes where only they exist. A part
+// that exists neither way (a file about to be made) keeps its UTF-8 bytes.
+QByteArray nativePath(const QString& path);
+
 } // namespace CodePage

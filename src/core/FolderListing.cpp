@@ -1,5 +1,7 @@
 #include "FolderListing.h"
 
+#include "CodePage.h"
+
 #include <QCollator>
 #include <QDirIterator>
 #include <QFile>
@@ -7,6 +9,7 @@
 #include <QLocale>
 
 #include <algorithm>
+#include <cstring>
 
 #ifdef Q_OS_UNIX
 #include <dirent.h>
@@ -70,7 +73,7 @@ void sortKeyed(QVector<Keyed>& found) {
 // Reads the folder with one pass of readdir. The entry's type comes with its name, so only
 // links (and file systems that do not say) cost a stat, which follows the link.
 void readFolder(const QString& folder, const QString& mask, QVector<Keyed>& found) {
-    const QByteArray native = QFile::encodeName(folder);
+    const QByteArray native = CodePage::nativePath(folder);
     DIR* dir = ::opendir(native.constData());
     if (!dir)
         return;
@@ -100,12 +103,12 @@ void readFolder(const QString& folder, const QString& mask, QVector<Keyed>& foun
         default:
             continue; // pipes, sockets, devices
         }
-        // File names on this platform are UTF-8, whatever the locale.
-        const QString name = QString::fromUtf8(raw);
-        // A name that is not valid UTF-8 arrives with replacement characters, and opening the
-        // name shown would reach another file or none: such an entry cannot be used.
-        if (name.contains(QChar::ReplacementCharacter) && name.toUtf8() != raw)
-            continue;
+        // File names on this platform are UTF-8, whatever the locale; one that is not was copied
+        // from a Windows system and is Windows-1251 (opened again by CodePage::nativePath).
+        const QString name =
+            CodePage::fileName(QByteArray::fromRawData(raw, qsizetype(std::strlen(raw))));
+        if (name.isNull())
+            continue; // no name would open it again
         if (!matchesMask(name, mask))
             continue;
         found.append(Keyed{sortKey(name), Entry{name, isFolder}});

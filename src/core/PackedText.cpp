@@ -1,5 +1,6 @@
 #include "PackedText.h"
 
+#include "CodePage.h"
 #include "DurableFile.h"
 
 #include "Failure.h"
@@ -248,7 +249,7 @@ void SaveToStream(const QString& path, const QByteArray& text) {
 
 void openRegularFile(QFile& file, const QString& path) {
     // O_NONBLOCK: opening a named pipe must not wait for a writer, nor a device for its line.
-    const QByteArray native = QFile::encodeName(path);
+    const QByteArray native = CodePage::nativePath(path);
     const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
         openFailed(path, systemReason(errno));

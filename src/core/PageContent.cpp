@@ -5,6 +5,8 @@
 #include "TextLines.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QMimeDatabase>
 #include <QRegularExpression>
 
 bool PageContent::looksPacked(const QByteArray& firstBytes) {
@@ -24,11 +26,12 @@ PageContent PageContent::forFile(const QString& path) {
     page.url = QUrl::fromLocalFile(path);
 
     QByteArray head;
-    {
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly))
-            return page; // gone, a folder, or unreadable: the engine shows its own page
+    try {
+        QFile file;
+        PackedText::openRegularFile(file, path);
         head = file.read(2);
+    } catch (const Failure&) {
+        return page; // gone, a folder, or unreadable: the engine shows its own page
     }
     // Text that begins like HTML can never pass the zlib check ('<' is 0x3C, no deflate method),
     // so plain pages are never read twice.
@@ -70,4 +73,53 @@ QString PageContent::withBase(const QString& html, const QUrl& base) {
     QString result = html;
     result.insert(leading.hasMatch() ? leading.capturedEnd() : 0, element);
     return result;
+}
+
+namespace {
+
+bool isText(const QString& suffix) {
+    static const QStringList kText{"html", "htm", "shtml", "xhtml", "txt"};
+    return kText.contains(suffix);
+}
+
+} // namespace
+
+bool PageContent::declaresCharset(const QByteArray& bytes) {
+    if (bytes.startsWith("\xEF\xBB\xBF") || bytes.startsWith("\xFF\xFE") ||
+        bytes.startsWith("\xFE\xFF"))
+        return true;
+    static const QRegularExpression declared(
+        QStringLiteral("<meta[^>]*charset\\s*=|<\\?xml[^>]*encoding\\s*="),
+        QRegularExpression::CaseInsensitiveOption);
+    return declared.match(QString::fromLatin1(bytes.left(1024))).hasMatch();
+}
+
+bool PageContent::shownInPage(const QString& path) {
+    static const QStringList kPictures{"png", "jpg", "jpeg", "gif", "bmp", "svg", "webp", "ico"};
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    return isText(suffix) || kPictures.contains(suffix);
+}
+
+bool PageContent::body(const QString& path, QByteArray& bytes, QByteArray& type) {
+    try {
+        QFile file;
+        PackedText::openRegularFile(file, path);
+        bytes = file.readAll();
+    } catch (const Failure&) {
+        return false;
+    }
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    type = QMimeDatabase().mimeTypeForFile(path, QMimeDatabase::MatchExtension).name().toLatin1();
+    if (!isText(suffix))
+        return true;
+    if (looksPacked(bytes.left(2))) {
+        try {
+            bytes = PackedText::OpenFromStream(path);
+        } catch (const Failure&) {
+            // Only the first bytes looked packed: the file as it is.
+        }
+    }
+    if (!declaresCharset(bytes))
+        type += ";charset=windows-1251";
+    return true;
 }

@@ -1,5 +1,6 @@
 #include "ReportFile.h"
 
+#include "CodePage.h"
 #include "DurableFile.h"
 #include "Failure.h"
 #include "PackedText.h"
@@ -57,7 +58,7 @@ QString saveNew(const QString& folder, const QString& student, const QByteArray&
     // does not cost one file-system call per number. The exclusive creation below still has
     // the last word: a number taken meanwhile by another writer is simply skipped.
     std::bitset<kMaxReports> taken;
-    const QByteArray nativeFolder = QFile::encodeName(folder);
+    const QByteArray nativeFolder = CodePage::nativePath(folder);
     if (DIR* dir = ::opendir(nativeFolder.constData())) {
         ++counted.listings;
         const QByteArray prefix = QFile::encodeName(student) + '(';
@@ -78,7 +79,7 @@ QString saveNew(const QString& folder, const QString& student, const QByteArray&
         if (taken.test(size_t(n)))
             continue;
         const QString path = folder + QLatin1Char('/') + reportName(student, n);
-        const QByteArray native = QFile::encodeName(path);
+        const QByteArray native = nativeFolder + '/' + QFile::encodeName(reportName(student, n));
         // O_EXCL makes "is it free?" and "take it" one step: no other writer can slip between.
         ++counted.createAttempts;
         const int fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);

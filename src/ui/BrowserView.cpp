@@ -2,11 +2,10 @@
 
 #include "EngineView.h"
 #include "PageContent.h"
+#include "PlatformServices.h"
 #include "TextbookLog.h"
 
 #include <QDateTime>
-#include <QDir>
-#include <QTemporaryFile>
 #include <QUrl>
 #include <QWidget>
 
@@ -39,6 +38,7 @@ void BrowserView::prepareSpare(QWidget* holder, const QString& folder) {
         return;
     spare.engine.reset(createEngineView(holder));
     spare.widget = spare.engine->widget();
+    spare.engine->setPageSource(&PageContent::body);
     spare.widget->hide();
     // A local folder: the engine then has the renderer that local pages are shown in running.
     spare.engine->setUrl(QUrl::fromLocalFile(folder));
@@ -57,6 +57,15 @@ BrowserView::BrowserView(QObject* owner, QWidget* parent)
         spare.engine.reset(); // its holder went, and its page with it
         m_engine.reset(createEngineView(parent));
     }
+    m_engine->setPageSource(&PageContent::body);
+    // A link to a presentation, a video or any document a page cannot show opens on the
+    // desktop, as a click in the presentation tree does.
+    m_engine->setDocumentHandler([](const QString& path) {
+        if (PageContent::shownInPage(path))
+            return false;
+        services().openDocument(path);
+        return true;
+    });
     m_view = m_engine->widget();
     m_view->setObjectName(QStringLiteral("browser"));
     m_view->setAccessibleName(QStringLiteral("Страница"));
@@ -95,13 +104,8 @@ void BrowserView::navigate(const QString& path) {
     if (!m_view)
         return;
     qCDebug(lcTextbook, "navigate at %lld", QDateTime::currentMSecsSinceEpoch());
-    const PageContent page = PageContent::forFile(path);
-    if (page.kind == PageContent::Kind::Html) {
-        showHtml(page.html, path);
-        return;
-    }
-    m_unpacked.reset();
-    m_engine->setUrl(page.url);
+    // Every page, packed or not and however large, is read through the page source.
+    m_engine->setUrl(QUrl::fromLocalFile(path));
 }
 
 void BrowserView::findText(const QString& text, bool backward, std::function<void(int, int)> done) {
@@ -109,27 +113,4 @@ void BrowserView::findText(const QString& text, bool backward, std::function<voi
         m_engine->findText(text, backward, std::move(done));
     else if (done)
         done(0, 0);
-}
-
-void BrowserView::showHtml(const QString& html, const QString& path) {
-    const QUrl base = QUrl::fromLocalFile(path);
-    if (PageContent::fitsDirectly(html)) {
-        m_unpacked.reset();
-        m_engine->setHtml(html, base);
-        return;
-    }
-    // Too large for one address: show it from a file of its own, which points its relative
-    // links back to the page's folder. The byte order mark fixes the encoding before any
-    // <meta> in the page can say otherwise.
-    auto file = std::make_unique<QTemporaryFile>(QDir::tempPath() +
-                                                 QStringLiteral("/normakurs-page-XXXXXX.html"));
-    if (!file->open()) {
-        m_engine->setUrl(base);
-        return;
-    }
-    file->write("\xEF\xBB\xBF");
-    file->write(PageContent::withBase(html, base).toUtf8());
-    file->flush();
-    m_engine->setUrl(QUrl::fromLocalFile(file->fileName()));
-    m_unpacked = std::move(file);
 }

@@ -8,7 +8,6 @@
 #include <memory>
 
 class EngineView;
-class QTemporaryFile;
 class QWidget;
 
 // One embedded browser view: a thin wrapper over a page of the engine module with the operations
@@ -58,10 +57,6 @@ public:
     static void setCreationHook(std::function<void()> hook);
 
 private:
-    void showHtml(const QString& html, const QString& path);
-
     std::unique_ptr<EngineView> m_engine;
     QPointer<QWidget> m_view;
-    // An unpacked page too large to hand over directly is shown from this file.
-    std::unique_ptr<QTemporaryFile> m_unpacked;
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QUrl>
 
@@ -16,12 +17,24 @@ public:
 
     // The engine's widget; it belongs to the parent it was made in.
     virtual QWidget* widget() const = 0;
+    // A local file's address is shown through the page source (setPageSource), never read by
+    // the engine itself; its links and images are found the same way.
     virtual void setUrl(const QUrl& url) = 0;
     virtual void setHtml(const QString& html, const QUrl& base) = 0;
     // Finds `text` (empty clears the marks) and reports the active match and the number of
     // matches, both 0 when nothing was found.
     virtual void findText(const QString& text, bool backward,
                           std::function<void(int active, int total)> done) = 0;
+
+    // Gives the bytes and the type of the local file at `path`; false when there is none.
+    using PageSource =
+        std::function<bool(const QString& path, QByteArray& bytes, QByteArray& type)>;
+    // Takes a local file a link leads to that a page cannot show (a presentation, a video)
+    // instead of the page; false leaves it to the page.
+    using DocumentHandler = std::function<bool(const QString& path)>;
+    // One source serves every page there is; the handler is this page's own.
+    virtual void setPageSource(PageSource source) = 0;
+    virtual void setDocumentHandler(DocumentHandler handler) = 0;
 };
 
 // The name of the module's factory: EngineView* (*)(QWidget* parent).

@@ -3,29 +3,128 @@
 
 #include "EngineView.h"
 
+#include <QBuffer>
 #include <QOpenGLContext>
 #include <QPointer>
+#include <QTimer>
 #include <QWebEngineFindTextResult>
+#include <QWebEngineNewWindowRequest>
 #include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineUrlRequestJob>
+#include <QWebEngineUrlScheme>
+#include <QWebEngineUrlSchemeHandler>
 #include <QWebEngineView>
 
 namespace {
 
+// Local files are shown under an address scheme of the program's own, so that every page is
+// read the program's way, however it is reached (the tree, a link, back and forward): packed
+// pages unpacked, pages without a charset in Windows-1251, names in Windows-1251 bytes found.
+// Relative links and images resolve against the page's own folder as under "file:".
+constexpr char kScheme[] = "normakurs";
+
+EngineView::PageSource& pageSource() {
+    static EngineView::PageSource source;
+    return source;
+}
+
+QUrl toPageUrl(const QUrl& url) {
+    if (!url.isLocalFile())
+        return url;
+    QUrl page;
+    page.setScheme(QString::fromLatin1(kScheme));
+    page.setPath(url.toLocalFile());
+    page.setFragment(url.fragment());
+    return page;
+}
+
+class PageSchemeHandler : public QWebEngineUrlSchemeHandler {
+public:
+    using QWebEngineUrlSchemeHandler::QWebEngineUrlSchemeHandler;
+
+    void requestStarted(QWebEngineUrlRequestJob* job) override {
+        QByteArray bytes;
+        QByteArray type;
+        const EngineView::PageSource& source = pageSource();
+        if (!source || !source(job->requestUrl().path(), bytes, type)) {
+            job->fail(QWebEngineUrlRequestJob::UrlNotFound);
+            return;
+        }
+        auto* buffer = new QBuffer(job);
+        buffer->setData(bytes);
+        buffer->open(QIODevice::ReadOnly);
+        job->reply(type, buffer);
+    }
+};
+
+// Registers the scheme before the engine starts, and serves it from the default profile.
+void prepareScheme() {
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
+    QWebEngineUrlScheme scheme(kScheme);
+    scheme.setSyntax(QWebEngineUrlScheme::Syntax::Path);
+    scheme.setFlags(QWebEngineUrlScheme::SecureScheme | QWebEngineUrlScheme::LocalScheme |
+                    QWebEngineUrlScheme::LocalAccessAllowed);
+    QWebEngineUrlScheme::registerScheme(scheme);
+}
+
+void installHandler() {
+    static PageSchemeHandler* handler = nullptr;
+    if (handler)
+        return;
+    QWebEngineProfile* profile = QWebEngineProfile::defaultProfile();
+    handler = new PageSchemeHandler(profile);
+    profile->installUrlSchemeHandler(kScheme, handler);
+}
+
+class Page : public QWebEnginePage {
+public:
+    explicit Page(QObject* parent)
+        : QWebEnginePage(parent) {
+        // A link that asks for a new window opens here, in the same tab.
+        connect(this, &QWebEnginePage::newWindowRequested, this,
+                [this](QWebEngineNewWindowRequest& request) { load(request.requestedUrl()); });
+    }
+
+    EngineView::DocumentHandler documents;
+
+protected:
+    bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override {
+        if (url.isLocalFile()) {
+            // An address of a local file written out in a page: shown the program's way.
+            const QUrl page = toPageUrl(url);
+            QTimer::singleShot(0, this, [this, page] { load(page); });
+            return false;
+        }
+        if (isMainFrame && url.scheme() == QLatin1String(kScheme) && documents &&
+            documents(url.path()))
+            return false;
+        return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
+    }
+};
+
 class WebEngineView : public EngineView {
 public:
     explicit WebEngineView(QWidget* parent)
-        : m_view(new QWebEngineView(parent)) {}
+        : m_view(new QWebEngineView(parent)) {
+        installHandler();
+        m_page = new Page(m_view);
+        m_view->setPage(m_page);
+    }
 
     QWidget* widget() const override { return m_view; }
 
     void setUrl(const QUrl& url) override {
         if (m_view)
-            m_view->setUrl(url);
+            m_view->setUrl(toPageUrl(url));
     }
 
     void setHtml(const QString& html, const QUrl& base) override {
         if (m_view)
-            m_view->setHtml(html, base);
+            m_view->setHtml(html, toPageUrl(base));
     }
 
     void findText(const QString& text, bool backward, std::function<void(int, int)> done) override {
@@ -42,8 +141,16 @@ public:
             });
     }
 
+    void setPageSource(PageSource source) override { pageSource() = std::move(source); }
+
+    void setDocumentHandler(DocumentHandler handler) override {
+        if (m_page)
+            m_page->documents = std::move(handler);
+    }
+
 private:
     QPointer<QWebEngineView> m_view;
+    QPointer<Page> m_page;
 };
 
 } // namespace
@@ -57,6 +164,7 @@ void initialize();
 } // namespace QtWebEngineCore
 
 extern "C" Q_DECL_EXPORT EngineView* normakurs_create_engine_view(QWidget* parent) {
+    prepareScheme();
     if (!QOpenGLContext::globalShareContext())
         QtWebEngineCore::initialize();
     return new WebEngineView(parent);
