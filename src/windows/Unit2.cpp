@@ -30,6 +30,11 @@
 TForm2* Form2 = nullptr;
 
 namespace {
+// Time for the window to appear before the engine starts beside it.
+constexpr int kEngineWarmUpDelayMs = 300;
+} // namespace
+
+namespace {
 
 using Controls::named;
 
@@ -296,20 +301,12 @@ void TForm2::FormShow() {
 void TForm2::showEvent(QShowEvent* event) {
     Form::showEvent(event);
     qCDebug(lcTextbook, "window shown at %lld", QDateTime::currentMSecsSinceEpoch());
-    m_readyEngineWhenPainted = true;
-}
-
-void TForm2::paintEvent(QPaintEvent* event) {
-    Form::paintEvent(event);
-    if (!m_readyEngineWhenPainted)
-        return;
-    m_readyEngineWhenPainted = false;
-    // The window is on screen: while the student looks for a topic, the engine gets ready for
-    // the first page. Should that fail, the page then opened reports it. Nobody looks at a window
-    // of the offscreen platform, so nobody waits for a page there.
+    // Once the window is on screen and the student looks for a topic, the engine gets ready
+    // for the first page. Should it fail, the page that is then opened reports it. Nobody looks
+    // at a window of the offscreen platform, so nobody waits for a page there.
     if (QGuiApplication::platformName() == QLatin1String("offscreen"))
         return;
-    QTimer::singleShot(0, this, [this] {
+    QTimer::singleShot(kEngineWarmUpDelayMs, this, [this] {
         if (!isVisible())
             return;
         try {

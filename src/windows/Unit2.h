@@ -86,7 +86,6 @@ protected:
     void FormShow() override;
     void FormClose() override;
     void showEvent(QShowEvent* event) override;
-    void paintEvent(QPaintEvent* event) override;
 
 private:
     void buildButtonBar();
@@ -97,8 +96,6 @@ private:
     void paintHeader(TmyTabPanel* header, bool active);
     BrowserView* activeBrowser() const;
 
-    // Set by a showing, cleared by the first paint after it, which readies the engine.
-    bool m_readyEngineWhenPainted = false;
     QString m_contentDir;
     bool m_treeShown = true;
     TabStrip<TmyTabPanel> m_tabs;
