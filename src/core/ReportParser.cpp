@@ -278,7 +278,7 @@ void parseText(const QByteArray& text, ReportRecord& record) {
     resetFields(record);
     const QString decoded = TextLines::toEditorText(text); // one "\n" per break
     QVector<QStringView> views;
-    views.reserve(decoded.count(u'\n') + 1);
+    views.reserve(64); // a report of up to 56 questions without growing
     const QStringView all(decoded);
     qsizetype start = 0;
     for (;;) {
