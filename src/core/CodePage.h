@@ -32,8 +32,8 @@ char upperAnsi(char byte);
 // with nativePath(), so the rest of the program passes names around as text as always.
 
 // The name for the on-disk bytes `raw`: UTF-8 when they are valid UTF-8, else Windows-1251.
-// Null when the bytes are neither (a byte Windows-1251 leaves undefined): such an entry cannot
-// be named, and so cannot be opened again.
+// Null when the decoded name would not give the same bytes back: such an entry could not be
+// opened again by its name.
 QString fileName(const QByteArray& raw);
 
 // The on-disk bytes of `path`: its UTF-8 bytes where an entry by those bytes exists, else, one
