@@ -1,5 +1,6 @@
 #include "HostileTrees.h"
 
+#include "CodePage.h"
 #include "PackedText.h"
 #include "support/TempContentTree.h"
 #include "TextLines.h"
@@ -162,6 +163,13 @@ Expected build(Kind kind, const TempContentTree& tree, const QString& outside) {
         makeFile(subject + "/\x80.html", "<p>?</p>");
         makePacked(reports + "/\xfe(0)", reportText(QStringLiteral("?")));
         makeFile(subject + native(QStringLiteral("/Презентации/")) + "\xe9t\xe9.ppt", "ppt");
+        // Copied from a Windows system: listed decoded as Windows-1251, and what is listed opens.
+        const QString badSubject = CodePage::fileName(bad.mid(content.size()));
+        expected.subjects << badSubject;
+        expected.variants[badSubject] << QStringLiteral("v.txt");
+        expected.variants[kSubject] << CodePage::fileName("\xc3\x28.txt");
+        expected.pages[kSubject] << CodePage::fileName("\x80.html");
+        expected.reports[kSubject] << CodePage::fileName("\xfe(0)");
         break;
     }
     case Kind::LineBreaks: {
