@@ -171,14 +171,19 @@ void TestDesktop::showLauncher() {
 void TestDesktop::waitUntilFramed(const Form& window) {
     QVERIFY(QTest::qWaitForWindowExposed(const_cast<Form*>(&window)));
     QTRY_VERIFY(!X11Desktop::frameExtents(window).isNull());
-    // The window manager's own placement is done once the frame stops moving.
+    // The window manager's own placement is done once the frame is on the screen and stops
+    // moving (a window shown again after it was closed minimised is mapped off the screen
+    // first, and may take a while on a busy machine).
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
     QRect before;
-    QTRY_VERIFY([&] {
-        const QRect now = X11Desktop::outerFrame(window);
-        const bool settled = now == before;
-        before = now;
-        return settled;
-    }());
+    QTRY_VERIFY_WITH_TIMEOUT(
+        [&] {
+            const QRect now = X11Desktop::outerFrame(window);
+            const bool settled = now == before && screen.contains(now);
+            before = now;
+            return settled;
+        }(),
+        15000);
 }
 
 void TestDesktop::open(const QString& window) {
