@@ -19,6 +19,7 @@
 
 #include <QAbstractTableModel>
 #include <QApplication>
+#include <QCollator>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QHBoxLayout>
@@ -34,7 +35,10 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <map>
 #include <memory>
+#include <numeric>
+#include <vector>
 
 namespace {
 
@@ -65,11 +69,6 @@ int compareNumbers(const std::optional<int>& a, const std::optional<int>& b) {
     if (!a || !b)
         return 0; // blanks are put last apart from the order
     return *a < *b ? -1 : (*b < *a ? 1 : 0);
-}
-
-int compareText(const QString& a, const QString& b) {
-    const int order = QString::localeAwareCompare(a, b);
-    return order < 0 ? -1 : (order > 0 ? 1 : 0);
 }
 
 QString fieldText(const ReportRecord& row, int column) {
@@ -131,20 +130,13 @@ class JournalModel : public QAbstractTableModel {
 public:
     using QAbstractTableModel::QAbstractTableModel;
 
-    // The journal's rows and the sort keys of their dates.
+    // The journal's rows. Their sort keys are made when a column is first sorted by.
     void setRows(const QVector<ReportRecord>* rows) {
         m_all = rows;
-        const QLocale locale = QLocale::system();
         m_dateKeys.clear();
         m_timeKeys.clear();
-        m_dateKeys.reserve(rows->size());
-        m_timeKeys.reserve(rows->size());
-        for (const ReportRecord& row : *rows) {
-            m_dateKeys.append(JournalDates::sortKey(row.date, row.time, locale));
-            const QTime time = JournalDates::parseTime(row.time, locale);
-            m_timeKeys.append(time.isValid() ? std::optional<int>(time.msecsSinceStartOfDay())
-                                             : std::nullopt);
-        }
+        m_textKeys.clear();
+        m_fileRank.clear();
     }
 
     // Shows the rows at `shown` (indexes into the journal), sorted as the table is.
@@ -196,13 +188,13 @@ private:
         const ReportRecord& y = m_all->at(b);
         switch (m_column) {
         case Date: {
-            const JournalDates::SortKey& p = m_dateKeys.at(a);
-            const JournalDates::SortKey& q = m_dateKeys.at(b);
+            const JournalDates::SortKey& p = m_dateKeys.at(size_t(a));
+            const JournalDates::SortKey& q = m_dateKeys.at(size_t(b));
             return p < q ? -1 : (q < p ? 1 : 0);
         }
         case Time: {
-            const int order = compareNumbers(m_timeKeys.at(a), m_timeKeys.at(b));
-            return order != 0 ? order : compareText(x.time, y.time);
+            const int order = compareNumbers(m_timeKeys.at(size_t(a)), m_timeKeys.at(size_t(b)));
+            return order != 0 ? order : textOrder(a, b);
         }
         case Right:
             return compareNumbers(x.right, y.right);
@@ -211,8 +203,57 @@ private:
         case Percent:
             return compareNumbers(x.percentTenths(), y.percentTenths());
         default:
-            return compareText(fieldText(x, m_column), fieldText(y, m_column));
+            return textOrder(a, b);
         }
+    }
+
+    // Text order of rows a and b in m_column, by the collator's keys.
+    int textOrder(int a, int b) const {
+        const int order =
+            m_textKeys.at(m_column).at(size_t(a)).compare(m_textKeys.at(m_column).at(size_t(b)));
+        return order < 0 ? -1 : (order > 0 ? 1 : 0);
+    }
+
+    // Makes the keys that sorting by m_column needs, once for each column: collation keys of
+    // its texts, the dates and times read back, and every row's place in file order (which
+    // breaks ties).
+    void makeKeys() {
+        const QLocale locale = QLocale::system();
+        const auto textKeys = [&](int column) {
+            if (m_textKeys.count(column) != 0)
+                return;
+            std::vector<QCollatorSortKey>& keys = m_textKeys[column];
+            keys.reserve(size_t(m_all->size()));
+            for (const ReportRecord& row : *m_all)
+                keys.push_back(m_collator.sortKey(fieldText(row, column)));
+        };
+        if (m_fileRank.isEmpty() && !m_all->isEmpty()) {
+            textKeys(File);
+            const std::vector<QCollatorSortKey>& keys = m_textKeys[File];
+            QVector<int> byFile(m_all->size());
+            std::iota(byFile.begin(), byFile.end(), 0);
+            std::stable_sort(byFile.begin(), byFile.end(), [&](int a, int b) {
+                return keys.at(size_t(a)).compare(keys.at(size_t(b))) < 0;
+            });
+            m_fileRank.resize(m_all->size());
+            for (int place = 0; place < byFile.size(); ++place)
+                m_fileRank[byFile.at(place)] = place;
+        }
+        if (m_column == Date && m_dateKeys.empty()) {
+            m_dateKeys.reserve(size_t(m_all->size()));
+            for (const ReportRecord& row : *m_all)
+                m_dateKeys.push_back(JournalDates::sortKey(row.date, row.time, locale));
+        } else if (m_column == Time && m_timeKeys.empty()) {
+            m_timeKeys.reserve(size_t(m_all->size()));
+            for (const ReportRecord& row : *m_all) {
+                const QTime time = JournalDates::parseTime(row.time, locale);
+                m_timeKeys.push_back(time.isValid()
+                                         ? std::optional<int>(time.msecsSinceStartOfDay())
+                                         : std::nullopt);
+            }
+        }
+        if (m_column != Date && m_column != Right && m_column != Total && m_column != Percent)
+            textKeys(m_column);
     }
 
     // Does journal row `a` have nothing to sort by in m_column (an unreadable field, a date
@@ -221,9 +262,9 @@ private:
         const ReportRecord& x = m_all->at(a);
         switch (m_column) {
         case Date:
-            return !m_dateKeys.at(a).parsed;
+            return !m_dateKeys.at(size_t(a)).parsed;
         case Time:
-            return !m_timeKeys.at(a);
+            return !m_timeKeys.at(size_t(a));
         case Right:
             return !x.right;
         case Total:
@@ -240,6 +281,7 @@ private:
         std::sort(m_shown.begin(), m_shown.end());
         if (m_column < 0 || m_column >= ColumnCount)
             return;
+        makeKeys();
         const bool ascending = m_order == Qt::AscendingOrder;
         std::stable_sort(m_shown.begin(), m_shown.end(), [&](int a, int b) {
             const bool blankA = blank(a);
@@ -247,19 +289,23 @@ private:
             if (blankA || blankB) {
                 if (blankA != blankB)
                     return blankB;
-                return compareText(fieldText(m_all->at(a), m_column),
-                                   fieldText(m_all->at(b), m_column)) < 0;
+                if (m_column == Date) // dates that do not parse, in text order
+                    return m_dateKeys.at(size_t(a)) < m_dateKeys.at(size_t(b));
+                return m_fileRank.at(a) < m_fileRank.at(b);
             }
             const int order = compare(a, b);
             if (order == 0) // equal rows by file, so that the order does not hang on the listing
-                return compareText(m_all->at(a).file(), m_all->at(b).file()) < 0;
+                return m_fileRank.at(a) < m_fileRank.at(b);
             return ascending ? order < 0 : order > 0;
         });
     }
 
     const QVector<ReportRecord>* m_all = nullptr;
-    QVector<JournalDates::SortKey> m_dateKeys;
-    QVector<std::optional<int>> m_timeKeys;
+    QCollator m_collator{QLocale::system()};
+    std::vector<JournalDates::SortKey> m_dateKeys;
+    std::vector<std::optional<int>> m_timeKeys;
+    std::map<int, std::vector<QCollatorSortKey>> m_textKeys; // by column
+    QVector<int> m_fileRank;
     QVector<int> m_shown;
     int m_column = -1;
     Qt::SortOrder m_order = Qt::AscendingOrder;
