@@ -7,6 +7,7 @@
 // pipe or a device, and shows every entry that it can; nothing typed makes anything outside the
 // content tree.
 
+#include "CodePage.h"
 #include "ContentPaths.h"
 #include "Failure.h"
 #include "FolderListing.h"
@@ -71,10 +72,23 @@ struct Made {
     QByteArray name;
 };
 
-// Can a listing be asked to show this name? Hidden names are never shown, and names that are
-// not valid UTF-8 cannot be opened again under the name Qt shows for them.
+// Can a listing be asked to show this name? Hidden names are never shown; a name that is not
+// valid UTF-8 is shown decoded from Windows-1251 when that gives its bytes back, unless the
+// folder holds the same text in UTF-8 as well.
 bool nameable(const QByteArray& raw) {
-    return !raw.startsWith('.') && QFile::encodeName(QFile::decodeName(raw)) == raw;
+    return !raw.startsWith('.') && !CodePage::fileName(raw).isNull();
+}
+
+// The name a listing shows for these bytes.
+QString shownName(const QByteArray& raw) {
+    return CodePage::fileName(raw);
+}
+
+// A name decoded from Windows-1251 whose text the folder also holds in UTF-8.
+bool hasUtf8Twin(const QByteArray& folder, const QByteArray& raw) {
+    const QByteArray utf8 = shownName(raw).toUtf8();
+    struct stat status {};
+    return utf8 != raw && ::lstat((folder + '/' + utf8).constData(), &status) == 0;
 }
 
 // Can the entries of this folder be listed? Its path holds only names Qt can give back.
@@ -93,6 +107,7 @@ public:
     }
 
     QString contentDir() const { return QFile::decodeName(m_content); }
+    const QByteArray& contentBytes() const { return m_content; }
     QString root() const { return QFile::decodeName(m_root); }
     const QList<QByteArray>& subjects() const { return m_subjects; }
     const QList<Made>& listable() const { return m_listable; }
@@ -251,8 +266,9 @@ void checkListing(const QStringList& names) {
 // Opens a listed variant or report the way the windows do. It is a regular file or a folder
 // (never a pipe, which would block); either it reads or it fails with a message.
 void open(const QString& path) {
-    const QFileInfo info(path);
-    FUZZ_CHECK(info.isFile() || info.isDir());
+    struct stat status {};
+    FUZZ_CHECK(::stat(CodePage::nativePath(path).constData(), &status) == 0);
+    FUZZ_CHECK(S_ISREG(status.st_mode) || S_ISDIR(status.st_mode));
     try {
         PackedText::OpenFromStream(path);
     } catch (const Failure& failure) {
@@ -270,8 +286,8 @@ void listEverything(const Tree& tree) {
     const QStringList subjects = FolderListing::subjects(content);
     checkListing(subjects);
     for (const QByteArray& made : tree.subjects()) {
-        if (nameable(made))
-            FUZZ_CHECK(subjects.contains(QFile::decodeName(made)));
+        if (nameable(made) && !hasUtf8Twin(tree.contentBytes(), made))
+            FUZZ_CHECK(subjects.contains(shownName(made)));
     }
 
     // The listings of the three windows.
@@ -302,9 +318,9 @@ void listEverything(const Tree& tree) {
 
     // Every entry made that a listing can show is shown by it.
     for (const Made& made : tree.listable()) {
-        if (!nameable(made.name) || !reachable(made.folder))
+        if (!nameable(made.name) || !reachable(made.folder) || hasUtf8Twin(made.folder, made.name))
             continue;
-        const QString name = QFile::decodeName(made.name);
+        const QString name = shownName(made.name);
         const QStringList shown =
             FolderListing::children(QFile::decodeName(made.folder), QStringLiteral("*"));
         FUZZ_CHECK(shown.contains(name));

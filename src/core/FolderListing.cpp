@@ -109,6 +109,13 @@ void readFolder(const QString& folder, const QString& mask, QVector<Keyed>& foun
             CodePage::fileName(QByteArray::fromRawData(raw, qsizetype(std::strlen(raw))));
         if (name.isNull())
             continue; // no name would open it again
+        if (std::strcmp(name.toUtf8().constData(), raw) != 0) {
+            // Decoded from Windows-1251: when the folder also holds that name in UTF-8, the name
+            // opens that entry, so this one is not listed a second time under it.
+            struct stat twin {};
+            if (::lstat((native + '/' + name.toUtf8()).constData(), &twin) == 0)
+                continue;
+        }
         if (!matchesMask(name, mask))
             continue;
         found.append(Keyed{sortKey(name), Entry{name, isFolder}});
