@@ -111,24 +111,34 @@ AnalysisView::AnalysisView(QWidget* parent)
     grdQuestions->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     grdQuestions->horizontalHeader()->setSectionResizeMode(6, QHeaderView::Stretch);
 
-    chvHistogram = makeChartView(this, "chvHistogram", QStringLiteral("Распределение процента"),
-                                 QStringLiteral("Попытки по проценту"));
-    chvDifficulty = makeChartView(this, "chvDifficulty", QStringLiteral("Доля верных ответов"),
-                                  QStringLiteral("Доля верных по вопросам (p)"));
-
     auto* left = new QVBoxLayout;
     left->setContentsMargins(0, 0, 0, 0);
     left->addWidget(lblSummary);
     left->addWidget(grdQuestions, 1);
-    auto* row = new QHBoxLayout(this);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->addLayout(left, 4);
-    row->addWidget(chvHistogram, 3);
-    row->addWidget(chvDifficulty, 3);
+    m_row = new QHBoxLayout(this);
+    m_row->setContentsMargins(0, 0, 0, 0);
+    m_row->addLayout(left, 4);
+}
+
+void AnalysisView::makeCharts() {
+    // Made with the first analysis: a chart's scene costs start-up time and memory that a
+    // teacher who never opens the journal should not pay.
+    if (chvHistogram)
+        return;
+    chvHistogram = makeChartView(this, "chvHistogram", QStringLiteral("Распределение процента"),
+                                 QStringLiteral("Попытки по проценту"));
+    chvDifficulty = makeChartView(this, "chvDifficulty", QStringLiteral("Доля верных ответов"),
+                                  QStringLiteral("Доля верных по вопросам (p)"));
+    m_row->addWidget(chvHistogram, 3);
+    m_row->addWidget(chvDifficulty, 3);
+    chvHistogram->show();
+    chvDifficulty->show();
 }
 
 void AnalysisView::clear() {
     grdQuestions->setRowCount(0);
+    if (!chvHistogram)
+        return;
     setBars(chvHistogram->chart(), {}, {}, 1, {}, true);
     setBars(chvDifficulty->chart(), {}, {}, 1, {}, false);
 }
@@ -178,6 +188,7 @@ void AnalysisView::showResult(const QString& subject, const QString& test,
         numbers.append(QString::number(q.number));
     }
 
+    makeCharts();
     QVector<double> bins;
     QStringList binNames;
     int tallest = 1;
@@ -193,9 +204,13 @@ void AnalysisView::showResult(const QString& subject, const QString& test,
 }
 
 QVector<double> AnalysisView::histogramBars() const {
+    if (!chvHistogram)
+        return {};
     return barsOf(chvHistogram);
 }
 
 QVector<double> AnalysisView::difficultyBars() const {
+    if (!chvDifficulty)
+        return {};
     return barsOf(chvDifficulty);
 }

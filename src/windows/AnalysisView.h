@@ -7,6 +7,7 @@
 
 class QChart;
 class QChartView;
+class QHBoxLayout;
 class QLabel;
 class QTableWidget;
 
@@ -37,4 +38,7 @@ public:
 
 private:
     void clear();
+    void makeCharts();
+
+    QHBoxLayout* m_row = nullptr;
 };
