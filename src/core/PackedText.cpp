@@ -5,6 +5,7 @@
 
 #include "Failure.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -247,10 +248,23 @@ void SaveToStream(const QString& path, const QByteArray& text) {
     DurableFile::replace(path, [&text](QIODevice& device) { writeStream(device, text); });
 }
 
-void openRegularFile(QFile& file, const QString& path) {
-    // O_NONBLOCK: opening a named pipe must not wait for a writer, nor a device for its line.
-    const QByteArray native = CodePage::nativePath(path);
-    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+namespace {
+
+// Opens the regular file at `path` for reading and gives its descriptor and size. The name is
+// tried as UTF-8 first; only a name that is not there is looked for by its Windows-1251 bytes.
+// O_NONBLOCK: opening a named pipe must not wait for a writer, nor a device for its line; on
+// the regular file that is all this lets through, the flag changes nothing.
+int openRegularDescriptor(const QString& path, qint64& size) {
+    const QByteArray utf8 = QFile::encodeName(path);
+    constexpr int kFlags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+    int fd = ::open(utf8.constData(), kFlags);
+    if (fd < 0 && errno == ENOENT) {
+        const QByteArray native = CodePage::nativePath(path);
+        if (native != utf8)
+            fd = ::open(native.constData(), kFlags);
+        else
+            errno = ENOENT;
+    }
     if (fd < 0)
         openFailed(path, systemReason(errno));
     struct stat status {};
@@ -263,8 +277,19 @@ void openRegularFile(QFile& file, const QString& path) {
         ::close(fd);
         openFailed(path, systemReason(S_ISDIR(status.st_mode) ? EISDIR : ENXIO));
     }
-    // A regular file never blocks; reads go on as they always have.
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    size = qint64(status.st_size);
+    return fd;
+}
+
+// A packed file this small (every report and variant) is read in one call and inflated from
+// memory; a larger one is streamed.
+constexpr qint64 kReadWhole = 1 << 20;
+
+} // namespace
+
+void openRegularFile(QFile& file, const QString& path) {
+    qint64 size = 0;
+    const int fd = openRegularDescriptor(path, size);
     if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
         openFailed(path, file.errorString());
@@ -272,9 +297,35 @@ void openRegularFile(QFile& file, const QString& path) {
 }
 
 QByteArray OpenFromStream(const QString& path, qint64 capacity) {
-    QFile file;
-    openRegularFile(file, path);
-    return readStream(file, capacity);
+    qint64 size = 0;
+    const int fd = openRegularDescriptor(path, size);
+    if (size > kReadWhole) {
+        QFile file;
+        if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+            ::close(fd);
+            openFailed(path, file.errorString());
+        }
+        return readStream(file, capacity);
+    }
+    QByteArray packed(size, Qt::Uninitialized);
+    qint64 got = 0;
+    bool readFailed = false;
+    while (got < size) {
+        const ssize_t n = ::read(fd, packed.data() + got, size_t(size - got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        readFailed = n < 0;
+        if (n <= 0)
+            break; // cut short under our hands: what was read is judged as it is
+        got += n;
+    }
+    ::close(fd);
+    if (readFailed)
+        throw Failure(readError());
+    packed.truncate(got);
+    QBuffer buffer(&packed);
+    buffer.open(QIODevice::ReadOnly);
+    return readStream(buffer, capacity);
 }
 
 } // namespace PackedText
