@@ -214,12 +214,12 @@ void TForm2::NewPage() {
     header->setObjectName(QStringLiteral("tab"));
     SystemColours::setFontColour(*header, SystemColours::clWhite());
     header->setAlignment(Qt::AlignCenter);
-    header->setText(kNewTab);
     if (TmyTabPanel* previous = ActiveTab())
         paintHeader(previous, false);
     const int slot = m_tabs.open(header);
     paintHeader(header, true);
     header->setGeometry(Strip::leftOf(slot), 0, Strip::kHeaderWidth, Strip::kHeight);
+    header->setCaption(kNewTab);
     header->Tag = slot;
     header->Start();
     addpage->move(m_tabs.plusLeft(), 0);
@@ -364,7 +364,7 @@ void TForm2::tv1Click() {
         if (!activeBrowser())
             return;
     }
-    ActiveTab()->setText(node->text(0));
+    ActiveTab()->setCaption(node->text(0));
     activeBrowser()->navigate(
         TopicTrees::pathOf(m_contentDir, Tree::Topics, node->parent()->text(0), node->text(0)));
 }

@@ -38,9 +38,11 @@ using Controls::named;
 
 const QString kAnswered = QStringLiteral("(отвечен)");
 
+// The question view and the report view wrap long lines, as text areas do: a question or an
+// answer wider than the view is read without scrolling sideways.
 QPlainTextEdit* makeMemo(QWidget* parent, const char* name, const QString& accessible) {
     auto* memo = named(new QPlainTextEdit(parent), name, accessible);
-    memo->setLineWrapMode(QPlainTextEdit::NoWrap);
+    memo->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     return memo;
 }
 
@@ -61,6 +63,8 @@ TForm3::TForm3()
     lst1 = named(new QListWidget(this), "lst1", QStringLiteral("Список вопросов"));
     lst1->setFont(Fonts::tahomaBold(13));
     lst1->setUniformItemSizes(true);
+    // Every item 16 pixels high.
+    lst1->setStyleSheet(QStringLiteral("QListView::item { height: 16px; }"));
     lst1->setGeometry(898, 5, 200, 635);
     lst1->setEnabled(false);
 

@@ -29,6 +29,8 @@ TForm4::TForm4()
     edt2->setGeometry(16, 72, 281, 24);
     edt2->setFont(font);
     edt2->setEchoMode(QLineEdit::Password);
+    // Every character of the password shows as "*", whatever the desktop's style draws.
+    edt2->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }"));
 
     btn1 = new QPushButton(QStringLiteral("Войти"), this);
     btn1->setObjectName(QStringLiteral("btn1"));

@@ -57,6 +57,12 @@ void TmyTabPanel::Start() {
     but->show();
 }
 
+void TmyTabPanel::setCaption(const QString& caption) {
+    setText(caption);
+    const int room = contentsRect().width() - indent() - 2 * margin();
+    setToolTip(fontMetrics().horizontalAdvance(caption) > room ? caption : QString());
+}
+
 void TmyTabPanel::ClosePage(TmyCloseLabel*, Qt::MouseButton, Qt::KeyboardModifiers, int, int) {}
 
 void TmyTabPanel::closeSoon() {

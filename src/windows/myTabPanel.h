@@ -52,6 +52,9 @@ public:
     // loop.
     void closeSoon();
 
+    // Shows `caption` on the header; one that does not fit is given whole as the tool tip.
+    void setCaption(const QString& caption);
+
     // The panel's background colour.
     QColor color() const { return m_color; }
     void setColor(const QColor& colour);

@@ -154,7 +154,7 @@ void TestSignIn::passwordIsMasked() {
     QCOMPARE(Form4->edt1->echoMode(), QLineEdit::Normal);
     Form4->edt2->setText(kPassword);
     QVERIFY(!Form4->edt2->displayText().contains(kPassword));
-    QCOMPARE(Form4->edt2->displayText().size(), kPassword.size());
+    QCOMPARE(Form4->edt2->displayText(), QString(kPassword.size(), QLatin1Char('*')));
 }
 
 void TestSignIn::centredWhenFirstShownThenStays() {

@@ -571,6 +571,10 @@ void TestTestingWindow::startShowsFirstQuestion() {
              (QStringList{QStringLiteral("Вопрос №1"), QStringLiteral("Вопрос №2"),
                           QStringLiteral("Вопрос №3")}));
     QCOMPARE(Form3->lst1->currentRow(), 0);
+    QCOMPARE(Form3->lst1->visualItemRect(Form3->lst1->item(0)).height(), 16);
+    // The question and the report wrap long lines; the hidden test text keeps them whole.
+    QCOMPARE(Form3->mmo1->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+    QCOMPARE(Form3->mmo3->lineWrapMode(), QPlainTextEdit::WidgetWidth);
     QCOMPARE(Form3->mmo1->toPlainText(), kGoodQuestions[0].join(QLatin1Char('\n')));
     QCOMPARE(buttonStates(), QStringLiteral("11111"));
 

@@ -10,6 +10,7 @@
 #include "support/TempContentTree.h"
 #include "support/WindowTestSupport.h"
 #include "SystemColours.h"
+#include "TabStrip.h"
 #include "TextbookTestSupport.h"
 #include "TextbookTree.h"
 #include "Unit1.h"
@@ -80,6 +81,9 @@ private:
 private slots:
     void init();
     void cleanup();
+
+    void captionThatDoesNotFitIsTheToolTip_data();
+    void captionThatDoesNotFitIsTheToolTip();
 
     void sequences_data();
     void sequences();
@@ -483,6 +487,26 @@ void TestTextbookTabs::windowDestroyedWithTabsOpen() {
         QVERIFY(!view);
     QCOMPARE(BrowserView::liveCount(), 0);
     createForms(); // for cleanup()
+}
+
+void TestTextbookTabs::captionThatDoesNotFitIsTheToolTip_data() {
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<bool>("fits");
+
+    QTest::newRow("short") << QStringLiteral("01.html") << true;
+    QTest::newRow("new tab") << QStringLiteral("Новая вкладка") << true;
+    QTest::newRow("long") << QStringLiteral("04_Поиск_и_сложность_алгоритмов.html") << false;
+}
+
+void TestTextbookTabs::captionThatDoesNotFitIsTheToolTip() {
+    QFETCH(QString, caption);
+    QFETCH(bool, fits);
+    TmyTabPanel header(Form2->pnl4);
+    header.setAlignment(Qt::AlignCenter);
+    header.setGeometry(0, 0, TabStrip<TmyTabPanel>::kHeaderWidth, TabStrip<TmyTabPanel>::kHeight);
+    header.setCaption(caption);
+    QCOMPARE(header.text(), caption);
+    QCOMPARE(header.toolTip(), fits ? QString() : caption);
 }
 
 NORMAKURS_TEXTBOOK_TEST_MAIN(TestTextbookTabs)
