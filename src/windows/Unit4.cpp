@@ -3,6 +3,7 @@
 #include "Fonts.h"
 #include "GuardedConnect.h"
 #include "Navigation.h"
+#include "PasswordMaskStyle.h"
 #include "TeacherCredentials.h"
 
 #include <QLineEdit>
@@ -29,8 +30,7 @@ TForm4::TForm4()
     edt2->setGeometry(16, 72, 281, 24);
     edt2->setFont(font);
     edt2->setEchoMode(QLineEdit::Password);
-    // Every character of the password shows as "*", whatever the desktop's style draws.
-    edt2->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }"));
+    edt2->setStyle(new PasswordMaskStyle(edt2));
 
     btn1 = new QPushButton(QStringLiteral("Войти"), this);
     btn1->setObjectName(QStringLiteral("btn1"));

@@ -16,6 +16,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QTest>
 
@@ -52,6 +53,7 @@ private slots:
     void layout_data();
     void layout();
     void tabOrderAndFirstFocus();
+    void passwordIsMasked_data();
     void passwordIsMasked();
     void centredWhenFirstShownThenStays();
 
@@ -149,7 +151,21 @@ void TestSignIn::tabOrderAndFirstFocus() {
     QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(Form4->edt1));
 }
 
+void TestSignIn::passwordIsMasked_data() {
+    QTest::addColumn<QString>("skin");
+    QTest::newRow("no skin") << QString();
+    QTest::newRow("Deep skin") << QStringLiteral(NORMAKURS_SOURCE_DIR
+                                                 "/sample/Source/Skin/Deep/deep.qss");
+}
+
 void TestSignIn::passwordIsMasked() {
+    QFETCH(QString, skin);
+    if (!skin.isEmpty()) {
+        QFile sheet(skin);
+        QVERIFY(sheet.open(QIODevice::ReadOnly));
+        qApp->setStyleSheet(QString::fromUtf8(sheet.readAll()));
+    }
+    const auto unskin = qScopeGuard([] { qApp->setStyleSheet(QString()); });
     QCOMPARE(Form4->edt2->echoMode(), QLineEdit::Password);
     QCOMPARE(Form4->edt1->echoMode(), QLineEdit::Normal);
     Form4->edt2->setText(kPassword);
