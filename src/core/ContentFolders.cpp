@@ -49,6 +49,9 @@ QString subjectNameProblem(const QString& name) {
         return QStringLiteral("Название предмета не может содержать символы «/» и «\\».");
     if (name == QLatin1String(".") || name == QLatin1String(".."))
         return QStringLiteral("Название предмета не может быть «.» или «..».");
+    // A subject whose folder begins with "." would be hidden: made, and never listed.
+    if (name.startsWith(QLatin1Char('.')))
+        return QStringLiteral("Название предмета не может начинаться с точки.");
     return QString();
 }
 

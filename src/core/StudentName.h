@@ -8,4 +8,7 @@ namespace StudentName {
 // Why `name` cannot name a report file, as a notice for the student; empty when it can.
 QString problem(const QString& name);
 
+// Why `group` cannot stand in a report as typed, as a notice; empty when it can.
+QString groupProblem(const QString& group);
+
 } // namespace StudentName

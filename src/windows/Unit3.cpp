@@ -191,7 +191,9 @@ void TForm3::btn6Click() {
         showNotice(QStringLiteral("Не все параметры указаны"));
         return;
     }
-    const QString nameProblem = StudentName::problem(edt1->text());
+    QString nameProblem = StudentName::problem(edt1->text());
+    if (nameProblem.isEmpty())
+        nameProblem = StudentName::groupProblem(edt2->text());
     if (!nameProblem.isEmpty()) {
         showNotice(nameProblem);
         return;

@@ -492,7 +492,11 @@ void TestFolderListing::subjectNameProblem_data() {
     QTest::newRow("plain") << "Алгебра" << QString();
     QTest::newRow("blanks and digits") << "Физика 7 класс" << QString();
     QTest::newRow("dot inside") << "a.b" << QString();
-    QTest::newRow("three dots") << "..." << QString();
+    QTest::newRow("three dots") << "..."
+                                << QStringLiteral("Название предмета не может начинаться с точки.");
+    QTest::newRow("leading dot") << ".Алгебра"
+                                 << QStringLiteral(
+                                        "Название предмета не может начинаться с точки.");
 }
 
 void TestFolderListing::subjectNameProblem() {

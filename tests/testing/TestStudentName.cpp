@@ -12,6 +12,8 @@ private slots:
     void refused();
     void accepted_data();
     void accepted();
+    void groupRefused_data();
+    void groupRefused();
 };
 
 void TestStudentName::refused_data() {
@@ -40,6 +42,12 @@ void TestStudentName::refused_data() {
     QTest::newRow("300 bytes") << QString(300, QLatin1Char('x')) << QStringLiteral("длинное");
     QTest::newRow("126 Cyrillic letters") << QString(126, QChar(u'ж')) << QStringLiteral("длинное");
     QTest::newRow("251 bytes") << QString(251, QLatin1Char('x')) << QStringLiteral("длинное");
+    QTest::newRow("leading dot") << QStringLiteral(".Иван") << QStringLiteral("точки");
+    QTest::newRow("three dots") << QStringLiteral("...") << QStringLiteral("точки");
+    QTest::newRow("outside the code page")
+        << QStringLiteral("Jürgen Łukasz")
+        << QStringLiteral("символы, которые нельзя сохранить в отчёте: üŁ");
+    QTest::newRow("emoji") << QStringLiteral("Иван 😀") << QStringLiteral(": 😀.");
 }
 
 void TestStudentName::refused() {
@@ -66,6 +74,26 @@ void TestStudentName::accepted_data() {
 void TestStudentName::accepted() {
     QFETCH(QString, name);
     QCOMPARE(StudentName::problem(name), QString());
+}
+
+void TestStudentName::groupRefused_data() {
+    QTest::addColumn<QString>("group");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("leading dot") << QStringLiteral(".ИВТ")
+                                 << QStringLiteral("Группа не может начинаться с точки");
+    QTest::newRow("outside the code page") << QStringLiteral("ИВТ-Σ") << QStringLiteral(": Σ.");
+    QTest::newRow("plain") << QStringLiteral("ИВТ-21") << QString();
+    QTest::newRow("dot inside") << QStringLiteral("ИВТ.21") << QString();
+}
+
+void TestStudentName::groupRefused() {
+    QFETCH(QString, group);
+    QFETCH(QString, reason);
+    const QString problem = StudentName::groupProblem(group);
+    if (reason.isEmpty())
+        QCOMPARE(problem, QString());
+    else
+        QVERIFY2(problem.contains(reason), qPrintable(problem));
 }
 
 QTEST_GUILESS_MAIN(TestStudentName)
