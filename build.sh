@@ -81,9 +81,10 @@ test)
     scripts/check-package.sh "$BUILD_DIR"
     configure_and_build "$BUILD_DIR-asan" -DNORMAKURS_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
     # Leaks count as failures. The suppressions name only leaks inside system libraries and the
-    # browser engine (tests/lsan-suppressions.txt); a leak of ours is never suppressed.
+    # browser engine (tests/lsan-suppressions.txt); a leak of ours is never suppressed. The path
+    # is quoted: the sanitizers split their options at blanks, and a clone's path may hold one.
     ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 \
-        LSAN_OPTIONS="suppressions=$PWD/tests/lsan-suppressions.txt:print_suppressions=0" \
+        LSAN_OPTIONS="suppressions='$PWD/tests/lsan-suppressions.txt':print_suppressions=0" \
         UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
         run_tests "$BUILD_DIR-asan"
     fuzz/run.sh "$FUZZ_SECONDS"
