@@ -8,6 +8,7 @@
 // content tree.
 
 #include "CodePage.h"
+#include "ContentFolders.h"
 #include "ContentPaths.h"
 #include "Failure.h"
 #include "FolderListing.h"
@@ -343,7 +344,7 @@ void typeNames(const Tree& tree) {
         if (QFileInfo(ContentPaths::subjectDir(content, subject)).isSymLink())
             continue; // a link put in place by whoever installed the content leads elsewhere
         const QString folder = ContentPaths::reportsDir(content, subject);
-        QDir().mkdir(folder);
+        ContentFolders::createFolder(folder); // as the testing window makes it
         const QByteArray text = "report of " + student.toUtf8();
         QString written;
         try {

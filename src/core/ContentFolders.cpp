@@ -1,5 +1,6 @@
 #include "ContentFolders.h"
 
+#include "CodePage.h"
 #include "ContentPaths.h"
 
 #include <QDir>
@@ -20,17 +21,22 @@ bool fileExists(const QString& path) {
 }
 
 bool createFolder(const QString& path) {
-    if (QFileInfo::exists(path))
+    // By the bytes on disk: a subject whose name came in Windows-1251 bytes gets its new folder
+    // inside its own folder, not beside it under a UTF-8 name.
+    const QByteArray native = CodePage::nativePath(QFileInfo(path).absoluteFilePath());
+    struct stat existing {};
+    if (::lstat(native.constData(), &existing) == 0)
         return false;
-    if (!QDir().mkdir(path))
+    if (::mkdir(native.constData(), 0777) != 0)
         return false;
     // A content tree shared by the users of one computer is open to all of them; a folder made
     // in it by one user (a new subject, the first report's folder) must stay open to the others,
     // or the next student's report could not be saved.
     struct stat parent {};
-    const QByteArray parentPath = QFile::encodeName(QFileInfo(path).absolutePath());
+    const qsizetype slash = native.lastIndexOf('/');
+    const QByteArray parentPath = slash > 0 ? native.left(slash) : QByteArray("/");
     if (::stat(parentPath.constData(), &parent) == 0 && (parent.st_mode & S_IWOTH))
-        ::chmod(QFile::encodeName(path).constData(), parent.st_mode & 07777);
+        ::chmod(native.constData(), parent.st_mode & 07777);
     return true;
 }
 

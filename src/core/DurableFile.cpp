@@ -1,5 +1,7 @@
 #include "DurableFile.h"
 
+#include "CodePage.h"
+
 #include "Failure.h"
 #include "PackedText.h"
 
@@ -105,7 +107,8 @@ void syncFile(int fd) {
 }
 
 void syncFolderOf(const QString& path) {
-    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
+    // By its bytes on disk, which for a folder copied from a Windows system are Windows-1251.
+    const QByteArray folder = CodePage::nativePath(QFileInfo(path).absolutePath());
     const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         throw Failure(writeError());
