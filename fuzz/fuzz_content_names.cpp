@@ -352,6 +352,10 @@ void typeNames(const Tree& tree) {
         const QString subject = subjects.at(i % subjects.size());
         if (QFileInfo(ContentPaths::subjectDir(content, subject)).isSymLink())
             continue; // a link put in place by whoever installed the content leads elsewhere
+        struct stat subjectFolder {};
+        if (::stat(CodePage::nativePath(ContentPaths::subjectDir(content, subject)).constData(),
+                   &subjectFolder) != 0)
+            continue; // a Windows-1251 name that does not lead back to its folder (a known gap)
         const QString folder = ContentPaths::reportsDir(content, subject);
         ContentFolders::createFolder(folder); // as the testing window makes it
         const QByteArray text = "report of " + student.toUtf8();

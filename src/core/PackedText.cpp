@@ -258,7 +258,9 @@ int openRegularDescriptor(const QString& path, qint64& size) {
     const QByteArray utf8 = QFile::encodeName(path);
     constexpr int kFlags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
     int fd = ::open(utf8.constData(), kFlags);
-    if (fd < 0 && errno == ENOENT) {
+    // Not there by its UTF-8 spelling (which may also be too long: Windows-1251 takes one byte a
+    // letter, UTF-8 two).
+    if (fd < 0 && (errno == ENOENT || errno == ENAMETOOLONG || errno == ENOTDIR)) {
         const QByteArray native = CodePage::nativePath(path);
         if (native != utf8)
             fd = ::open(native.constData(), kFlags);
