@@ -8,6 +8,7 @@
 #include "Forms.h"
 #include "support/RecordingServices.h"
 #include "support/TempContentTree.h"
+#include "support/WindowTestSupport.h"
 #include "textbook/TextbookTestSupport.h"
 #include "Unit1.h"
 #include "Unit2.h"
@@ -187,18 +188,8 @@ void TestDesktop::waitUntilFramed(const Form& window) {
 }
 
 void TestDesktop::open(const QString& window) {
-    if (window == QLatin1String("Form2")) {
-        QTest::mouseClick(Form1->btn4, Qt::LeftButton);
-    } else if (window == QLatin1String("Form3")) {
-        QTest::mouseClick(Form1->btn6, Qt::LeftButton);
-    } else if (window == QLatin1String("Form4")) {
-        QTest::mouseClick(Form1->btn3, Qt::LeftButton);
-    } else if (window == QLatin1String("Form5")) {
-        QTest::mouseClick(Form1->btn3, Qt::LeftButton);
-        Form4->edt1->setText(QStringLiteral("tutor"));
-        Form4->edt2->setText(QStringLiteral("lmn5827"));
-        QTest::mouseClick(Form4->btn1, Qt::LeftButton);
-    }
+    QVERIFY2(WindowTestSupport::clickThroughTo(window),
+             qPrintable(QStringLiteral("no way to %1").arg(window)));
     Form* form = formNamed(window);
     QVERIFY(form);
     waitUntilFramed(*form);

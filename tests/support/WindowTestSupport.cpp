@@ -1,5 +1,11 @@
 #include "WindowTestSupport.h"
 
+#include <QTest>
+
+#include <QPushButton>
+
+#include <QLineEdit>
+
 #include "BrowserView.h"
 #include "Form.h"
 #include "Unit1.h"
@@ -43,6 +49,24 @@ void quietOffscreenWarnings() {
 
 QWebEngineView* webView(const BrowserView* browser) {
     return browser ? qobject_cast<QWebEngineView*>(browser->view()) : nullptr;
+}
+
+bool clickThroughTo(const QString& window) {
+    if (window == QLatin1String("Form2")) {
+        QTest::mouseClick(Form1->btn4, Qt::LeftButton);
+    } else if (window == QLatin1String("Form3")) {
+        QTest::mouseClick(Form1->btn6, Qt::LeftButton);
+    } else if (window == QLatin1String("Form4")) {
+        QTest::mouseClick(Form1->btn3, Qt::LeftButton);
+    } else if (window == QLatin1String("Form5")) {
+        QTest::mouseClick(Form1->btn3, Qt::LeftButton);
+        Form4->edt1->setText(QStringLiteral("tutor"));
+        Form4->edt2->setText(QStringLiteral("lmn5827"));
+        QTest::mouseClick(Form4->btn1, Qt::LeftButton);
+    } else {
+        return false;
+    }
+    return true;
 }
 
 } // namespace WindowTestSupport

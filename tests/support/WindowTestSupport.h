@@ -15,6 +15,11 @@ QStringList visibleWindows();
 // the test output; everything else still goes to the previous handler.
 void quietOffscreenWarnings();
 
+// Reaches a secondary window ("Form2" ... "Form5") from the shown launcher the way the user
+// does: the launcher's button, and for the teacher's window the sign-in with the right account.
+// False for a name it knows no way to.
+bool clickThroughTo(const QString& window);
+
 // The engine's own view behind a browser wrapper; null for none.
 QWebEngineView* webView(const BrowserView* browser);
 
