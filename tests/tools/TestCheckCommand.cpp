@@ -3,6 +3,7 @@
 
 #include "CodePage.h"
 #include "PackedText.h"
+#include "support/ToolRun.h"
 #include "TextLines.h"
 
 #include <QDir>
@@ -25,19 +26,8 @@ struct Run {
 };
 
 Run runTool(const QStringList& arguments) {
-    QProcess process;
-    process.start(kTool, arguments);
-    Run result;
-    if (!process.waitForFinished(60000)) {
-        process.kill();
-        process.waitForFinished();
-        result.err = QStringLiteral("<did not finish: %1>").arg(process.errorString());
-        return result;
-    }
-    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
-    result.out = QString::fromUtf8(process.readAllStandardOutput());
-    result.err = QString::fromUtf8(process.readAllStandardError());
-    return result;
+    const ToolRun run = ToolRun::of(kTool, arguments);
+    return {run.exitCode, QString::fromUtf8(run.out), run.err};
 }
 
 bool writeFile(const QString& path, const QByteArray& bytes) {

@@ -7,6 +7,7 @@
 #include "PackedText.h"
 #include "ReportJournal.h"
 #include "ReportText.h"
+#include "support/ToolRun.h"
 #include "TextLines.h"
 
 #include <QDir>
@@ -27,19 +28,8 @@ struct Run {
 };
 
 Run runTool(const QStringList& arguments) {
-    QProcess process;
-    process.start(kTool, arguments);
-    Run result;
-    if (!process.waitForFinished(60000)) {
-        process.kill();
-        process.waitForFinished();
-        result.err = QStringLiteral("<did not finish: %1>").arg(process.errorString());
-        return result;
-    }
-    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
-    result.out = process.readAllStandardOutput();
-    result.err = QString::fromUtf8(process.readAllStandardError());
-    return result;
+    const ToolRun run = ToolRun::of(kTool, arguments);
+    return {run.exitCode, run.out, run.err};
 }
 
 // A report's text; `verdicts` "1" right, "0" wrong; `percent` as written (empty: the right one).
