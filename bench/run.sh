@@ -13,7 +13,7 @@ cmake --build build-bench -j"${JOBS:-2}" --target normakurs-bench >/dev/null
 QT_QPA_PLATFORM=offscreen ./build-bench/normakurs-bench --benchmark_filter='^P' \
     --benchmark_out=bench/results-offscreen.json --benchmark_out_format=json \
     --benchmark_counters_tabular=false "$@" | tee build-bench/console.txt >/dev/null
-tests/desktop/with-openbox.sh 1366x768 ./build-bench/normakurs-bench \
+tests/app/desktop/with-openbox.sh 1366x768 ./build-bench/normakurs-bench \
     --benchmark_filter='^(StartUp|FirstPage)' \
     --benchmark_out=bench/results-xcb.json --benchmark_out_format=json \
     --benchmark_counters_tabular=false "$@" | tee -a build-bench/console.txt >/dev/null

@@ -60,7 +60,7 @@ done
 mkdir "$scratch/elsewhere"
 ln -s "$program_dir/normakurs" "$scratch/elsewhere/normakurs"
 if (cd / && NORMAKURS_PROGRAM="$scratch/elsewhere/normakurs" \
-    "$source_dir/tests/desktop/with-openbox.sh" 1366x768 \
+    "$source_dir/tests/app/desktop/with-openbox.sh" 1366x768 \
     "$build_dir/tests/TestDesktop" programEndsOnLauncherCloseRequest); then
     pass "installed program starts"
 else

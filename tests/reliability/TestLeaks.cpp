@@ -10,7 +10,7 @@
 #include "ReliabilitySupport.h"
 #include "support/RecordingServices.h"
 #include "support/TempContentTree.h"
-#include "textbook/TextbookTestSupport.h"
+#include "support/TextbookTestSupport.h"
 #include "Unit1.h"
 #include "Unit2.h"
 #include "Unit4.h"

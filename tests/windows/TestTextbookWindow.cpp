@@ -8,7 +8,7 @@
 #include "support/TempContentTree.h"
 #include "support/WindowTestSupport.h"
 #include "TextbookLayout.h"
-#include "TextbookTestSupport.h"
+#include "support/TextbookTestSupport.h"
 #include "TextbookTree.h"
 #include "Unit1.h"
 #include "Unit2.h"

@@ -4,7 +4,7 @@
 #include "Forms.h"
 #include "support/RecordingServices.h"
 #include "support/TempContentTree.h"
-#include "TextbookTestSupport.h"
+#include "support/TextbookTestSupport.h"
 #include "TextbookTree.h"
 #include "Unit1.h"
 #include "Unit2.h"

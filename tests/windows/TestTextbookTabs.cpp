@@ -11,7 +11,7 @@
 #include "support/WindowTestSupport.h"
 #include "SystemColours.h"
 #include "TabStrip.h"
-#include "TextbookTestSupport.h"
+#include "support/TextbookTestSupport.h"
 #include "TextbookTree.h"
 #include "Unit1.h"
 #include "Unit2.h"

@@ -10,7 +10,7 @@
 #include "support/RecordingServices.h"
 #include "support/TempContentTree.h"
 #include "support/WindowTestSupport.h"
-#include "TextbookTestSupport.h"
+#include "support/TextbookTestSupport.h"
 #include "TextbookTree.h"
 #include "Unit1.h"
 #include "Unit2.h"

@@ -9,7 +9,7 @@
 #include "support/RecordingServices.h"
 #include "support/TempContentTree.h"
 #include "support/WindowTestSupport.h"
-#include "textbook/TextbookTestSupport.h"
+#include "support/TextbookTestSupport.h"
 #include "Unit1.h"
 #include "Unit2.h"
 #include "Unit3.h"
