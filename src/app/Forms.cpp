@@ -41,20 +41,10 @@ public:
 
 FormsNavigation g_navigation;
 
-std::function<void(const QString&)>& creationHook() {
-    static std::function<void(const QString&)> hook;
-    return hook;
-}
-
 // The global instance is set before the creation handler runs, so the handler may use it.
-template <typename T> void createForm(T*& instance) {
+template <typename T> Form* make(T*& instance) {
     instance = new T();
-    T* form = instance;
-    guarded([form] {
-        if (creationHook())
-            creationHook()(form->objectName());
-        form->FormCreate();
-    });
+    return instance;
 }
 
 template <typename T> void destroyForm(T*& form) {
@@ -64,17 +54,23 @@ template <typename T> void destroyForm(T*& form) {
 
 } // namespace
 
-void createForms() {
-    setNavigation(&g_navigation);
-    Form1 = new TForm1();
-    createForm(Form2);
-    createForm(Form3);
-    Form4 = new TForm4();
-    createForm(Form5);
+std::vector<WindowMaker> programWindows() {
+    return {
+        {[] { return make(Form1); }, {}},
+        {[] { return make(Form2); }, [](Form&) { Form2->FormCreate(); }},
+        {[] { return make(Form3); }, [](Form&) { Form3->FormCreate(); }},
+        {[] { return make(Form4); }, {}},
+        {[] { return make(Form5); }, [](Form&) { Form5->FormCreate(); }},
+    };
 }
 
-void setCreationHook(std::function<void(const QString& windowName)> hook) {
-    creationHook() = std::move(hook);
+void createForms(const std::vector<WindowMaker>& windows) {
+    setNavigation(&g_navigation);
+    for (const WindowMaker& maker : windows) {
+        Form* window = maker.make();
+        if (maker.create)
+            guarded([&maker, window] { maker.create(*window); });
+    }
 }
 
 void destroyForms() {

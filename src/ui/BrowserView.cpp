@@ -13,10 +13,14 @@ namespace {
 
 int g_live = 0;
 
-std::function<void()>& creationHook() {
-    static std::function<void()> hook;
-    return hook;
-}
+// The engine's module, loaded with the first page.
+class ModuleFactory : public EngineFactory {
+public:
+    EngineView* create(QWidget* parent) override { return createEngineView(parent); }
+};
+
+ModuleFactory g_module;
+EngineFactory* g_factory = &g_module;
 
 // A page made ahead of time, while the student looks for a topic, so that the engine's own cold
 // start is over when the first page is opened. The next view made takes it.
@@ -32,11 +36,19 @@ SparePage& sparePage() {
 
 } // namespace
 
+EngineFactory& engineFactory() {
+    return *g_factory;
+}
+
+void setEngineFactory(EngineFactory* factory) {
+    g_factory = factory ? factory : &g_module;
+}
+
 void BrowserView::prepareSpare(QWidget* holder, const QString& folder) {
     SparePage& spare = sparePage();
     if (spare.widget || g_live > 0)
         return;
-    spare.engine.reset(createEngineView(holder));
+    spare.engine.reset(engineFactory().create(holder));
     spare.widget = spare.engine->widget();
     spare.engine->setPageSource(&PageContent::body);
     spare.widget->hide();
@@ -46,8 +58,6 @@ void BrowserView::prepareSpare(QWidget* holder, const QString& folder) {
 
 BrowserView::BrowserView(QObject* owner, QWidget* parent)
     : QObject(owner) {
-    if (creationHook())
-        creationHook()();
     SparePage& spare = sparePage();
     if (spare.widget) {
         m_engine = std::move(spare.engine);
@@ -55,7 +65,7 @@ BrowserView::BrowserView(QObject* owner, QWidget* parent)
         spare.widget = nullptr;
     } else {
         spare.engine.reset(); // its holder went, and its page with it
-        m_engine.reset(createEngineView(parent));
+        m_engine.reset(engineFactory().create(parent));
     }
     m_engine->setPageSource(&PageContent::body);
     // A link to a presentation, a video or any document a page cannot show opens on the
@@ -80,14 +90,6 @@ BrowserView::~BrowserView() {
     // the view with it; otherwise the view, its page and the page's renderer go now.
     delete m_view.data();
     --g_live;
-}
-
-int BrowserView::liveCount() {
-    return g_live;
-}
-
-void BrowserView::setCreationHook(std::function<void()> hook) {
-    creationHook() = std::move(hook);
 }
 
 void BrowserView::place(int left, int top, int width, int height) {

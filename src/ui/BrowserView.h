@@ -10,6 +10,20 @@
 class EngineView;
 class QWidget;
 
+// Makes the pages of the views (and the spare page). The one in force is the engine's module,
+// loaded with the first page, unless another factory has been installed.
+class EngineFactory {
+public:
+    virtual ~EngineFactory() = default;
+    // A page in `parent`. Throws Failure when none can be made.
+    virtual EngineView* create(QWidget* parent) = 0;
+};
+
+// The factory in force.
+EngineFactory& engineFactory();
+// Installs `factory` (not owned) for the pages made from now on; null puts back the module's.
+void setEngineFactory(EngineFactory* factory);
+
 // One embedded browser view: a thin wrapper over a page of the engine module with the operations
 // the windows need and no others. The engine starts with the first view that is made, so nothing
 // pays for it before a page is to be shown.
@@ -48,13 +62,6 @@ public:
     // view made takes a page that is ready; the page shows the local `folder` the next pages come
     // from. Throws Failure when the engine cannot be loaded.
     static void prepareSpare(QWidget* holder, const QString& folder);
-
-    // How many views exist now.
-    static int liveCount();
-
-    // Runs before each view is made; a test makes creation fail by throwing from it. An empty
-    // function removes it.
-    static void setCreationHook(std::function<void()> hook);
 
 private:
     std::unique_ptr<EngineView> m_engine;

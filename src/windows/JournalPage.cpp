@@ -312,10 +312,12 @@ private:
 };
 
 JournalPage::JournalPage(std::function<QString()> contentDir,
-                         std::function<void(const QString&)> showReport, QWidget* parent)
+                         std::function<void(const QString&)> showReport, QWidget* parent,
+                         int progressDelayMs)
     : QWidget(parent)
     , m_contentDir(std::move(contentDir))
-    , m_showReport(std::move(showReport)) {
+    , m_showReport(std::move(showReport))
+    , m_progressDelayMs(progressDelayMs) {
     cbbSubject = makeChoice(this, "cbbSubject", QStringLiteral("Предмет"));
     cbbGroup = makeChoice(this, "cbbGroup", QStringLiteral("Группа"));
     cbbTest = makeChoice(this, "cbbTest", QStringLiteral("Тест"));

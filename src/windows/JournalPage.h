@@ -27,9 +27,10 @@ class JournalPage : public QWidget {
 
 public:
     // `contentDir` gives the content folder (ending in "/") when the page reads; `showReport`
-    // shows the report file at the path it is given.
+    // shows the report file at the path it is given. A load that runs longer than
+    // `progressDelayMs` shows its progress.
     JournalPage(std::function<QString()> contentDir, std::function<void(const QString&)> showReport,
-                QWidget* parent = nullptr);
+                QWidget* parent = nullptr, int progressDelayMs = kProgressDelayMs);
     ~JournalPage() override;
 
     QComboBox* cbbSubject = nullptr; // "Все предметы" or a report's "Предмет: "
@@ -54,7 +55,7 @@ public:
     QVector<ReportRecord> shownRows() const;
 
     // How long a load may run before it shows its progress, in milliseconds.
-    void setProgressDelay(int milliseconds) { m_progressDelayMs = milliseconds; }
+    static constexpr int kProgressDelayMs = 500;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -75,5 +76,5 @@ private:
     bool m_loading = false;
     bool m_cancelled = false;
     bool m_filling = false;
-    int m_progressDelayMs = 500;
+    int m_progressDelayMs;
 };

@@ -78,8 +78,6 @@ public:
     int TabCount() const { return m_tabs.count(); }
     int TabCapacity() const { return m_tabs.capacity(); }
     TmyTabPanel* ActiveTab() const { return m_tabs.active(); }
-    // The show layout sets the capacity; tests may narrow it afterwards.
-    void setTabCapacity(int capacity) { m_tabs.setCapacity(capacity); }
     // The page of the active tab, or null.
 
 protected:

@@ -457,7 +457,6 @@ void TForm5::ts3Show() {
     }
     const QString path = ContentPaths::helpPage(ContentPaths::ProgramDir());
     wb1->navigate(path);
-    ++m_helpNavigations;
     emit helpNavigated(path);
 }
 

@@ -84,8 +84,6 @@ public:
     bool hotKeysStarted() const;
     // Brings the status line up to date at once (it otherwise follows typing after a pause).
     void updateStatus();
-    // How often the help page has been navigated to.
-    int helpNavigations() const { return m_helpNavigations; }
 
 signals:
     // The help page was navigated to `path`.
@@ -117,7 +115,6 @@ private:
     std::unique_ptr<EditorClipboard> m_clipboard;
     EditorHotKeys* m_hotKeys = nullptr;
     QTimer* m_statusTimer = nullptr;
-    int m_helpNavigations = 0;
     // The field (se1 or edt1) in which Enter went down last, until it comes up again.
     QObject* m_enterPressedIn = nullptr;
 };

@@ -20,9 +20,11 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <functional>
 #include <memory>
 #include <new>
 #include <stdexcept>
+#include <vector>
 
 namespace {
 
@@ -84,6 +86,19 @@ public:
     }
 };
 
+// The program's windows, each creation handler preceded by `step` with the window made.
+std::vector<WindowMaker> windowsWithStep(std::function<void(Form& window)> step) {
+    std::vector<WindowMaker> windows = programWindows();
+    for (WindowMaker& maker : windows) {
+        if (maker.create)
+            maker.create = [step, create = maker.create](Form& window) {
+                step(window);
+                create(window);
+            };
+    }
+    return windows;
+}
+
 enum class Thrown { Failure, FailureWithFullStop, RuntimeError, BadAlloc, Other };
 
 } // namespace
@@ -134,7 +149,6 @@ void TestErrorPath::init() {
 }
 
 void TestErrorPath::cleanup() {
-    setCreationHook({});
     destroyForms();
     m_services.reset();
     m_content.reset();
@@ -346,8 +360,7 @@ void TestErrorPath::failingCloseHandlerStillHidesWindow() {
 
 void TestErrorPath::startUpWithoutFailureShowsNothing() {
     QStringList steps;
-    setCreationHook([&](const QString& window) { steps.append(window); });
-    createForms();
+    createForms(windowsWithStep([&](Form& window) { steps.append(window.objectName()); }));
     Form1->showForm();
 
     QCOMPARE(steps, (QStringList{"Form2", "Form3", "Form5"}));
@@ -373,7 +386,8 @@ void TestErrorPath::creationFailureShownBeforeLauncher() {
     // ones after it do not yet.
     QStringList steps;
     QStringList outOfOrder;
-    setCreationHook([&](const QString& window) {
+    createForms(windowsWithStep([&](Form& form) {
+        const QString window = form.objectName();
         steps.append(window);
         const bool inOrder = (window == QLatin1String("Form2") && Form1 && !Form3) ||
                              (window == QLatin1String("Form3") && Form2 && !Form4) ||
@@ -382,9 +396,7 @@ void TestErrorPath::creationFailureShownBeforeLauncher() {
             outOfOrder.append(window);
         if (window == failing)
             throw Failure(QStringLiteral("Content folder unreadable"));
-    });
-
-    createForms();
+    }));
     // Start-up shows the launcher once every window has been created.
     QVERIFY(Form1 && Form2 && Form3 && Form4 && Form5);
     Form1->showForm();

@@ -2,9 +2,11 @@
 // layout and keyboard behaviour, and how every window passes control to another and back.
 
 #include "Forms.h"
+#include "support/ProgramTestSupport.h"
 #include "support/RecordingServices.h"
 #include "support/TempContentTree.h"
 #include "support/TestHelpers.h"
+#include "support/TextbookTestSupport.h"
 #include "support/WindowTestSupport.h"
 #include "Unit1.h"
 #include "Unit2.h"
@@ -20,6 +22,7 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
+#include <QWebEngineView>
 
 #include <memory>
 
@@ -78,6 +81,8 @@ private slots:
     void init();
     void cleanup();
 
+    // First: nothing may have started the engine yet.
+    void noEngineWhileEveryWindowIsShownAndLeft();
     void windowsAreCreatedInOrder();
     void windowFrame_data();
     void windowFrame();
@@ -100,6 +105,7 @@ private slots:
     void focusReturnsToLastPressedButton_data();
     void focusReturnsToLastPressedButton();
     void handOverBetweenSecondaryWindows();
+    void textbookHandsOverToTesting();
     void secondShowKeepsState_data();
     void secondShowKeepsState();
     void exitRequestsTerminationWithoutQuestion_data();
@@ -141,9 +147,29 @@ void TestShell::showLauncher() {
 }
 
 void TestShell::openFromLauncher(const QString& window) {
-    QVERIFY2(WindowTestSupport::clickThroughTo(window),
+    QVERIFY2(ProgramTestSupport::clickThroughTo(window),
              qPrintable(QStringLiteral("no way to %1").arg(window)));
     QCOMPARE(WindowTestSupport::visibleWindows(), QStringList{window});
+}
+
+void TestShell::noEngineWhileEveryWindowIsShownAndLeft() {
+    STEP(showLauncher());
+    STEP(openFromLauncher(QStringLiteral("Form2")));
+    Form2->btn1Click();
+    Form2->btn1Click();
+    Form2->btn4Click();
+    Form2->btn6Click();
+    QTest::mouseClick(Form2->btn2, Qt::LeftButton); // to the testing window
+    Form3->close();
+    Form1->btn3Click();
+    Form4->close();
+    STEP(openFromLauncher(QStringLiteral("Form5")));
+    Form5->pgc1->setCurrentWidget(Form5->ts2);
+    Form5->close();
+    QCOMPARE(WindowTestSupport::visibleWindows(), QStringList{"Form1"});
+    for (QWidget* widget : QApplication::allWidgets())
+        QVERIFY2(!qobject_cast<QWebEngineView*>(widget), "a browser view exists before any page");
+    QCOMPARE(TextbookTestSupport::engineProcesses(), 0);
 }
 
 void TestShell::windowsAreCreatedInOrder() {
@@ -496,6 +522,15 @@ void TestShell::handOverBetweenSecondaryWindows() {
     QCOMPARE(launcherShows.shows, 1);
 
     Form3->Button1Click();
+    QCOMPARE(WindowTestSupport::visibleWindows(), QStringList{"Form1"});
+}
+
+void TestShell::textbookHandsOverToTesting() {
+    STEP(showLauncher());
+    STEP(openFromLauncher(QStringLiteral("Form2")));
+    QTest::mouseClick(Form2->btn2, Qt::LeftButton);
+    QCOMPARE(WindowTestSupport::visibleWindows(), QStringList{"Form3"});
+    Form3->close();
     QCOMPARE(WindowTestSupport::visibleWindows(), QStringList{"Form1"});
 }
 

@@ -3,7 +3,6 @@
 // Shared by the textbook's window tests: a main that prepares the browser engine's platform
 // settings before the application object exists, and small readers of the window's state.
 
-#include "Startup.h"
 #include "TextbookTree.h"
 
 #include <QApplication>
@@ -15,11 +14,19 @@
 #include <QTest>
 #include <QTreeWidgetItem>
 
-// Like QTEST_MAIN, but the settings that the engine needs (its sandbox off when running as root,
-// shared OpenGL contexts) are made first, exactly as the program makes them.
+#include <unistd.h>
+
+// The engine's sandbox cannot run as root: it is turned off in that case before the toolkit
+// starts, as the program's start-up does.
+inline void prepareEngineSandbox() {
+    if (::geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+}
+
+// Like QTEST_MAIN, but the engine's sandbox is settled first.
 #define NORMAKURS_TEXTBOOK_TEST_MAIN(TestObject)                                                   \
     int main(int argc, char** argv) {                                                              \
-        prepareToolkit();                                                                          \
+        prepareEngineSandbox();                                                                    \
         QApplication app(argc, argv);                                                              \
         app.setAttribute(Qt::AA_Use96Dpi, true);                                                   \
         TestObject tc;                                                                             \

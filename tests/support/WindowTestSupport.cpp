@@ -1,11 +1,5 @@
 #include "WindowTestSupport.h"
 
-#include <QTest>
-
-#include <QPushButton>
-
-#include <QLineEdit>
-
 #include "BrowserView.h"
 #include "Form.h"
 #include "Unit1.h"
@@ -14,9 +8,9 @@
 #include "Unit4.h"
 #include "Unit5.h"
 
-#include <QWebEngineView>
-
+#include <QApplication>
 #include <QtGlobal>
+#include <QWebEngineView>
 
 namespace WindowTestSupport {
 namespace {
@@ -51,22 +45,11 @@ QWebEngineView* webView(const BrowserView* browser) {
     return browser ? qobject_cast<QWebEngineView*>(browser->view()) : nullptr;
 }
 
-bool clickThroughTo(const QString& window) {
-    if (window == QLatin1String("Form2")) {
-        QTest::mouseClick(Form1->btn4, Qt::LeftButton);
-    } else if (window == QLatin1String("Form3")) {
-        QTest::mouseClick(Form1->btn6, Qt::LeftButton);
-    } else if (window == QLatin1String("Form4")) {
-        QTest::mouseClick(Form1->btn3, Qt::LeftButton);
-    } else if (window == QLatin1String("Form5")) {
-        QTest::mouseClick(Form1->btn3, Qt::LeftButton);
-        Form4->edt1->setText(QStringLiteral("tutor"));
-        Form4->edt2->setText(QStringLiteral("lmn5827"));
-        QTest::mouseClick(Form4->btn1, Qt::LeftButton);
-    } else {
-        return false;
-    }
-    return true;
+int liveViews() {
+    int count = 0;
+    for (QWidget* widget : QApplication::allWidgets())
+        count += qobject_cast<QWebEngineView*>(widget) ? 1 : 0;
+    return count;
 }
 
 } // namespace WindowTestSupport

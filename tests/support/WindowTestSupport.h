@@ -1,12 +1,27 @@
 #pragma once
 
+#include "ErrorGuard.h"
+
 #include <QStringList>
 
 class BrowserView;
 class QWebEngineView;
 
-// Helpers for tests that drive the program's five windows.
+// Helpers for tests that drive the program's windows.
 namespace WindowTestSupport {
+
+// Makes a window the way start-up does: its global is set first, then its creation handler
+// runs inside the error guard.
+template <typename T> void makeWindow(T*& global) {
+    global = new T();
+    T* window = global;
+    guarded([window] { window->FormCreate(); });
+}
+
+template <typename T> void destroyWindow(T*& global) {
+    delete global;
+    global = nullptr;
+}
 
 // The object names of the windows now visible, in creation order (launcher first).
 QStringList visibleWindows();
@@ -15,12 +30,10 @@ QStringList visibleWindows();
 // the test output; everything else still goes to the previous handler.
 void quietOffscreenWarnings();
 
-// Reaches a secondary window ("Form2" ... "Form5") from the shown launcher the way the user
-// does: the launcher's button, and for the teacher's window the sign-in with the right account.
-// False for a name it knows no way to.
-bool clickThroughTo(const QString& window);
-
 // The engine's own view behind a browser wrapper; null for none.
 QWebEngineView* webView(const BrowserView* browser);
+
+// How many of the engine's views exist now, wherever they lie.
+int liveViews();
 
 } // namespace WindowTestSupport

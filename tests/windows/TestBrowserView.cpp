@@ -5,14 +5,13 @@
 #include "BrowserView.h"
 #include "CodePage.h"
 #include "FindBar.h"
-#include "Forms.h"
 #include "myTabPanel.h"
+#include "support/RecordingNavigation.h"
 #include "support/RecordingServices.h"
 #include "support/TempContentTree.h"
 #include "support/TextbookTestSupport.h"
 #include "support/WindowTestSupport.h"
 #include "TextbookTree.h"
-#include "Unit1.h"
 #include "Unit2.h"
 
 #include <QElapsedTimer>
@@ -55,6 +54,7 @@ class TestBrowserView : public QObject {
 private:
     std::unique_ptr<TempContentTree> m_content;
     std::unique_ptr<RecordingServices> m_services;
+    RecordingNavigation m_navigation;
 
     void showTextbook();
     // Clicks the topic and waits until its page has loaded; `ok` is what the engine said.
@@ -83,17 +83,16 @@ void TestBrowserView::init() {
 }
 
 void TestBrowserView::cleanup() {
-    destroyForms();
+    WindowTestSupport::destroyWindow(Form2);
     flushDeferredDeletes();
     m_services.reset();
     m_content.reset();
 }
 
 void TestBrowserView::showTextbook() {
-    if (!Form1) // a second call in one test reuses the windows instead of leaking the first ones
-        createForms();
-    Form1->showForm();
-    Form1->btn4Click();
+    if (!Form2) // a second call in one test reuses the window instead of leaking the first one
+        WindowTestSupport::makeWindow(Form2);
+    Form2->showForm();
     QVERIFY(Form2->isVisible());
 }
 
@@ -283,7 +282,7 @@ void TestBrowserView::wrapperOperations() {
     auto* first = new BrowserView(owner.get(), &parent);
     auto* second = new BrowserView(owner.get(), &parent);
     parent.show();
-    QCOMPARE(BrowserView::liveCount(), 2);
+    QCOMPARE(WindowTestSupport::liveViews(), 2);
     QVERIFY(WindowTestSupport::webView(first)->isVisible());
     // The newer view lies on top; bringing the older one to the front puts it there.
     QCOMPARE(parent.children().last(), WindowTestSupport::webView(second));
@@ -306,7 +305,7 @@ void TestBrowserView::wrapperOperations() {
     delete first; // destroy
     QVERIFY(!view);
     QVERIFY(!page);
-    QCOMPARE(BrowserView::liveCount(), 1);
+    QCOMPARE(WindowTestSupport::liveViews(), 1);
 
     // The owner takes the rest with it.
     QPointer<BrowserView> wrapper = second;
@@ -314,7 +313,7 @@ void TestBrowserView::wrapperOperations() {
     owner.reset();
     QVERIFY(!wrapper);
     QVERIFY(!last);
-    QCOMPARE(BrowserView::liveCount(), 0);
+    QCOMPARE(WindowTestSupport::liveViews(), 0);
 }
 
 void TestBrowserView::closedTabsLeaveNoRenderer() {

@@ -1,15 +1,15 @@
 // The teacher's control window as the teacher uses it, over a temporary content tree: the
 // window and its panels, the test skeleton, the file dialogs' round trips, subject creation,
-// the report review, the editor's keys and the clipboard, and the whole road from a skeleton in
-// the editor to a student's report read back on "Проверка отчетов".
+// the report review, the editor's keys and the clipboard. The whole road from a skeleton in the
+// editor to a student's report read back is TestTeacherToStudent's (tests/app).
 
 #include "ApplicationTitle.h"
 #include "CodePage.h"
 #include "EditorClipboard.h"
 #include "EditorHotKeys.h"
-#include "Forms.h"
 #include "PackedText.h"
 #include "QuestionCountBox.h"
+#include "support/RecordingNavigation.h"
 #include "support/RecordingServices.h"
 #include "support/TempContentTree.h"
 #include "support/TestHelpers.h"
@@ -18,9 +18,6 @@
 #include "TeacherLayout.h"
 #include "TestSkeleton.h"
 #include "TextLines.h"
-#include "Unit1.h"
-#include "Unit3.h"
-#include "Unit4.h"
 #include "Unit5.h"
 
 #include <QApplication>
@@ -184,9 +181,6 @@ private slots:
     void clipboardAtClose_data();
     void clipboardAtClose();
 
-    // The whole road
-    void teacherToStudentLoop();
-
 private:
     void signIn();
     void activate();
@@ -196,10 +190,10 @@ private:
     void selectInEditor(const QString& text);
     void restart();
     void typeAtLineStart(int line, const QString& text);
-    void appendToLine(int line, const QString& text);
 
     std::unique_ptr<TempContentTree> m_content;
     std::unique_ptr<RecordingServices> m_services;
+    std::unique_ptr<RecordingNavigation> m_navigation;
 };
 
 void TestTeacherWindow::initTestCase() {
@@ -221,12 +215,13 @@ void TestTeacherWindow::init() {
     clipboard()->clear();
 
     m_services = std::make_unique<RecordingServices>();
-    createForms();
-    QVERIFY(Form5);
+    m_navigation = std::make_unique<RecordingNavigation>();
+    WindowTestSupport::makeWindow(Form5);
 }
 
 void TestTeacherWindow::cleanup() {
-    destroyForms();
+    WindowTestSupport::destroyWindow(Form5);
+    m_navigation.reset();
     m_services.reset();
     m_content.reset();
     clipboard()->clear();
@@ -234,14 +229,10 @@ void TestTeacherWindow::cleanup() {
 
 // Helpers ---------------------------------------------------------------------------------
 
+// What the sign-in's hand-over does to the teacher's window (the sign-in itself: TestSignIn).
 void TestTeacherWindow::signIn() {
-    Form1->showForm();
-    QTest::mouseClick(Form1->btn3, Qt::LeftButton);
-    Form4->edt1->setText(QStringLiteral("tutor"));
-    Form4->edt2->setText(QStringLiteral("lmn5827"));
-    QTest::mouseClick(Form4->btn1, Qt::LeftButton);
+    Form5->showForm();
     QVERIFY(Form5->isVisible());
-    QVERIFY(Form1->isHidden());
     STEP(activate());
 }
 
@@ -282,9 +273,8 @@ void TestTeacherWindow::selectInEditor(const QString& text) {
 }
 
 void TestTeacherWindow::restart() {
-    destroyForms();
-    createForms();
-    QVERIFY(Form5);
+    WindowTestSupport::destroyWindow(Form5);
+    WindowTestSupport::makeWindow(Form5);
 }
 
 // Puts the caret at the start of editor line `line` (from 0) and types `text` there.
@@ -292,16 +282,6 @@ void TestTeacherWindow::typeAtLineStart(int line, const QString& text) {
     const QTextBlock block = Form5->mmo1->document()->findBlockByNumber(line);
     QVERIFY(block.isValid());
     QTextCursor cursor(block);
-    Form5->mmo1->setTextCursor(cursor);
-    Form5->mmo1->setFocus();
-    typeText(Form5->mmo1, text);
-}
-
-void TestTeacherWindow::appendToLine(int line, const QString& text) {
-    const QTextBlock block = Form5->mmo1->document()->findBlockByNumber(line);
-    QVERIFY(block.isValid());
-    QTextCursor cursor(block);
-    cursor.movePosition(QTextCursor::EndOfBlock);
     Form5->mmo1->setTextCursor(cursor);
     Form5->mmo1->setFocus();
     typeText(Form5->mmo1, text);
@@ -393,7 +373,7 @@ void TestTeacherWindow::exitButtonLiesOverTheTabs() {
     QVERIFY(exit->isVisible());
     QTest::mouseClick(exit, Qt::LeftButton);
     QVERIFY(Form5->isHidden());
-    QVERIFY(Form1->isVisible());
+    QCOMPARE(m_navigation->requests, QStringList{"show Launcher"});
 }
 
 void TestTeacherWindow::controlsFollowThePage() {
@@ -439,7 +419,7 @@ void TestTeacherWindow::exitReturnsToLauncher() {
     STEP(signIn());
     QVERIFY(Form5->close()); // a close request from the window system
     QVERIFY(Form5->isHidden());
-    QVERIFY(Form1->isVisible());
+    QCOMPARE(m_navigation->requests, QStringList{"show Launcher"});
     QVERIFY(!Form5->editorClipboard());
     QVERIFY(!Form5->hotKeysStarted());
     QVERIFY(m_services->errors.isEmpty());
@@ -1149,11 +1129,13 @@ void TestTeacherWindow::nothingAfterClose() {
     QVERIFY(!Form5->editorClipboard());
     QVERIFY(!Form5->hotKeysStarted());
 
-    // In the launcher the keys belong to the launcher.
-    QApplication::setActiveWindow(Form1);
-    QVERIFY(QTest::qWaitForWindowActive(Form1));
+    // In another window (the launcher, in the program) the keys belong to that window.
+    QWidget other;
+    other.show();
+    QApplication::setActiveWindow(&other);
+    QVERIFY(QTest::qWaitForWindowActive(&other));
     clipboard()->setText(QStringLiteral("буфер"));
-    QWidget* focus = QApplication::focusWidget() ? QApplication::focusWidget() : Form1;
+    QWidget* focus = QApplication::focusWidget() ? QApplication::focusWidget() : &other;
     QTest::keyClick(focus, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClick(focus, Qt::Key_C, Qt::ControlModifier);
     QTest::keyClick(focus, Qt::Key_V, Qt::ControlModifier);
@@ -1206,95 +1188,6 @@ void TestTeacherWindow::clipboardAtClose() {
     QCOMPARE(clipboard()->text(), after);
     if (after.isEmpty())
         QVERIFY(!clipboard()->mimeData() || !clipboard()->mimeData()->hasText());
-}
-
-// The whole road --------------------------------------------------------------------------
-
-void TestTeacherWindow::teacherToStudentLoop() {
-    const QString subject = QStringLiteral("Информатика");
-    const QString variant = QStringLiteral("Контрольная.txt");
-    const QString student = QStringLiteral("Иван Петров");
-
-    // The teacher makes a subject and writes a test from a two-question skeleton.
-    STEP(signIn());
-    Form5->btn13Click();
-    typeText(Form5->edt1, subject);
-    QTest::keyClick(Form5->edt1, Qt::Key_Return);
-    QTest::mouseClick(Form5->btn3, Qt::LeftButton);
-    Form5->se1->selectAll();
-    QTest::keyClicks(Form5->se1, QStringLiteral("2"));
-    QTest::keyClick(Form5->se1, Qt::Key_Return);
-    QCOMPARE(TextLines::splitLines(Form5->editorText()).size(), 15);
-    STEP(appendToLine(1, QStringLiteral(" 2 + 2 = ?")));
-    STEP(appendToLine(2, QStringLiteral(" 3")));
-    STEP(appendToLine(3, QStringLiteral(" 5")));
-    STEP(appendToLine(4, QStringLiteral(" 4")));
-    STEP(typeAtLineStart(4, QStringLiteral("`"))); // the right answer of question 1: C
-    STEP(appendToLine(8, QStringLiteral(" Столица России?")));
-    STEP(appendToLine(9, QStringLiteral(" Москва")));
-    STEP(typeAtLineStart(9, QStringLiteral("`"))); // question 2: A
-    Form5->updateStatus();
-    QCOMPARE(Form5->lbl3->text(),
-             QStringLiteral("Вопросов: 2, строк с ключом: 2. Ошибок в тесте не найдено."));
-
-    const QString variantPath =
-        m_content->contentDir() + subject + QStringLiteral("/Тесты/") + variant;
-    m_services->saveAnswers << variantPath;
-    QTest::mouseClick(Form5->btn2, Qt::LeftButton);
-    QVERIFY(m_services->errors.isEmpty());
-    QVERIFY(m_services->questions.isEmpty());
-    QVERIFY(QFileInfo(variantPath).isFile());
-    // The testing window and the report tree listed the subjects at this start, before it.
-    QCOMPARE(Form3->cbb1->findText(subject), -1);
-    QVERIFY(!node(Form5->tv1, subject));
-    QTest::mouseClick(Form5->Button1, Qt::LeftButton);
-
-    // Next start: a student takes the test.
-    STEP(restart());
-    Form1->showForm();
-    QTest::mouseClick(Form1->btn6, Qt::LeftButton);
-    QVERIFY(Form3->isVisible());
-    Form3->edt1->setText(student);
-    Form3->edt2->setText(QStringLiteral("ИС-21"));
-    const int subjectIndex = Form3->cbb1->findText(subject);
-    QVERIFY(subjectIndex >= 0);
-    Form3->cbb1->setCurrentIndex(subjectIndex);
-    emit Form3->cbb1->activated(subjectIndex);
-    const int variantIndex = Form3->cbb2->findText(variant);
-    QVERIFY(variantIndex >= 0);
-    Form3->cbb2->setCurrentIndex(variantIndex);
-    emit Form3->cbb2->activated(variantIndex);
-    QTest::mouseClick(Form3->btn6, Qt::LeftButton);
-    QVERIFY(m_services->notices.isEmpty());
-    QCOMPARE(Form3->state(), TForm3::State::Testing);
-    QCOMPARE(Form3->attempt().AnswerKey, QByteArray("CA"));
-    QCOMPARE(Form3->mmo1->toPlainText(), QStringLiteral("1) 2 + 2 = ?\nA) 3\nB) 5\nC) 4\nD)\nE)"));
-    QTest::mouseClick(Form3->btn3, Qt::LeftButton); // question 1: C, right
-    QTest::mouseClick(Form3->btn2, Qt::LeftButton); // question 2: B, wrong
-    QTest::mouseClick(Form3->btn7, Qt::LeftButton);
-    QCOMPARE(Form3->state(), TForm3::State::Report);
-    const QString report = Form3->mmo3->toPlainText();
-    QVERIFY(report.contains(QStringLiteral("Вопрос № 1- Правильно \n")));
-    QVERIFY(report.contains(QStringLiteral("Вопрос № 2- Неправильно \n")));
-    const QString reportPath =
-        m_content->contentDir() + subject + QStringLiteral("/Тесты/Отчеты/") + student + "(0)";
-    QVERIFY(QFileInfo(reportPath).isFile());
-    QTest::mouseClick(Form3->btn9, Qt::LeftButton);
-
-    // In the same run the teacher's tree shows the subject without the report.
-    STEP(signIn());
-    QTreeWidgetItem* subjectNode = node(Form5->tv1, subject);
-    QVERIFY(subjectNode);
-    QCOMPARE(subjectNode->childCount(), 0);
-    QTest::mouseClick(Form5->Button1, Qt::LeftButton);
-
-    // From the next start on it is listed, and reads back as the student saw it.
-    STEP(restart());
-    STEP(signIn());
-    STEP(showPage(Form5->ts2));
-    STEP(clickReport(subject + QLatin1Char('/') + student + QStringLiteral("(0)")));
-    QVERIFY(m_services->errors.isEmpty());
-    QCOMPARE(Form5->mmo2->toPlainText(), report);
 }
 
 QTEST_MAIN(TestTeacherWindow)

@@ -5,16 +5,16 @@
 #include "ApplicationTitle.h"
 #include "CodePage.h"
 #include "Failure.h"
-#include "Forms.h"
 #include "PackedText.h"
+#include "support/RecordingNavigation.h"
 #include "support/RecordingServices.h"
 #include "support/TempContentTree.h"
 #include "support/TestHelpers.h"
 #include "support/WidgetTestHelpers.h"
+#include "support/WindowTestSupport.h"
 #include "TestingLayout.h"
 #include "TestTextHolder.h"
 #include "TextLines.h"
-#include "Unit1.h"
 #include "Unit3.h"
 
 #include <QApplication>
@@ -200,6 +200,7 @@ private:
 
     std::unique_ptr<TempContentTree> m_content;
     std::unique_ptr<RecordingServices> m_services;
+    std::unique_ptr<RecordingNavigation> m_navigation;
 };
 
 void TestTestingWindow::initTestCase() {
@@ -229,8 +230,8 @@ void TestTestingWindow::init() {
     m_content->makePacked(physics + kOptics, QStringLiteral("---\nСвет?\n---\n`A\n"));
 
     m_services = std::make_unique<RecordingServices>();
-    createForms();
-    QVERIFY(Form3);
+    m_navigation = std::make_unique<RecordingNavigation>();
+    WindowTestSupport::makeWindow(Form3);
     Form3->setClock([] { return kWhen; });
     Form3->setLocale(QLocale(QLocale::Russian, QLocale::Russia));
     Form3->showForm();
@@ -238,7 +239,8 @@ void TestTestingWindow::init() {
 }
 
 void TestTestingWindow::cleanup() {
-    destroyForms();
+    WindowTestSupport::destroyWindow(Form3);
+    m_navigation.reset();
     m_services.reset();
     m_content.reset();
 }
@@ -325,8 +327,8 @@ void TestTestingWindow::expectRegistration() {
 // Registration ----------------------------------------------------------------------------
 
 void TestTestingWindow::createdInRegistration() {
-    destroyForms();
-    createForms();
+    WindowTestSupport::destroyWindow(Form3);
+    WindowTestSupport::makeWindow(Form3);
     QVERIFY(!Form3->isVisible()); // created hidden
     STEP(expectRegistration());
     QCOMPARE(Form3->windowTitle(), QStringLiteral("Тесты"));
@@ -936,7 +938,7 @@ void TestTestingWindow::cancelClearsAndHides() {
     QTest::mouseClick(Form3->Button1, Qt::LeftButton);
 
     QVERIFY(!Form3->isVisible());
-    QVERIFY(Form1->isVisible()); // closing shows the launcher
+    QCOMPARE(m_navigation->requests, QStringList{"show Launcher"}); // closing shows the launcher
     QCOMPARE(Form3->edt1->text(), QString());
     QCOMPARE(Form3->edt2->text(), QString());
     QCOMPARE(itemsOf(Form3->cbb1), (QStringList{kAlgebra, kPhysics}));
@@ -957,7 +959,7 @@ void TestTestingWindow::exitHidesAndReopeningShowsReport() {
     const QString report = Form3->mmo3->toPlainText();
     QTest::mouseClick(Form3->btn9, Qt::LeftButton);
     QVERIFY(!Form3->isVisible());
-    QVERIFY(Form1->isVisible());
+    QCOMPARE(m_navigation->requests, QStringList{"show Launcher"});
     QCOMPARE(Form3->state(), TForm3::State::Report);
 
     Form3->showForm();

@@ -1,11 +1,14 @@
 // The textbook's tab strip with its real widgets: headers, close labels, the "+" label, the
 // active colour, the views on top, a full strip, closing everything with the window, and that
-// closed tabs leave nothing behind.
+// closed tabs leave nothing behind. The strip holds as many tabs as the screen gives it room for:
+// ctest runs this test on a screen wide enough for all twenty, and the capacity-zero case once
+// more on a screen too narrow for one (screens/*.json).
 
 #include "BrowserView.h"
+#include "EngineView.h"
 #include "Failure.h"
-#include "Forms.h"
 #include "myTabPanel.h"
+#include "support/RecordingNavigation.h"
 #include "support/RecordingServices.h"
 #include "support/TempContentTree.h"
 #include "support/TextbookTestSupport.h"
@@ -13,7 +16,6 @@
 #include "SystemColours.h"
 #include "TabStrip.h"
 #include "TextbookTree.h"
-#include "Unit1.h"
 #include "Unit2.h"
 
 #include <QLabel>
@@ -56,6 +58,22 @@ TmyTabPanel* headerOnTop() {
     return nullptr;
 }
 
+// Makes the views' pages through the engine's module, or fails while `failure` is set. Installs
+// itself for its lifetime.
+class SwitchableEngine : public EngineFactory {
+public:
+    SwitchableEngine() { setEngineFactory(this); }
+    ~SwitchableEngine() override { setEngineFactory(nullptr); }
+
+    EngineView* create(QWidget* parent) override {
+        if (!failure.isEmpty())
+            throw Failure(failure);
+        return createEngineView(parent);
+    }
+
+    QString failure;
+};
+
 QString slotOrder() {
     QStringList ids;
     for (int i = 0; i < Form2->TabCount(); ++i)
@@ -71,6 +89,7 @@ class TestTextbookTabs : public QObject {
 private:
     std::unique_ptr<TempContentTree> m_content;
     std::unique_ptr<RecordingServices> m_services;
+    RecordingNavigation m_navigation;
     int m_opened = 0;
 
     void showTextbook();
@@ -108,21 +127,19 @@ void TestTextbookTabs::init() {
     m_content->makeFile(QStringLiteral("Content/Алгебра/01.html"), "<p>one</p>");
     m_services = std::make_unique<RecordingServices>();
     m_opened = 0;
-    createForms();
+    WindowTestSupport::makeWindow(Form2);
 }
 
 void TestTextbookTabs::cleanup() {
-    BrowserView::setCreationHook({});
-    destroyForms();
+    WindowTestSupport::destroyWindow(Form2);
     flushDeferredDeletes();
-    QCOMPARE(BrowserView::liveCount(), 0);
+    QCOMPARE(WindowTestSupport::liveViews(), 0);
     m_services.reset();
     m_content.reset();
 }
 
 void TestTextbookTabs::showTextbook() {
-    Form1->showForm();
-    Form1->btn4Click();
+    Form2->showForm();
     QVERIFY(Form2->isVisible());
 }
 
@@ -193,7 +210,7 @@ void TestTextbookTabs::checkInvariants() {
     }
     if (Form2->ActiveTab())
         QVERIFY(headers.contains(Form2->ActiveTab()));
-    QCOMPARE(BrowserView::liveCount(), count);
+    QCOMPARE(WindowTestSupport::liveViews(), count);
     QCOMPARE(Form2->pgc1->findChildren<QWebEngineView*>().size(), count);
 }
 
@@ -207,8 +224,6 @@ void TestTextbookTabs::sequences_data() {
                           << "" << 0 << 0;
     QTest::newRow("three tabs at 0, 100, 200, + at 300") << "+ + +"
                                                          << "1 2 3" << 3 << 3;
-    QTest::newRow("a fourth + changes nothing") << "+ + + +"
-                                                << "1 2 3" << 3 << 3;
     QTest::newRow("close the middle one") << "+ + + x1"
                                           << "1 3" << 3 << 3;
     QTest::newRow("then close the moved one") << "+ + + x1 x1"
@@ -244,7 +259,6 @@ void TestTextbookTabs::sequences() {
     QFETCH(int, top);
 
     showTextbook();
-    Form2->setTabCapacity(3);
     play(steps);
     if (QTest::currentTestFailed())
         return;
@@ -336,22 +350,26 @@ void TestTextbookTabs::fullStrip() {
     QCOMPARE(capacity, qMin(20, (Form2->width() - 200) / 100));
     for (int i = 0; i < capacity + 2; ++i)
         plus();
+    // A "+" on the full strip changes nothing.
     QCOMPARE(Form2->TabCount(), capacity);
     QCOMPARE(Form2->addpage->x(), capacity * 100);
     QCOMPARE(idOf(Form2->ActiveTab()), capacity);
+    QCOMPARE(idOf(headerOnTop()), capacity);
+    QCOMPARE(slotOrder().split(QLatin1Char(' ')).size(), capacity);
     checkInvariants();
 }
 
 void TestTextbookTabs::capacityZero() {
     showTextbook();
-    Form2->setTabCapacity(0);
+    if (Form2->TabCapacity() != 0)
+        QSKIP("needs a screen too narrow for one tab (TestTextbookTabs_narrow)");
     plus();
     QCOMPARE(Form2->TabCount(), 0);
     QTreeWidgetItem* page = node(*Form2->tv1, QStringLiteral("Алгебра/01.html"));
     QVERIFY(page);
     clickNode(*Form2->tv1, page);
     QCOMPARE(Form2->TabCount(), 0);
-    QCOMPARE(BrowserView::liveCount(), 0);
+    QCOMPARE(WindowTestSupport::liveViews(), 0);
     QVERIFY(m_services->errors.isEmpty());
 }
 
@@ -361,11 +379,11 @@ void TestTextbookTabs::closingTheWindowClosesAllTabs() {
     QPointer<TmyTabPanel> first = Form2->TabList(0);
     QTest::mouseClick(Form2->Button1, Qt::LeftButton);
     QVERIFY(Form2->isHidden());
-    QVERIFY(Form1->isVisible());
+    QCOMPARE(m_navigation.requests.last(), QStringLiteral("show Launcher"));
     QVERIFY(!first); // destroyed at once, not later
     QCOMPARE(Form2->TabCount(), 0);
     QVERIFY(!Form2->ActiveTab());
-    QCOMPARE(BrowserView::liveCount(), 0);
+    QCOMPARE(WindowTestSupport::liveViews(), 0);
 
     showTextbook();
     QCOMPARE(Form2->TabCount(), 0);
@@ -400,7 +418,8 @@ void TestTextbookTabs::foldingMovesNoHeaderOrView() {
 
 void TestTextbookTabs::viewThatCannotBeCreated() {
     showTextbook();
-    BrowserView::setCreationHook([] { throw Failure(QStringLiteral("Нет браузера")); });
+    SwitchableEngine engine;
+    engine.failure = QStringLiteral("Нет браузера");
     plus();
     QCOMPARE(m_services->errors.size(), 1);
     QCOMPARE(m_services->errors.value(0).message, QStringLiteral("Нет браузера."));
@@ -417,7 +436,7 @@ void TestTextbookTabs::viewThatCannotBeCreated() {
     QCOMPARE(Form2->TabCount(), 2);
     QCOMPARE(bare->text(), QStringLiteral("Новая вкладка"));
 
-    BrowserView::setCreationHook({});
+    engine.failure.clear();
     clickNode(*Form2->tv1, page);
     QCOMPARE(Form2->TabCount(), 3);
     QCOMPARE(Form2->ActiveTab()->text(), QStringLiteral("01.html"));
@@ -428,7 +447,7 @@ void TestTextbookTabs::viewThatCannotBeCreated() {
     QCOMPARE(Form2->ActiveTab(), bare);
     QCOMPARE(headerOnTop(), Form2->TabList(2));
     QCOMPARE(m_services->errors.size(), 2);
-    QCOMPARE(BrowserView::liveCount(), 1);
+    QCOMPARE(WindowTestSupport::liveViews(), 1);
 }
 
 void TestTextbookTabs::openAndCloseTwentyTabsTenTimes_data() {
@@ -444,7 +463,7 @@ void TestTextbookTabs::openAndCloseTwentyTabsTenTimes() {
     for (int round = 0; round < 10; ++round) {
         if (Form2->isHidden())
             showTextbook();
-        Form2->setTabCapacity(20);
+        QCOMPARE(Form2->TabCapacity(), 20);
         for (int i = 0; i < 20; ++i) {
             plus();
             TmyTabPanel* header = Form2->ActiveTab();
@@ -465,7 +484,7 @@ void TestTextbookTabs::openAndCloseTwentyTabsTenTimes() {
         for (const QPointer<QObject>& object : created)
             alive += object ? 1 : 0;
         QCOMPARE(alive, 0);
-        QCOMPARE(BrowserView::liveCount(), 0);
+        QCOMPARE(WindowTestSupport::liveViews(), 0);
         QCOMPARE(Form2->pgc1->findChildren<QWebEngineView*>().size(), 0);
         QCOMPARE(Form2->pgc1->findChildren<BrowserView*>().size(), 0);
         QCOMPARE(Form2->pnl4->findChildren<TmyTabPanel*>().size(), 0);
@@ -482,11 +501,11 @@ void TestTextbookTabs::windowDestroyedWithTabsOpen() {
     for (int i = 0; i < 3; ++i)
         views << WindowTestSupport::webView(Form2->TabList(i)->GetBros())
               << Form2->TabList(i)->GetBros();
-    destroyForms();
+    WindowTestSupport::destroyWindow(Form2);
     for (const QPointer<QObject>& view : views)
         QVERIFY(!view);
-    QCOMPARE(BrowserView::liveCount(), 0);
-    createForms(); // for cleanup()
+    QCOMPARE(WindowTestSupport::liveViews(), 0);
+    WindowTestSupport::makeWindow(Form2); // for cleanup()
 }
 
 void TestTextbookTabs::captionThatDoesNotFitIsTheToolTip_data() {

@@ -1,12 +1,12 @@
 // The textbook's three trees, filled from fixture content trees; the presentation and video
 // panels; opening presentations and videos with the desktop.
 
-#include "Forms.h"
+#include "support/RecordingNavigation.h"
 #include "support/RecordingServices.h"
 #include "support/TempContentTree.h"
 #include "support/TextbookTestSupport.h"
+#include "support/WindowTestSupport.h"
 #include "TextbookTree.h"
-#include "Unit1.h"
 #include "Unit2.h"
 
 #include <QFrame>
@@ -39,6 +39,7 @@ class TestTextbookTrees : public QObject {
 private:
     std::unique_ptr<TempContentTree> m_content;
     std::unique_ptr<RecordingServices> m_services;
+    RecordingNavigation m_navigation;
 
     void startWith(const QStringList& names);
     void showTextbook();
@@ -72,19 +73,18 @@ void TestTextbookTrees::init() {
 }
 
 void TestTextbookTrees::cleanup() {
-    destroyForms();
+    WindowTestSupport::destroyWindow(Form2);
     m_services.reset();
     m_content.reset();
 }
 
 void TestTextbookTrees::startWith(const QStringList& names) {
     build(*m_content, names);
-    createForms();
+    WindowTestSupport::makeWindow(Form2);
 }
 
 void TestTextbookTrees::showTextbook() {
-    Form1->showForm();
-    Form1->btn4Click();
+    Form2->showForm();
     QVERIFY(Form2->isVisible());
 }
 
@@ -149,7 +149,7 @@ void TestTextbookTrees::filledAtCreation() {
 
 void TestTextbookTrees::missingContentRoot() {
     QVERIFY(QDir(m_content->contentDir()).removeRecursively());
-    createForms();
+    WindowTestSupport::makeWindow(Form2);
     QCOMPARE(Form2->tv1->topLevelItemCount(), 0);
     QCOMPARE(Form2->tv2->topLevelItemCount(), 0);
     QCOMPARE(Form2->tv3->topLevelItemCount(), 0);

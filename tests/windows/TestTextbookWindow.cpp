@@ -2,19 +2,15 @@
 // topic click, "Тесты" and "Выход".
 
 #include "BrowserView.h"
-#include "Forms.h"
 #include "myTabPanel.h"
+#include "support/RecordingNavigation.h"
 #include "support/RecordingServices.h"
 #include "support/TempContentTree.h"
 #include "support/TextbookTestSupport.h"
 #include "support/WindowTestSupport.h"
 #include "TextbookLayout.h"
 #include "TextbookTree.h"
-#include "Unit1.h"
 #include "Unit2.h"
-#include "Unit3.h"
-#include "Unit4.h"
-#include "Unit5.h"
 #include "WorkArea.h"
 
 #include <QApplication>
@@ -50,6 +46,7 @@ class TestTextbookWindow : public QObject {
 private:
     std::unique_ptr<TempContentTree> m_content;
     std::unique_ptr<RecordingServices> m_services;
+    std::unique_ptr<RecordingNavigation> m_navigation;
 
     void showTextbook();
     QString page(const QString& relative) const { return m_content->contentDir() + relative; }
@@ -89,19 +86,20 @@ void TestTextbookWindow::init() {
     m_content->makeFile(QStringLiteral("Content/Алгебра/02.html"), "<p>two</p>");
     m_content->makeFile(QStringLiteral("Content/Физика/03.html"), "<p>three</p>");
     m_services = std::make_unique<RecordingServices>();
-    createForms();
+    m_navigation = std::make_unique<RecordingNavigation>();
+    WindowTestSupport::makeWindow(Form2);
 }
 
 void TestTextbookWindow::cleanup() {
-    destroyForms();
+    WindowTestSupport::destroyWindow(Form2);
     flushDeferredDeletes();
+    m_navigation.reset();
     m_services.reset();
     m_content.reset();
 }
 
 void TestTextbookWindow::showTextbook() {
-    Form1->showForm();
-    Form1->btn4Click();
+    Form2->showForm();
     QCOMPARE(WindowTestSupport::visibleWindows(), QStringList{"Form2"});
 }
 
@@ -112,24 +110,23 @@ void TestTextbookWindow::clickTopic(const QString& path) {
 }
 
 void TestTextbookWindow::noEngineBeforeTheFirstTab() {
-    // Every window shown and left once, the textbook included.
+    // The textbook shown and left with every button but "+" (the other windows: TestShell).
     showTextbook();
     Form2->btn1Click();
     Form2->btn1Click();
     Form2->btn4Click();
     Form2->btn6Click();
     QTest::mouseClick(Form2->btn2, Qt::LeftButton); // to the testing window
-    Form3->close();
-    Form1->btn3Click();
-    Form4->close();
-    QCOMPARE(WindowTestSupport::visibleWindows(), QStringList{"Form1"});
+    QCOMPARE(m_navigation->requests, QStringList{"Form2 to Testing"});
+    Form2->closeForm(); // as the hand-over closes its source
+    QCOMPARE(WindowTestSupport::visibleWindows(), QStringList());
     for (QWidget* widget : QApplication::allWidgets())
         QVERIFY2(!qobject_cast<QWebEngineView*>(widget), "a browser view exists before any tab");
     QCOMPARE(engineProcesses(), 0);
 
     showTextbook();
     QTest::mouseClick(Form2->addpage, Qt::LeftButton, Qt::NoModifier, QPoint(4, 10));
-    QCOMPARE(BrowserView::liveCount(), 1);
+    QCOMPARE(WindowTestSupport::liveViews(), 1);
 }
 
 void TestTextbookWindow::caption() {
@@ -237,7 +234,8 @@ void TestTextbookWindow::reopen() {
     if (folded)
         Form2->btn1Click();
     Form2->Button1Click();
-    QCOMPARE(WindowTestSupport::visibleWindows(), QStringList{"Form1"});
+    QCOMPARE(WindowTestSupport::visibleWindows(), QStringList());
+    QCOMPARE(m_navigation->requests, QStringList{"show Launcher"});
     showTextbook();
 
     // One consistent state, the one the window was left in.
@@ -344,12 +342,13 @@ void TestTextbookWindow::testsHandsOverToTheTestingWindow() {
     showTextbook();
     clickTopic(QStringLiteral("Алгебра/02.html"));
     QTest::mouseClick(Form2->btn2, Qt::LeftButton);
-    QCOMPARE(WindowTestSupport::visibleWindows(), QStringList{"Form3"});
+    // The hand-over itself, with the other windows, is TestShell's.
+    QCOMPARE(m_navigation->requests, QStringList{"Form2 to Testing"});
+    Form2->closeForm(); // as the hand-over closes its source
+    QCOMPARE(m_navigation->requests, (QStringList{"Form2 to Testing", "show Launcher"}));
     QCOMPARE(Form2->TabCount(), 0);
-    QCOMPARE(BrowserView::liveCount(), 0);
+    QCOMPARE(WindowTestSupport::liveViews(), 0);
 
-    Form3->close();
-    QCOMPARE(WindowTestSupport::visibleWindows(), QStringList{"Form1"});
     showTextbook();
     QCOMPARE(Form2->TabCount(), 0);
     QCOMPARE(Form2->addpage->pos(), QPoint(0, 0));
@@ -359,14 +358,16 @@ void TestTextbookWindow::exitReturnsToTheLauncher() {
     showTextbook();
     QTest::mouseClick(Form2->addpage, Qt::LeftButton, Qt::NoModifier, QPoint(4, 10));
     QTest::mouseClick(Form2->Button1, Qt::LeftButton);
-    QCOMPARE(WindowTestSupport::visibleWindows(), QStringList{"Form1"});
+    QCOMPARE(WindowTestSupport::visibleWindows(), QStringList());
+    QCOMPARE(m_navigation->requests, QStringList{"show Launcher"});
     QCOMPARE(Form2->TabCount(), 0);
 
     // A close request from the window system does the same.
     showTextbook();
     QTest::mouseClick(Form2->addpage, Qt::LeftButton, Qt::NoModifier, QPoint(4, 10));
     QVERIFY(Form2->close());
-    QCOMPARE(WindowTestSupport::visibleWindows(), QStringList{"Form1"});
+    QCOMPARE(WindowTestSupport::visibleWindows(), QStringList());
+    QCOMPARE(m_navigation->requests, (QStringList{"show Launcher", "show Launcher"}));
     QCOMPARE(Form2->TabCount(), 0);
     QVERIFY(m_services->errors.isEmpty());
 }

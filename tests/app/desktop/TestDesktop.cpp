@@ -6,6 +6,7 @@
 #include "X11Desktop.h"
 
 #include "Forms.h"
+#include "support/ProgramTestSupport.h"
 #include "support/RecordingServices.h"
 #include "support/TempContentTree.h"
 #include "support/TextbookTestSupport.h"
@@ -188,7 +189,7 @@ void TestDesktop::waitUntilFramed(const Form& window) {
 }
 
 void TestDesktop::open(const QString& window) {
-    QVERIFY2(WindowTestSupport::clickThroughTo(window),
+    QVERIFY2(ProgramTestSupport::clickThroughTo(window),
              qPrintable(QStringLiteral("no way to %1").arg(window)));
     Form* form = formNamed(window);
     QVERIFY(form);

@@ -1,0 +1,30 @@
+#include "ProgramTestSupport.h"
+
+#include "Unit1.h"
+#include "Unit4.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+namespace ProgramTestSupport {
+
+bool clickThroughTo(const QString& window) {
+    if (window == QLatin1String("Form2")) {
+        QTest::mouseClick(Form1->btn4, Qt::LeftButton);
+    } else if (window == QLatin1String("Form3")) {
+        QTest::mouseClick(Form1->btn6, Qt::LeftButton);
+    } else if (window == QLatin1String("Form4")) {
+        QTest::mouseClick(Form1->btn3, Qt::LeftButton);
+    } else if (window == QLatin1String("Form5")) {
+        QTest::mouseClick(Form1->btn3, Qt::LeftButton);
+        Form4->edt1->setText(QStringLiteral("tutor"));
+        Form4->edt2->setText(QStringLiteral("lmn5827"));
+        QTest::mouseClick(Form4->btn1, Qt::LeftButton);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+} // namespace ProgramTestSupport
