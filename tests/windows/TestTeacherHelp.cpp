@@ -71,6 +71,7 @@ void TestTeacherHelp::init() {
     m_content = std::make_unique<TempContentTree>();
     QVERIFY(m_content->isValid());
     m_services = std::make_unique<RecordingServices>();
+    m_navigation.requests.clear();
     WindowTestSupport::makeWindow(Form5);
 }
 
@@ -113,7 +114,9 @@ void TestTeacherHelp::reloadedOnEachShowing() {
     QVERIFY(view);
     QCOMPARE(view->parentWidget(), Form5->ts3);
     QCOMPARE(view->geometry(), Form5->ts3->rect());
+    QSignalSpy firstLoad(view, &QWebEngineView::loadFinished);
     QTRY_COMPARE_WITH_TIMEOUT(view->title(), QStringLiteral("Справка курса"), kTimeout);
+    QTRY_VERIFY_WITH_TIMEOUT(firstLoad.count() >= 1, kTimeout);
 
     // Each time the page comes to the front it is loaded afresh, in the same view.
     QSignalSpy loads(view, &QWebEngineView::loadFinished);
@@ -127,13 +130,14 @@ void TestTeacherHelp::reloadedOnEachShowing() {
     // Showing the window with the help page in front loads it again.
     QTest::mouseClick(Form5->Button1, Qt::LeftButton);
     QVERIFY(Form5->isHidden());
+    QCOMPARE(m_navigation.requests, QStringList{"show Launcher"});
     QCOMPARE(navigations.count(), 2);
     STEP(signIn());
     QCOMPARE(Form5->pgc1->currentIndex(), 2);
     QCOMPARE(navigations.count(), 3);
     QCOMPARE(WindowTestSupport::liveViews(), 1);
     QTRY_VERIFY_WITH_TIMEOUT(loads.count() >= 2, kTimeout);
-    // The view itself started a load for each of the two showings since the first.
+    // The view itself started one load for each of the two showings since the first.
     QCOMPARE(starts.count(), 2);
     QCOMPARE(view->url().path(), help);
     QVERIFY(m_services->errors.isEmpty());
