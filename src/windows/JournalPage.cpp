@@ -317,7 +317,18 @@ JournalPage::JournalPage(std::function<QString()> contentDir,
     : QWidget(parent)
     , m_contentDir(std::move(contentDir))
     , m_showReport(std::move(showReport))
-    , m_progressDelayMs(progressDelayMs) {
+    , m_progressDelayMs(progressDelayMs) {}
+
+// The page's controls are made when it is first shown: the teacher's window is made at start-up,
+// and a table, its header and the analysis under a style sheet are a good part of its cost,
+// paid by every start whether or not the journal is ever opened.
+void JournalPage::setVisible(bool visible) {
+    if (visible && !m_model)
+        build();
+    QWidget::setVisible(visible);
+}
+
+void JournalPage::build() {
     cbbSubject = makeChoice(this, "cbbSubject", QStringLiteral("Предмет"));
     cbbGroup = makeChoice(this, "cbbGroup", QStringLiteral("Группа"));
     cbbTest = makeChoice(this, "cbbTest", QStringLiteral("Тест"));
@@ -527,6 +538,8 @@ void JournalPage::updateAnalysis() {
 
 QVector<ReportRecord> JournalPage::shownRows() const {
     QVector<ReportRecord> rows;
+    if (!m_model)
+        return rows;
     rows.reserve(m_model->shownCount());
     for (int i = 0; i < m_model->shownCount(); ++i)
         rows.append(m_model->rowAt(i));

@@ -33,6 +33,7 @@ public:
                 QWidget* parent = nullptr, int progressDelayMs = kProgressDelayMs);
     ~JournalPage() override;
 
+    // The controls exist from the page's first showing on.
     QComboBox* cbbSubject = nullptr; // "Все предметы" or a report's "Предмет: "
     QComboBox* cbbGroup = nullptr;   // "Все группы" or a "Группа: "
     QComboBox* cbbTest = nullptr;    // "Все тесты" or a "Тест: " of the subject chosen
@@ -57,10 +58,13 @@ public:
     // How long a load may run before it shows its progress, in milliseconds.
     static constexpr int kProgressDelayMs = 500;
 
+    void setVisible(bool visible) override;
+
 protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void build();
     void load();
     void fillChoices();
     void fillTests();

@@ -178,8 +178,10 @@ void TestJournalPage::fourthPageReadsWhenFirstShown() {
     QCOMPARE(Form5->pgc1->tabText(3), QStringLiteral("Журнал"));
     QCOMPARE(Form5->pgc1->widget(3), static_cast<QWidget*>(m_page));
     QVERIFY(!m_page->isLoaded());
-    Form5->showForm(); // the editor in front: nothing read yet
+    Form5->showForm(); // the editor in front: nothing read yet, and no controls made
     QVERIFY(!m_page->isLoaded());
+    QVERIFY(!m_page->grdJournal);
+    QVERIFY(!m_page->findChild<QWidget*>());
     openJournal();
     QCOMPARE(m_page->allRows().size(), 7);
     QCOMPARE(m_page->lblCount->text(), QStringLiteral("Показано 7 из 7"));
