@@ -163,7 +163,23 @@ namespace QtWebEngineCore {
 void initialize();
 } // namespace QtWebEngineCore
 
+namespace {
+
+// Pages for a screen reader. The engine builds a page's accessibility tree, which a reader walks
+// through the toolkit like any control, only while the toolkit's own accessibility is active:
+// that is, while the desktop's accessibility status (a screen reader on, or assistive technology
+// enabled) says so when the program starts. On Linux the engine ignores that unless this variable
+// is set before its first page; with it set and no reader, the engine builds no tree and a page
+// costs what it always did. A value given from outside is left as it is.
+void followAssistiveTechnology() {
+    if (!qEnvironmentVariableIsSet("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY"))
+        qputenv("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY", "1");
+}
+
+} // namespace
+
 extern "C" Q_DECL_EXPORT EngineView* normakurs_create_engine_view(QWidget* parent) {
+    followAssistiveTechnology();
     prepareScheme();
     if (!QOpenGLContext::globalShareContext())
         QtWebEngineCore::initialize();
