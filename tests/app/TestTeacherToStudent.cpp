@@ -8,6 +8,7 @@
 #include "support/RecordingServices.h"
 #include "support/TempContentTree.h"
 #include "support/TestHelpers.h"
+#include "support/TextbookTestSupport.h"
 #include "support/WidgetTestHelpers.h"
 #include "support/WindowTestSupport.h"
 #include "TextLines.h"
@@ -30,28 +31,8 @@
 
 #include <memory>
 
-namespace {
-
+using TextbookTestSupport::node;
 using WidgetTestHelpers::typeText;
-
-// The node "subject" or "subject/report" of the report tree, or null.
-QTreeWidgetItem* node(const QTreeWidget* tree, const QString& path) {
-    const QStringList parts = path.split(QLatin1Char('/'));
-    for (int i = 0; i < tree->topLevelItemCount(); ++i) {
-        QTreeWidgetItem* subject = tree->topLevelItem(i);
-        if (subject->text(0) != parts.value(0))
-            continue;
-        if (parts.size() == 1)
-            return subject;
-        for (int j = 0; j < subject->childCount(); ++j) {
-            if (subject->child(j)->text(0) == parts.value(1))
-                return subject->child(j);
-        }
-    }
-    return nullptr;
-}
-
-} // namespace
 
 class TestTeacherToStudent : public QObject {
     Q_OBJECT
@@ -159,7 +140,7 @@ void TestTeacherToStudent::teacherToStudentLoop() {
     QVERIFY(QFileInfo(variantPath).isFile());
     // The testing window and the report tree listed the subjects at this start, before it.
     QCOMPARE(Form3->cbb1->findText(subject), -1);
-    QVERIFY(!node(Form5->tv1, subject));
+    QVERIFY(!node(*Form5->tv1, subject));
     QTest::mouseClick(Form5->Button1, Qt::LeftButton);
 
     // Next start: a student takes the test.
@@ -196,7 +177,7 @@ void TestTeacherToStudent::teacherToStudentLoop() {
 
     // In the same run the teacher's tree shows the subject without the report.
     STEP(signIn());
-    QTreeWidgetItem* subjectNode = node(Form5->tv1, subject);
+    QTreeWidgetItem* subjectNode = node(*Form5->tv1, subject);
     QVERIFY(subjectNode);
     QCOMPARE(subjectNode->childCount(), 0);
     QTest::mouseClick(Form5->Button1, Qt::LeftButton);
@@ -205,7 +186,7 @@ void TestTeacherToStudent::teacherToStudentLoop() {
     STEP(restart());
     STEP(signIn());
     Form5->pgc1->setCurrentWidget(Form5->ts2);
-    QTreeWidgetItem* reportNode = node(Form5->tv1, subject + QLatin1Char('/') + student + "(0)");
+    QTreeWidgetItem* reportNode = node(*Form5->tv1, subject + QLatin1Char('/') + student + "(0)");
     QVERIFY(reportNode);
     reportNode->parent()->setExpanded(true);
     Form5->tv1->scrollToItem(reportNode);

@@ -55,8 +55,8 @@ extern "C" __attribute__((visibility("default"), used)) const char* __asan_defau
 
 namespace TextbookTestSupport {
 
-// "Subject: entry, entry | Subject:" in tree order.
-inline QString dump(const TextbookTree& tree) {
+// "Subject: entry, entry | Subject:" in tree order (a textbook tree, or the teacher's reports).
+inline QString dump(const QTreeWidget& tree) {
     QStringList subjects;
     for (int i = 0; i < tree.topLevelItemCount(); ++i) {
         const QTreeWidgetItem* subject = tree.topLevelItem(i);
@@ -70,7 +70,7 @@ inline QString dump(const TextbookTree& tree) {
 }
 
 // The node `subject` or `subject/entry`, or null.
-inline QTreeWidgetItem* node(const TextbookTree& tree, const QString& path) {
+inline QTreeWidgetItem* node(const QTreeWidget& tree, const QString& path) {
     const QStringList parts = path.split(QLatin1Char('/'));
     for (int i = 0; i < tree.topLevelItemCount(); ++i) {
         QTreeWidgetItem* subject = tree.topLevelItem(i);

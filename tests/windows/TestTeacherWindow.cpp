@@ -13,6 +13,7 @@
 #include "support/RecordingServices.h"
 #include "support/TempContentTree.h"
 #include "support/TestHelpers.h"
+#include "support/TextbookTestSupport.h"
 #include "support/WidgetTestHelpers.h"
 #include "support/WindowTestSupport.h"
 #include "TeacherLayout.h"
@@ -46,6 +47,8 @@
 
 namespace {
 
+using TextbookTestSupport::dump;
+using TextbookTestSupport::node;
 using WidgetTestHelpers::PressCounter;
 using WidgetTestHelpers::typeText;
 
@@ -65,39 +68,6 @@ const QString kReportText = QStringLiteral("Имя фамилия: Иван Пе
 
 QClipboard* clipboard() {
     return QGuiApplication::clipboard();
-}
-
-// "Subject: report, report | Subject:" in tree order.
-QString dump(const QTreeWidget* tree) {
-    QStringList subjects;
-    for (int i = 0; i < tree->topLevelItemCount(); ++i) {
-        const QTreeWidgetItem* subject = tree->topLevelItem(i);
-        QStringList reports;
-        for (int j = 0; j < subject->childCount(); ++j)
-            reports.append(subject->child(j)->text(0));
-        subjects.append(subject->text(0) + QLatin1Char(':') +
-                        (reports.isEmpty()
-                             ? QString()
-                             : QLatin1Char(' ') + reports.join(QStringLiteral(", "))));
-    }
-    return subjects.join(QStringLiteral(" | "));
-}
-
-// The node "subject" or "subject/report", or null.
-QTreeWidgetItem* node(const QTreeWidget* tree, const QString& path) {
-    const QStringList parts = path.split(QLatin1Char('/'));
-    for (int i = 0; i < tree->topLevelItemCount(); ++i) {
-        QTreeWidgetItem* subject = tree->topLevelItem(i);
-        if (subject->text(0) != parts.value(0))
-            continue;
-        if (parts.size() == 1)
-            return subject;
-        for (int j = 0; j < subject->childCount(); ++j) {
-            if (subject->child(j)->text(0) == parts.value(1))
-                return subject->child(j);
-        }
-    }
-    return nullptr;
 }
 
 // The stored text of a packed file, as editor text.
@@ -260,7 +230,7 @@ void TestTeacherWindow::clickNode(QTreeWidgetItem* item) {
 }
 
 void TestTeacherWindow::clickReport(const QString& path) {
-    QTreeWidgetItem* item = node(Form5->tv1, path);
+    QTreeWidgetItem* item = node(*Form5->tv1, path);
     QVERIFY2(item, qPrintable(path));
     STEP(clickNode(item));
 }
@@ -810,7 +780,7 @@ void TestTeacherWindow::subjectCreated() {
     QCOMPARE(Form5->edt1->text(), QStringLiteral("Информатика"));
     QVERIFY(m_services->notices.isEmpty());
     // Nothing is refreshed: the tree shows the subject from the next start.
-    QVERIFY(!node(Form5->tv1, QStringLiteral("Информатика")));
+    QVERIFY(!node(*Form5->tv1, QStringLiteral("Информатика")));
 }
 
 void TestTeacherWindow::existingSubjectCompleted() {
@@ -866,8 +836,8 @@ void TestTeacherWindow::refusedSubjectName() {
 // Report review ---------------------------------------------------------------------------
 
 void TestTeacherWindow::treeListsEverySubject() {
-    QCOMPARE(dump(Form5->tv1), QStringLiteral("Алгебра: Иван Петров(0), Иван Петров(1), Папка, "
-                                              "Пустой(0) | Геометрия: | Физика:"));
+    QCOMPARE(dump(*Form5->tv1), QStringLiteral("Алгебра: Иван Петров(0), Иван Петров(1), Папка, "
+                                               "Пустой(0) | Геометрия: | Физика:"));
     QCOMPARE(Form5->mmo2->toPlainText(), QString());
 }
 
@@ -911,10 +881,11 @@ void TestTeacherWindow::keyboardAloneOpensNothing() {
     STEP(signIn());
     STEP(showPage(Form5->ts2));
     STEP(clickReport(kAlgebra));
-    node(Form5->tv1, kAlgebra)->setExpanded(true);
+    node(*Form5->tv1, kAlgebra)->setExpanded(true);
     Form5->tv1->setFocus();
     QTest::keyClick(Form5->tv1, Qt::Key_Down);
-    QCOMPARE(Form5->tv1->currentItem(), node(Form5->tv1, QStringLiteral("Алгебра/Иван Петров(0)")));
+    QCOMPARE(Form5->tv1->currentItem(),
+             node(*Form5->tv1, QStringLiteral("Алгебра/Иван Петров(0)")));
     QCOMPARE(Form5->mmo2->toPlainText(), QString());
 }
 
@@ -934,7 +905,7 @@ void TestTeacherWindow::editedLabelBuildsPath() {
     STEP(signIn());
     STEP(showPage(Form5->ts2));
     STEP(clickReport(QStringLiteral("Алгебра/Иван Петров(1)")));
-    QTreeWidgetItem* item = node(Form5->tv1, QStringLiteral("Алгебра/Иван Петров(1)"));
+    QTreeWidgetItem* item = node(*Form5->tv1, QStringLiteral("Алгебра/Иван Петров(1)"));
     // F2 edits the label in place.
     QTest::keyClick(Form5->tv1, Qt::Key_F2);
     auto* editor = Form5->tv1->viewport()->findChild<QLineEdit*>();
