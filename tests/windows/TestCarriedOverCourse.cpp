@@ -42,18 +42,6 @@ QWebEngineView* activeView() {
     return tab && tab->GetBros() ? WindowTestSupport::webView(tab->GetBros()) : nullptr;
 }
 
-QString items(const QTreeWidget& tree) {
-    QStringList all;
-    for (int i = 0; i < tree.topLevelItemCount(); ++i) {
-        const QTreeWidgetItem* top = tree.topLevelItem(i);
-        QStringList children;
-        for (int j = 0; j < top->childCount(); ++j)
-            children.append(top->child(j)->text(0));
-        all.append(top->text(0) + QStringLiteral(": ") + children.join(QStringLiteral(", ")));
-    }
-    return all.join(QStringLiteral(" | "));
-}
-
 } // namespace
 
 class TestCarriedOverCourse : public QObject {
@@ -276,7 +264,7 @@ void TestCarriedOverCourse::listingsInRussianOrder() {
     QCOMPARE(variants, expected);
 
     WindowTestSupport::makeWindow(Form5);
-    QCOMPARE(items(*Form5->tv1), kSubject + QStringLiteral(": Иван Иванов(2), Иван Иванов(10)"));
+    QCOMPARE(dump(*Form5->tv1), kSubject + QStringLiteral(": Иван Иванов(2), Иван Иванов(10)"));
     QVERIFY(m_services->errors.isEmpty());
 }
 
