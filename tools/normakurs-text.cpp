@@ -21,6 +21,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -64,11 +67,24 @@ void savePacked(const QString& path, const QByteArray& text) {
     PackedText::SaveToStream(path, text);
 }
 
+// By its bytes on disk, as every file the program reads; a failure gives the system's reason.
 QByteArray readPlainFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw Failure(PackedText::openFailure(path, file.errorString()));
-    return file.readAll();
+    const int fd = ::open(CodePage::nativePath(path).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        throw Failure(PackedText::openFailure(path, PackedText::systemReason(errno)));
+    struct stat status {};
+    const int error = ::fstat(fd, &status) != 0 ? errno : S_ISDIR(status.st_mode) ? EISDIR : 0;
+    if (error != 0) {
+        ::close(fd);
+        throw Failure(PackedText::openFailure(path, PackedText::systemReason(error)));
+    }
+    QFile file;
+    if (const int refused = PackedText::adoptDescriptor(file, fd, QIODevice::ReadOnly))
+        throw Failure(PackedText::openFailure(path, PackedText::systemReason(refused)));
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw Failure(QStringLiteral("Stream read error"));
+    return bytes;
 }
 
 // A plain file is taken as UTF-8 when it is valid UTF-8, otherwise as Windows-1251.

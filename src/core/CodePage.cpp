@@ -1,12 +1,14 @@
 #include "CodePage.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QHash>
 #include <QStringDecoder>
 #include <QStringEncoder>
 
 #include <array>
 
+#include <dirent.h>
 #include <sys/stat.h>
 
 namespace {
@@ -157,6 +159,26 @@ bool present(const QByteArray& native) {
     return ::lstat(native.constData(), &status) == 0;
 }
 
+// The entry of `folder` (bytes, ending in "/" unless empty) whose name the toolkit decodes to
+// `part`; empty unless exactly one does. A file dialog lists a name in Windows-1251 bytes that
+// way, and the path it returns holds that spelling.
+QByteArray entryShownAs(const QByteArray& folder, const QString& part) {
+    DIR* dir = ::opendir(folder.isEmpty() ? "." : folder.constData());
+    if (!dir)
+        return QByteArray();
+    QByteArray found;
+    int matches = 0;
+    while (const dirent* entry = ::readdir(dir)) {
+        const QByteArray name(entry->d_name);
+        if (QFile::decodeName(name) == part) {
+            found = name;
+            ++matches;
+        }
+    }
+    ::closedir(dir);
+    return matches == 1 ? found : QByteArray();
+}
+
 } // namespace
 
 QByteArray nativePath(const QString& path) {
@@ -170,7 +192,16 @@ QByteArray nativePath(const QString& path) {
             built += '/';
         const QString& part = parts.at(i);
         const QByteArray asUtf8 = part.toUtf8();
-        if (part.isEmpty() || present(built + asUtf8) || unrepresentable(part).size() > 0) {
+        if (part.isEmpty() || present(built + asUtf8)) {
+            built += asUtf8;
+            continue;
+        }
+        if (part.contains(QChar(QChar::ReplacementCharacter))) {
+            const QByteArray shown = entryShownAs(built, part);
+            built += shown.isEmpty() ? asUtf8 : shown;
+            continue;
+        }
+        if (unrepresentable(part).size() > 0) {
             built += asUtf8;
             continue;
         }
@@ -178,6 +209,15 @@ QByteArray nativePath(const QString& path) {
         built += present(built + asCodePage) ? asCodePage : asUtf8;
     }
     return built;
+}
+
+QUrl fileUrl(const QString& path) {
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    const QByteArray native = nativePath(absolute);
+    if (native == QFile::encodeName(absolute))
+        return QUrl::fromLocalFile(absolute);
+    // Bytes that are not UTF-8 stay percent-encoded in the address, as they are on disk.
+    return QUrl::fromEncoded("file://" + native.toPercentEncoding("/"), QUrl::StrictMode);
 }
 
 } // namespace CodePage

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QUrl>
 
 // Windows-1251 is the code page of every text file the program reads and writes.
 namespace CodePage {
@@ -38,7 +39,14 @@ QString fileName(const QByteArray& raw);
 
 // The on-disk bytes of `path`: its UTF-8 bytes where an entry by those bytes exists, else, one
 // part of the path after another, the part's Windows-1251 bytes where only they exist. A part
-// that exists neither way (a file about to be made) keeps its UTF-8 bytes.
+// that exists neither way (a file about to be made) keeps its UTF-8 bytes. A part spelled the
+// way the toolkit's own dialogs show such a name (every byte that is not UTF-8 as U+FFFD) is the
+// one entry of its folder shown that way, when there is exactly one.
 QByteArray nativePath(const QString& path);
+
+// The address of the local file `path` for the desktop's "open": a file URL whose path is the
+// file's bytes on disk (nativePath), so that the application the desktop starts is given the
+// file itself, whatever code page its name is in.
+QUrl fileUrl(const QString& path);
 
 } // namespace CodePage

@@ -9,9 +9,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QRandomGenerator>
 
 #include <cerrno>
+#include <climits>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -23,6 +24,22 @@ QString writeError() {
     return QStringLiteral("Stream write error");
 }
 
+QString createFailed(const QString& path, int error) {
+    return PackedText::createFailure(path, PackedText::systemReason(error));
+}
+
+// The bytes on disk of `path`: through folders whose names are in Windows-1251 bytes as well.
+QByteArray nativeOf(const QString& path) {
+    return CodePage::nativePath(QFileInfo(path).absoluteFilePath());
+}
+
+QByteArray folderOf(const QByteArray& native) {
+    const qsizetype slash = native.lastIndexOf('/');
+    if (slash < 0)
+        return QByteArrayLiteral(".");
+    return slash == 0 ? QByteArrayLiteral("/") : native.left(slash);
+}
+
 // EINVAL: the file system keeps nothing of this file to flush (some special and network file
 // systems); the data is as durable there as it can be made.
 bool syncDescriptor(int fd) {
@@ -31,6 +48,16 @@ bool syncDescriptor(int fd) {
         rc = ::fsync(fd);
     } while (rc != 0 && errno == EINTR);
     return rc == 0 || errno == EINVAL;
+}
+
+void syncFolder(const QByteArray& folder) {
+    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        throw Failure(writeError());
+    const bool synced = syncDescriptor(fd);
+    ::close(fd);
+    if (!synced)
+        throw Failure(writeError());
 }
 
 // Puts `bytes` at the start of `device` as its whole content; a file is cut to that length
@@ -46,51 +73,107 @@ bool putBytes(QIODevice& device, const QByteArray& bytes) {
     return file->flush() && file->resize(bytes.size()) && syncDescriptor(file->handle());
 }
 
-// The in-place way of replace(): false when the file cannot be written where it is, so the
-// caller reports why the temporary file could not be made.
-bool rewriteExisting(const QString& path, const std::function<void(QIODevice&)>& write) {
-    if (!QFileInfo(path).isFile())
-        return false;
-    // Unbuffered: a write that fails leaves nothing pending, so the old content can still be
-    // written back over it.
-    QFile target(path);
-    if (!target.open(QIODevice::ReadWrite | QIODevice::ExistingOnly | QIODevice::Unbuffered))
+// The in-place way of replace(): false when the file `target` (bytes on disk) cannot be
+// written where it is, so the caller reports why the temporary file could not be made.
+bool rewriteExisting(const QString& path, const QByteArray& target,
+                     const std::function<void(QIODevice&)>& write) {
+    const int fd = ::open(target.constData(), O_RDWR | O_CLOEXEC);
+    if (fd < 0)
         return false;
     // The old content is the way back; a file too large to keep in memory is not risked.
-    if (target.size() > PackedText::kMemoCapacity)
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) ||
+        qint64(status.st_size) > PackedText::kMemoCapacity) {
+        ::close(fd);
         return false;
-    const QByteArray oldBytes = target.readAll();
-    if (target.error() != QFileDevice::NoError || !target.seek(0))
+    }
+    // Unbuffered: a write that fails leaves nothing pending, so the old content can still be
+    // written back over it.
+    QFile file;
+    if (PackedText::adoptDescriptor(file, fd, QIODevice::ReadWrite | QIODevice::Unbuffered) != 0)
+        return false;
+    const QByteArray oldBytes = file.readAll();
+    if (file.error() != QFileDevice::NoError || !file.seek(0))
         return false;
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
     write(buffer);
-    rewriteInPlace(target, path, oldBytes, buffer.data());
+    rewriteInPlace(file, path, oldBytes, buffer.data());
     return true;
 }
 
-// Whatever stands at `path` and is neither a regular file nor a folder (a device, a named pipe,
-// a socket) is never replaced by a file of ours: it is written where it is, as any program
+// Whatever stands at `native` and is neither a regular file nor a folder (a device, a named
+// pipe, a socket) is never replaced by a file of ours: it is written where it is, as any program
 // writes to it, without waiting for a reader. False when the path holds no such thing.
-bool writeSpecial(const QString& path, const std::function<void(QIODevice&)>& write) {
-    const QByteArray encoded = QFile::encodeName(path);
+bool writeSpecial(const QString& path, const QByteArray& native,
+                  const std::function<void(QIODevice&)>& write) {
     struct stat status {};
-    if (::stat(encoded.constData(), &status) != 0 || S_ISREG(status.st_mode) ||
+    if (::stat(native.constData(), &status) != 0 || S_ISREG(status.st_mode) ||
         S_ISDIR(status.st_mode))
         return false;
-    const int fd = ::open(encoded.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = ::open(native.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
-        throw Failure(PackedText::createFailure(path, PackedText::systemReason(errno)));
+        throw Failure(createFailed(path, errno));
     QFile file;
-    if (!file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        throw Failure(PackedText::createFailure(path, file.errorString()));
-    }
+    if (const int error = PackedText::adoptDescriptor(file, fd, QIODevice::WriteOnly))
+        throw Failure(createFailed(path, error));
     write(file);
     if (!file.flush() || file.error() != QFileDevice::NoError)
         throw Failure(writeError());
     return true;
 }
+
+// The file a name that is a symbolic link leads to, link after link: the link stays, and the
+// file it names takes the new content. A name that is no link (or a loop of links) is itself.
+QByteArray linkTarget(const QByteArray& native) {
+    QByteArray current = native;
+    for (int depth = 0; depth < 40; ++depth) {
+        struct stat status {};
+        if (::lstat(current.constData(), &status) != 0 || !S_ISLNK(status.st_mode))
+            return current;
+        QByteArray target(PATH_MAX, Qt::Uninitialized);
+        const ssize_t n = ::readlink(current.constData(), target.data(), size_t(target.size()));
+        if (n < 0)
+            return current;
+        target.truncate(n);
+        current = target.startsWith('/') ? target : folderOf(current) + '/' + target;
+    }
+    return native;
+}
+
+// A new file beside `target`, named "<name>.XXXXXX" with letters at random, made exclusively and
+// with the permissions every new file gets. Its descriptor, or -1 with errno set.
+int createBeside(const QByteArray& target, QByteArray& name) {
+    static constexpr char kLetters[] =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = target + '.';
+        for (int i = 0; i < 6; ++i)
+            name += kLetters[QRandomGenerator::global()->bounded(int(sizeof kLetters) - 1)];
+        const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+// Removes the temporary file on every way out but the one that put it in place.
+class Temporary {
+public:
+    explicit Temporary(QByteArray name)
+        : m_name(std::move(name)) {}
+    ~Temporary() {
+        if (!m_name.isEmpty())
+            ::unlink(m_name.constData());
+    }
+    Temporary(const Temporary&) = delete;
+    Temporary& operator=(const Temporary&) = delete;
+    void placed() { m_name.clear(); }
+
+private:
+    QByteArray m_name;
+};
 
 QString inPlaceMessage(const QString& path, const QString& outcome) {
     const QFileInfo info(path);
@@ -108,40 +191,53 @@ void syncFile(int fd) {
 
 void syncFolderOf(const QString& path) {
     // By its bytes on disk, which for a folder copied from a Windows system are Windows-1251.
-    const QByteArray folder = CodePage::nativePath(QFileInfo(path).absolutePath());
-    const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        throw Failure(writeError());
-    const bool synced = syncDescriptor(fd);
-    ::close(fd);
-    if (!synced)
-        throw Failure(writeError());
+    syncFolder(CodePage::nativePath(QFileInfo(path).absolutePath()));
 }
 
 void replace(const QString& path, const std::function<void(QIODevice&)>& write) {
-    if (writeSpecial(path, write))
+    // Every step by the bytes on disk: a folder copied from a Windows system keeps its
+    // Windows-1251 name and gets the file, rather than a new folder under the UTF-8 spelling.
+    const QByteArray native = nativeOf(path);
+    if (writeSpecial(path, native, write))
         return;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        const QString reason = file.errorString();
-        if (!rewriteExisting(path, write))
-            throw Failure(PackedText::createFailure(path, reason));
+    const QByteArray target = linkTarget(native);
+    struct stat existing {};
+    const bool exists = ::stat(target.constData(), &existing) == 0;
+    if (exists && S_ISDIR(existing.st_mode))
+        throw Failure(createFailed(path, EISDIR));
+    // A file that its owner made read-only is not replaced, even where its folder would let us.
+    if (exists && ::faccessat(AT_FDCWD, target.constData(), W_OK, AT_EACCESS) != 0)
+        throw Failure(createFailed(path, errno));
+    QByteArray temporaryName;
+    const int fd = createBeside(target, temporaryName);
+    if (fd < 0) {
+        const int error = errno;
+        if (!exists || !rewriteExisting(path, target, write))
+            throw Failure(createFailed(path, error));
         return;
     }
-    // A failure from here on drops the temporary file when `file` goes out of scope; the old
-    // file is not touched until commit() puts the new one in its place.
+    // A failure from here on removes the temporary file; the old file is not touched until the
+    // rename puts the new one in its place.
+    Temporary temporary(temporaryName);
+    QFile file;
+    if (const int error = PackedText::adoptDescriptor(file, fd, QIODevice::WriteOnly))
+        throw Failure(createFailed(path, error));
+    // The new content keeps who may read and write the file it replaces.
+    if (exists)
+        ::fchmod(fd, existing.st_mode & 07777);
     write(file);
-    // commit() ignores a failure of the last, buffered piece (a full disk) and of its own
-    // flush to the device: both are done and looked at first.
     if (!file.flush())
         throw Failure(writeError());
-    syncFile(file.handle());
-    if (!file.commit())
+    syncFile(fd);
+    file.close();
+    if (file.error() != QFileDevice::NoError ||
+        ::rename(temporaryName.constData(), target.constData()) != 0)
         throw Failure(writeError());
+    temporary.placed();
     // The new name is an entry of the folder: only the folder's flush keeps it after a power
     // cut. If that fails the new content is in place but may not survive one, and the save is
     // reported as failed.
-    syncFolderOf(path);
+    syncFolder(folderOf(target));
 }
 
 void rewriteInPlace(QIODevice& device, const QString& path, const QByteArray& oldBytes,

@@ -24,7 +24,10 @@ void syncFolderOf(const QString& path);
 // the old file, and the folder flushed: a failure leaves the old file as it was and no partial
 // file behind. Where the folder takes no new file but the file itself may be written (a shared
 // folder set up that way), the file is rewritten in place instead, its old content kept in
-// memory and put back when the new content cannot be written.
+// memory and put back when the new content cannot be written. Every step goes by the bytes on
+// disk (CodePage::nativePath): a folder named in Windows-1251 bytes is written into as it is.
+// A symbolic link keeps leading to its file, which takes the new content; a file that may not
+// be written is refused, as a folder is. A failure to make the file names the system's reason.
 void replace(const QString& path, const std::function<void(QIODevice&)>& write);
 
 // The in-place step of replace(): writes `newBytes` over the content of `device`, which holds

@@ -1,7 +1,6 @@
 #include "EditorFiles.h"
 
 #include "CodePage.h"
-#include "ContentFolders.h"
 #include "DurableFile.h"
 #include "Failure.h"
 #include "PackedText.h"
@@ -12,8 +11,7 @@
 #include <QStringEncoder>
 #include <QStringList>
 
-#include <cerrno>
-#include <cstring>
+#include <sys/stat.h>
 
 namespace EditorFiles {
 namespace {
@@ -40,6 +38,19 @@ QString characterName(char32_t codePoint) {
     default:
         return QStringLiteral("«") + text + QStringLiteral("»");
     }
+}
+
+// Something that is not a folder stands at `path`, looked for by its bytes on disk (a file in a
+// folder named in Windows-1251 bytes is there too). A link to a folder is a folder; a link that
+// leads nowhere is a file that saving replaces.
+bool fileAt(const QString& path) {
+    const QByteArray native = CodePage::nativePath(QFileInfo(path).absoluteFilePath());
+    struct stat status {};
+    if (::lstat(native.constData(), &status) != 0 || S_ISDIR(status.st_mode))
+        return false;
+    struct stat target {};
+    return !S_ISLNK(status.st_mode) || ::stat(native.constData(), &target) != 0 ||
+           !S_ISDIR(target.st_mode);
 }
 
 } // namespace
@@ -82,7 +93,7 @@ QString lossQuestion(const QString& text) {
 }
 
 QString replaceQuestion(const QString& path) {
-    if (!ContentFolders::fileExists(path))
+    if (!fileAt(path))
         return QString();
     return QStringLiteral("Файл «%1» уже существует.\nЗаменить его?")
         .arg(QFileInfo(path).fileName());

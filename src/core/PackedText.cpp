@@ -242,9 +242,19 @@ QString systemReason(int error) {
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
+int adoptDescriptor(QFile& file, int fd, QIODevice::OpenMode mode) {
+    errno = 0;
+    if (file.open(fd, mode, QFileDevice::AutoCloseHandle))
+        return 0;
+    // The toolkit refuses a descriptor only when a system call on it fails, and leaves that
+    // call's error number; a refusal without one is a descriptor it cannot use.
+    const int error = errno != 0 ? errno : EBADF;
+    ::close(fd);
+    return error;
+}
+
 void SaveToStream(const QString& path, const QByteArray& text) {
-    if (QFileInfo(path).isDir())
-        throw Failure(createFailure(path, systemReason(EISDIR)));
+    // A folder at `path` is refused there, by its bytes on disk.
     DurableFile::replace(path, [&text](QIODevice& device) { writeStream(device, text); });
 }
 
@@ -292,10 +302,8 @@ constexpr qint64 kReadWhole = 1 << 20;
 void openRegularFile(QFile& file, const QString& path) {
     qint64 size = 0;
     const int fd = openRegularDescriptor(path, size);
-    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        openFailed(path, file.errorString());
-    }
+    if (const int error = adoptDescriptor(file, fd, QIODevice::ReadOnly))
+        openFailed(path, systemReason(error));
 }
 
 QByteArray OpenFromStream(const QString& path, qint64 capacity) {
@@ -303,10 +311,8 @@ QByteArray OpenFromStream(const QString& path, qint64 capacity) {
     const int fd = openRegularDescriptor(path, size);
     if (size > kReadWhole) {
         QFile file;
-        if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-            ::close(fd);
-            openFailed(path, file.errorString());
-        }
+        if (const int error = adoptDescriptor(file, fd, QIODevice::ReadOnly))
+            openFailed(path, systemReason(error));
         return readStream(file, capacity);
     }
     QByteArray packed(size, Qt::Uninitialized);

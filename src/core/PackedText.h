@@ -1,10 +1,10 @@
 #pragma once
 
 #include <QByteArray>
+#include <QIODevice>
 #include <QString>
 
 class QFile;
-class QIODevice;
 
 // A packed text file is one zlib stream holding an 8-byte little-endian signed length followed
 // by that many text bytes. Writers compress at level 9 with a 32 KiB window (files begin 78 DA);
@@ -25,11 +25,18 @@ QByteArray readStream(QIODevice& device, qint64 capacity = kMemoCapacity);
 
 // Puts `text` as a packed file at `path`, whole or not at all: written beside it first, flushed
 // to the device and only then put in place of the old file (see DurableFile::replace); a folder
-// at `path` fails with the create failure.
+// at `path` fails with the create failure. The path may lead through folders whose names are in
+// Windows-1251 bytes: they are written into, not given a UTF-8 twin.
 void SaveToStream(const QString& path, const QByteArray& text);
 
-// The platform's text for an error number, in the words every file failure uses.
+// The platform's text for an error number, in the words every file failure uses. Every reason
+// a file failure gives comes from here, so the messages speak one language: the system's, for
+// the program's locale.
 QString systemReason(int error);
+
+// Hands the open descriptor `fd` to `file`, which closes it from then on. Returns 0 when `file`
+// took it; otherwise the descriptor is closed and the system's error number says why.
+int adoptDescriptor(QFile& file, int fd, QIODevice::OpenMode mode);
 
 // Reads the text of the packed file at `path`, exactly as stored.
 QByteArray OpenFromStream(const QString& path, qint64 capacity = kMemoCapacity);

@@ -18,14 +18,13 @@ namespace ReportFile {
 namespace {
 
 // Writes the packed text into the freshly created file and puts it, and its name in the folder,
-// on the device before the save counts as done. On any failure the file is removed, since it is
-// ours and may be only half written or lost in a power cut.
-void fill(int fd, const QString& path, const QByteArray& text) {
+// on the device before the save counts as done. On any failure the file is removed (by its
+// bytes on disk, `native`), since it is ours and may be only half written or lost in a power cut.
+void fill(int fd, const QString& path, const QByteArray& native, const QByteArray& text) {
     QFile file;
-    if (!file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        QFile::remove(path);
-        throw Failure(PackedText::createFailure(path, file.errorString()));
+    if (const int error = PackedText::adoptDescriptor(file, fd, QIODevice::WriteOnly)) {
+        ::unlink(native.constData());
+        throw Failure(PackedText::createFailure(path, PackedText::systemReason(error)));
     }
     try {
         PackedText::writeStream(file, text);
@@ -38,7 +37,7 @@ void fill(int fd, const QString& path, const QByteArray& text) {
         DurableFile::syncFolderOf(path);
     } catch (...) {
         file.close();
-        QFile::remove(path);
+        ::unlink(native.constData());
         throw;
     }
 }
@@ -61,13 +60,19 @@ QString saveNew(const QString& folder, const QString& student, const QByteArray&
     const QByteArray nativeFolder = CodePage::nativePath(folder);
     if (DIR* dir = ::opendir(nativeFolder.constData())) {
         ++counted.listings;
+        // A report copied from a Windows system has its name in Windows-1251 bytes; a new one
+        // of the same name in UTF-8 would hide it from the listing, so its number counts too.
         const QByteArray prefix = QFile::encodeName(student) + '(';
+        const QByteArray copiedPrefix = CodePage::encode(student) + '(';
         while (const dirent* entry = ::readdir(dir)) {
             const QByteArray name(entry->d_name);
-            if (!name.startsWith(prefix) || !name.endsWith(')'))
+            const qsizetype start = name.startsWith(prefix)         ? prefix.size()
+                                    : name.startsWith(copiedPrefix) ? copiedPrefix.size()
+                                                                    : -1;
+            if (start < 0 || !name.endsWith(')'))
                 continue;
             bool ok = false;
-            const QByteArray digits = name.mid(prefix.size(), name.size() - prefix.size() - 1);
+            const QByteArray digits = name.mid(start, name.size() - start - 1);
             const int n = digits.toInt(&ok);
             if (ok && n >= 0 && n < kMaxReports && digits == QByteArray::number(n))
                 taken.set(size_t(n));
@@ -88,7 +93,7 @@ QString saveNew(const QString& folder, const QString& student, const QByteArray&
                 continue;
             throw Failure(PackedText::createFailure(path, PackedText::systemReason(errno)));
         }
-        fill(fd, path, text);
+        fill(fd, path, native, text);
         return path;
     }
     return QString();

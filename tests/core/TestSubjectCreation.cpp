@@ -1,12 +1,17 @@
 // "Предмет" → "Создать": a new subject's folders, an existing subject completed and left
 // otherwise untouched, and the names that are refused before anything is made.
 
+#include "CodePage.h"
+#include "FolderListing.h"
 #include "SubjectCreation.h"
 #include "support/TempContentTree.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -41,6 +46,7 @@ private slots:
 
     void newSubjectGetsThreeFolders();
     void existingSubjectIsCompleted();
+    void copiedSubjectIsCompletedInPlace();
     void refusedNamesCreateNothing_data();
     void refusedNamesCreateNothing();
     void withoutContentRootNothingIsMade();
@@ -80,6 +86,25 @@ void TestSubjectCreation::existingSubjectIsCompleted() {
     QCOMPARE(m_tree->readFile(QStringLiteral("Content/Физика/01.html")), page);
     QCOMPARE(m_tree->readFile(QStringLiteral("Content/Физика/Тесты/Вариант 1.txt")),
              QByteArray("packed"));
+}
+
+void TestSubjectCreation::copiedSubjectIsCompletedInPlace() {
+    // A subject copied from a Windows system, named in Windows-1251 bytes: creating it by the
+    // name the list shows completes that folder, and makes no second one under the UTF-8 bytes.
+    const QByteArray subject =
+        QFile::encodeName(m_tree->contentDir()) + CodePage::encode(QStringLiteral("Физика"));
+    QCOMPARE(::mkdir(subject.constData(), 0777), 0);
+    QCOMPARE(SubjectCreation::create(m_tree->contentDir(), QStringLiteral("Физика")), QString());
+    QCOMPARE(FolderListing::subjects(m_tree->contentDir()), QStringList{QStringLiteral("Физика")});
+    for (const char* folder : {"Тесты", "Видео", "Презентации"}) {
+        struct stat made {};
+        QVERIFY2(::stat((subject + '/' + folder).constData(), &made) == 0 && S_ISDIR(made.st_mode),
+                 folder);
+    }
+    QCOMPARE(
+        ::access(QFile::encodeName(m_tree->contentDir() + QStringLiteral("Физика")).constData(),
+                 F_OK),
+        -1);
 }
 
 void TestSubjectCreation::refusedNamesCreateNothing_data() {

@@ -5,6 +5,7 @@
 // outside (strace on separate programs that save as the testing window and the editor do): the
 // file's flush, then the folder's, come before the program reports the save as done.
 
+#include "CodePage.h"
 #include "DurableFile.h"
 #include "EditorFiles.h"
 #include "LabReport.h"
@@ -23,6 +24,7 @@
 
 #include <memory>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Reliability;
 
@@ -55,7 +57,7 @@ struct Identity {
 
 Identity identityOf(const QString& path) {
     struct stat status {};
-    if (::stat(QFile::encodeName(path).constData(), &status) != 0)
+    if (::stat(CodePage::nativePath(path).constData(), &status) != 0)
         return {};
     return {status.st_dev, status.st_ino};
 }
@@ -181,27 +183,48 @@ void TestDurableWrites::cleanup() {
 void TestDurableWrites::flushedThenFolder_data() {
     QTest::addColumn<QString>("writer");
 
-    QTest::newRow("report") << "report";
-    QTest::newRow("editor, new document") << "editor new";
-    QTest::newRow("editor, over a document") << "editor over";
+    QTest::addColumn<bool>("copiedFolder"); // the folder named in Windows-1251 bytes
+
+    QTest::newRow("report") << "report" << false;
+    QTest::newRow("editor, new document") << "editor new" << false;
+    QTest::newRow("editor, over a document") << "editor over" << false;
+    QTest::newRow("report, folder in Windows-1251") << "report" << true;
+    QTest::newRow("editor, over a document in Windows-1251") << "editor over" << true;
 }
 
 void TestDurableWrites::flushedThenFolder() {
     QFETCH(QString, writer);
+    QFETCH(bool, copiedFolder);
     const QString folder = path(QStringLiteral("Отчеты"));
-    QVERIFY(QDir().mkpath(folder));
+    if (copiedFolder)
+        QCOMPARE(::mkdir((QFile::encodeName(m_dir->path()) + '/' +
+                          CodePage::encode(QStringLiteral("Отчеты")))
+                             .constData(),
+                         0777),
+                 0);
+    else
+        QVERIFY(QDir().mkpath(folder));
     QString written;
     if (writer == QLatin1String("report")) {
         written = ReportFile::saveNew(folder, kStudent, LabReport::text(kStudent, 1));
     } else {
         written = folder + QStringLiteral("/Вариант 1.txt");
-        if (writer == QLatin1String("editor over"))
+        if (writer == QLatin1String("editor over") && copiedFolder)
+            EditorFiles::savePacked(written, QStringLiteral("old\n"));
+        else if (writer == QLatin1String("editor over"))
             QVERIFY(writeAll(written, packedInMemory("old\r\n")));
         SyncFaults::reset();
         EditorFiles::savePacked(written, editorText(3));
     }
     const QString wrong = flushOrder(SyncFaults::calls(), written);
     QVERIFY2(wrong.isEmpty(), qPrintable(wrong));
+    // In the folder itself: no second one under the UTF-8 spelling.
+    QCOMPARE(QFileInfo::exists(folder), !copiedFolder);
+    // Removed by bytes: the toolkit cannot name them to remove them.
+    if (copiedFolder) {
+        QCOMPARE(::unlink(CodePage::nativePath(written).constData()), 0);
+        QCOMPARE(::rmdir(CodePage::nativePath(folder).constData()), 0);
+    }
 }
 
 void TestDurableWrites::failedFlush_data() {

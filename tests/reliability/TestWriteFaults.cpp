@@ -27,6 +27,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
 #include <csignal>
 #include <memory>
 #include <sys/resource.h>
@@ -164,6 +165,8 @@ private slots:
     void unwritableTargets();
     void readOnlyFolder_data();
     void readOnlyFolder();
+    void toolInputFails_data();
+    void toolInputFails();
 
     // Rewriting in place where the folder takes no new file
     void inPlaceUnderSizeLimit();
@@ -396,11 +399,11 @@ void TestWriteFaults::reportWriterProgramUnderSizeLimit() {
 void TestWriteFaults::unwritableTargets_data() {
     QTest::addColumn<QString>("writer"); // report, editor, tool
     QTest::addColumn<QString>("target"); // relative to the temporary folder
-    QTest::addColumn<QString>("reason");
+    QTest::addColumn<int>("error");      // the reason is the system's text for it
 
-    const QString isFolder = QStringLiteral("Is a directory");
-    const QString missing = QStringLiteral("No such file or directory");
-    const QString notFolder = QStringLiteral("Not a directory");
+    const int isFolder = EISDIR;
+    const int missing = ENOENT;
+    const int notFolder = ENOTDIR;
     QTest::newRow("report, reports folder missing") << "report"
                                                     << "Нет/Отчеты" << missing;
     QTest::newRow("report, reports folder is a file") << "report"
@@ -424,7 +427,8 @@ void TestWriteFaults::unwritableTargets_data() {
 void TestWriteFaults::unwritableTargets() {
     QFETCH(QString, writer);
     QFETCH(QString, target);
-    QFETCH(QString, reason);
+    QFETCH(int, error);
+    const QString reason = PackedText::systemReason(error);
 
     QVERIFY(QDir().mkpath(path(QStringLiteral("Папка/внутри"))));
     const QByteArray fileBytes = packedInMemory("a document\r\n");
@@ -459,17 +463,20 @@ void TestWriteFaults::unwritableTargets() {
 void TestWriteFaults::readOnlyFolder_data() {
     QTest::addColumn<QString>("writer");
     QTest::addColumn<bool>("fileWritable"); // the existing variant may be written by anyone
+    QTest::addColumn<bool>("folderWritable");
 
-    QTest::newRow("report") << "report" << true;
-    QTest::newRow("editor, variant read-only too") << "editor" << false;
-    QTest::newRow("tool, variant read-only too") << "tool" << false;
-    QTest::newRow("editor, variant writable: rewritten in place") << "editor" << true;
-    QTest::newRow("tool, variant writable: rewritten in place") << "tool" << true;
+    QTest::newRow("report") << "report" << true << false;
+    QTest::newRow("editor, variant read-only too") << "editor" << false << false;
+    QTest::newRow("tool, variant read-only too") << "tool" << false << false;
+    QTest::newRow("editor, variant writable: rewritten in place") << "editor" << true << false;
+    QTest::newRow("tool, variant writable: rewritten in place") << "tool" << true << false;
+    QTest::newRow("editor, only the variant read-only") << "editor" << false << true;
 }
 
 void TestWriteFaults::readOnlyFolder() {
     QFETCH(QString, writer);
     QFETCH(bool, fileWritable);
+    QFETCH(bool, folderWritable);
 
     // Root writes through permission bits, so the writer runs as a user who is not root.
     const QString folder = path(QStringLiteral("Тесты"));
@@ -486,9 +493,10 @@ void TestWriteFaults::readOnlyFolder() {
     QVERIFY(
         QFile::setPermissions(existing, fileWritable ? readable | QFile::WriteOther : readable));
     QVERIFY(QFile::setPermissions(path(QStringLiteral("plain.txt")), readable));
-    QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup |
-                                              QFile::ExeGroup | QFile::ReadOther |
-                                              QFile::ExeOther));
+    QVERIFY(QFile::setPermissions(folder,
+                                  QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup |
+                                      QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther |
+                                      (folderWritable ? QFile::WriteOther : QFile::Permissions())));
     const QString report = folder + QLatin1Char('/') + ReportFile::reportName(kStudent, 0);
 
     QString message;
@@ -523,14 +531,35 @@ void TestWriteFaults::readOnlyFolder() {
                                                  : TextLines::fromEditorText(variantText(2)));
         return;
     }
-    QVERIFY2(message.startsWith(expected), qPrintable(message));
-    // The folder refuses the report; the toolkit names the variant that may not be written.
-    QVERIFY2(message.contains(fileWritable ? QStringLiteral("Permission denied")
-                                           : QStringLiteral("Existing file %1 is not writable")
-                                                 .arg(QDir::toNativeSeparators(existing))),
-             qPrintable(message));
+    // The folder refuses the report, the variant refuses to be replaced: the system says why.
+    QCOMPARE(message, expected + PackedText::systemReason(EACCES) +
+                          (writer == QLatin1String("tool") ? QStringLiteral("\n") : QString()));
     QCOMPARE(readAll(existing), oldBytes);
     ++s_faults;
+}
+
+void TestWriteFaults::toolInputFails_data() {
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<int>("error");
+
+    QTest::newRow("missing") << "нет.txt" << ENOENT;
+    QTest::newRow("a folder") << "Папка" << EISDIR;
+    QTest::newRow("through a file") << "plain.txt/x" << ENOTDIR;
+}
+
+void TestWriteFaults::toolInputFails() {
+    // The plain file the tool packs cannot be read: the same words as every open failure.
+    QFETCH(QString, input);
+    QFETCH(int, error);
+    QVERIFY(QDir().mkpath(path(QStringLiteral("Папка"))));
+    QVERIFY(writeAll(path(QStringLiteral("plain.txt")), "1)\n"));
+    const ToolRun run =
+        runTool({QStringLiteral("pack"), path(input), path(QStringLiteral("v.txt"))});
+    QCOMPARE(run.exitCode, 1);
+    QCOMPARE(QString::fromUtf8(run.err),
+             QStringLiteral("normakurs-text: Cannot open file \"%1\". %2\n")
+                 .arg(absolute(path(input)), PackedText::systemReason(error)));
+    QVERIFY(!QFileInfo::exists(path(QStringLiteral("v.txt"))));
 }
 
 // Rewriting in place --------------------------------------------------------------------------

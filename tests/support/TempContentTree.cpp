@@ -8,6 +8,9 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <ftw.h>
+#include <stdio.h>
+
 TempContentTree::TempContentTree() {
     if (m_dir.isValid()) {
         QDir(m_dir.path()).mkdir(QStringLiteral("Content"));
@@ -15,8 +18,21 @@ TempContentTree::TempContentTree() {
     }
 }
 
+namespace {
+
+int removeEntry(const char* path, const struct stat*, int, FTW*) {
+    ::remove(path);
+    return 0;
+}
+
+} // namespace
+
 TempContentTree::~TempContentTree() {
     ContentPaths::setProgramDir(QString());
+    // By bytes: the toolkit cannot name (and so cannot remove) entries whose names are not
+    // valid UTF-8, such as folders copied from a Windows system.
+    if (m_dir.isValid())
+        ::nftw(QFile::encodeName(m_dir.path()).constData(), removeEntry, 16, FTW_DEPTH | FTW_PHYS);
 }
 
 QString TempContentTree::programDir() const {
