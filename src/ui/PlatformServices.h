@@ -25,6 +25,7 @@ public:
                                     const QString& defaultSuffix) = 0;
 
     // Opens a document with the desktop's default application; the result is not examined.
+    // `path` is spelled as the program shows it; the document is found by its bytes on disk.
     virtual void openDocument(const QString& path) = 0;
 };
 

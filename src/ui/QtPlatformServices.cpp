@@ -1,5 +1,7 @@
 #include "QtPlatformServices.h"
 
+#include "CodePage.h"
+
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QGuiApplication>
@@ -62,5 +64,7 @@ QString QtPlatformServices::askSaveFileName(QWidget* parent, const QString& fold
 }
 
 void QtPlatformServices::openDocument(const QString& path) {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    // By the file's bytes on disk: a presentation whose name (or folder's name) is in
+    // Windows-1251 bytes is handed over as those bytes, or the desktop would find nothing.
+    QDesktopServices::openUrl(CodePage::fileUrl(path));
 }

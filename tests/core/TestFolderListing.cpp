@@ -1,5 +1,6 @@
 // Listing the content folders, the existence tests and folder creation in the content tree.
 
+#include "CodePage.h"
 #include "ContentFolders.h"
 #include "ContentPaths.h"
 #include "FolderListing.h"
@@ -9,9 +10,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTest>
+#include <QUrl>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/types.h>
+#include <unistd.h>
 
 #include <memory>
 
@@ -72,6 +76,8 @@ private slots:
     void subjectNameProblem_data();
     void subjectNameProblem();
     void contentPaths();
+    void documentUrlLeadsToFile_data();
+    void documentUrlLeadsToFile();
 };
 
 void TestFolderListing::init() {
@@ -521,6 +527,46 @@ void TestFolderListing::contentPaths() {
              m_tree->programDir() + QStringLiteral("Source/help.html"));
     QCOMPARE(ContentPaths::skinsDir(m_tree->programDir()),
              m_tree->programDir() + QStringLiteral("Source/Skin"));
+}
+
+void TestFolderListing::documentUrlLeadsToFile_data() {
+    QTest::addColumn<bool>("copiedFolders"); // the subject's folders in Windows-1251 bytes
+    QTest::addColumn<QByteArray>("file");    // the file's name as bytes on disk
+
+    QTest::newRow("UTF-8 names") << false << QByteArray("Лекция #1.ppt");
+    QTest::newRow("folders in Windows-1251") << true << QByteArray("Лекция #1.ppt");
+    QTest::newRow("all in Windows-1251, with % and ?")
+        << true << CodePage::encode(QStringLiteral("Лекция 100% ?.ppt"));
+}
+
+void TestFolderListing::documentUrlLeadsToFile() {
+    // What the presentation tree hands to the desktop: the name as shown must become an address
+    // of the file's own bytes, or the desktop opens nothing.
+    QFETCH(bool, copiedFolders);
+    QFETCH(QByteArray, file);
+    const auto onDiskName = [copiedFolders](const QString& name) {
+        return copiedFolders ? CodePage::encode(name) : name.toUtf8();
+    };
+    const QByteArray subject = QFile::encodeName(content()) + onDiskName(QStringLiteral("Физика"));
+    const QByteArray folder = subject + '/' + onDiskName(QStringLiteral("Презентации"));
+    const QByteArray native = folder + '/' + file;
+    QCOMPARE(::mkdir(subject.constData(), 0777), 0);
+    QCOMPARE(::mkdir(folder.constData(), 0777), 0);
+    const int fd = ::open(native.constData(), O_WRONLY | O_CREAT | O_EXCL, 0666);
+    QVERIFY(fd >= 0);
+    ::close(fd);
+    QCOMPARE(FolderListing::subjects(content()), QStringList{QStringLiteral("Физика")});
+    const QString shown = ContentPaths::presentationsDir(content(), QStringLiteral("Физика")) +
+                          QLatin1Char('/') + CodePage::fileName(file);
+
+    const QUrl url = CodePage::fileUrl(shown);
+    QVERIFY(url.isValid());
+    QVERIFY(url.isLocalFile());
+    QCOMPARE(QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()), native);
+    QCOMPARE(QUrl::fromEncoded(url.toEncoded()), url); // survives the trip to the desktop
+    const bool utf8 = native == QFile::encodeName(shown);
+    QCOMPARE(utf8, !copiedFolders);
+    QCOMPARE(url == QUrl::fromLocalFile(shown), utf8);
 }
 
 QTEST_GUILESS_MAIN(TestFolderListing)

@@ -17,6 +17,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <unistd.h>
+
 namespace {
 
 using TestHelpers::entriesOf;
@@ -105,6 +107,7 @@ private slots:
     void savedFileDecodesToTheReport();
     void takesLowestFreeNumber_data();
     void takesLowestFreeNumber();
+    void copiedReportsKeepTheirNumbers();
     void twoSavesGiveTwoFiles();
     void otherNamesDoNotCount();
     void allNumbersTaken();
@@ -382,6 +385,23 @@ void TestReport::takesLowestFreeNumber() {
         QCOMPARE(readFile(dir.filePath(ReportFile::reportName(student, n))),
                  "old " + QByteArray::number(n));
     QCOMPARE(entriesOf(dir.path()).size(), present.size() + 1);
+}
+
+void TestReport::copiedReportsKeepTheirNumbers() {
+    // Reports copied from a Windows system are named in Windows-1251 bytes; a new report under
+    // the same name in UTF-8 would hide one of them from the listing, so their numbers are taken.
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString student = QStringLiteral("Иван");
+    const QByteArray copied =
+        QFile::encodeName(dir.path()) + '/' + CodePage::encode(ReportFile::reportName(student, 0));
+    writeFile(dir.filePath(QStringLiteral("tmp")), "old");
+    QCOMPARE(::rename(QFile::encodeName(dir.filePath(QStringLiteral("tmp"))).constData(),
+                      copied.constData()),
+             0);
+    const QString written = ReportFile::saveNew(dir.path(), student, "new report\r\n");
+    QCOMPARE(written, dir.filePath(ReportFile::reportName(student, 1)));
+    QCOMPARE(::unlink(copied.constData()), 0);
 }
 
 void TestReport::twoSavesGiveTwoFiles() {
