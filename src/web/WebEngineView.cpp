@@ -4,6 +4,7 @@
 #include "EngineView.h"
 
 #include <QBuffer>
+#include <QFileInfo>
 #include <QOpenGLContext>
 #include <QPointer>
 #include <QTimer>
@@ -47,9 +48,15 @@ public:
         QByteArray bytes;
         QByteArray type;
         const EngineView::PageSource& source = pageSource();
-        if (!source || !source(job->requestUrl().path(), bytes, type)) {
-            job->fail(QWebEngineUrlRequestJob::UrlNotFound);
-            return;
+        const QString path = job->requestUrl().path();
+        if (!source || !source(path, bytes, type)) {
+            // A folder (the page a new tab starts with) is a blank page, not a missing one.
+            if (!QFileInfo(path).isDir()) {
+                job->fail(QWebEngineUrlRequestJob::UrlNotFound);
+                return;
+            }
+            bytes.clear();
+            type = "text/html";
         }
         auto* buffer = new QBuffer(job);
         buffer->setData(bytes);

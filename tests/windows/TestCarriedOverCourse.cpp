@@ -4,6 +4,7 @@
 // Each page reads right, links are followed the user's way (a mouse click), back and forward
 // work, a presentation goes to the desktop, and every listing is in Russian order.
 
+#include "BrowserView.h"
 #include "myTabPanel.h"
 #include "support/CarriedOverCourse.h"
 #include "support/RecordingNavigation.h"
@@ -68,6 +69,7 @@ private slots:
     void followLink();
     void backAndForward();
     void documentLinkGoesToTheDesktop();
+    void newTabIsBlank();
     void listingsInRussianOrder();
 };
 
@@ -241,6 +243,26 @@ void TestCarriedOverCourse::documentLinkGoesToTheDesktop() {
     QCOMPARE(activeView()->url().path(), m_content->contentDir() + kSubject + '/' + kLaws);
     QVERIFY(script(QStringLiteral("document.body.innerText")).toString().contains("Сумма токов"));
     QVERIFY(m_services->errors.isEmpty());
+}
+
+void TestCarriedOverCourse::newTabIsBlank() {
+    Form2->showForm();
+    // What the window does once it is on a real screen (not on the offscreen one): the engine
+    // readied with the content folder, the page the next tab starts with.
+    BrowserView::prepareSpare(Form2, m_content->contentDir());
+    auto* spare = Form2->findChild<QWebEngineView*>();
+    QVERIFY(spare);
+    QSignalSpy loaded(spare, &QWebEngineView::loadFinished);
+    QTRY_VERIFY_WITH_TIMEOUT(loaded.count() > 0, kTimeout);
+    QTest::mouseClick(Form2->addpage, Qt::LeftButton, Qt::NoModifier, QPoint(4, 10));
+    QCOMPARE(activeView(), spare);
+    // It shows as a blank page.
+    QVERIFY(loaded.last().value(0).toBool());
+    // Read as the engine shows it: its own error page is out of reach of a page's scripts.
+    QString text = QStringLiteral("<not read>");
+    activeView()->page()->toPlainText([&](const QString& shown) { text = shown; });
+    QTRY_VERIFY_WITH_TIMEOUT(text != QStringLiteral("<not read>"), kTimeout);
+    QCOMPARE(text, QString());
 }
 
 void TestCarriedOverCourse::listingsInRussianOrder() {
