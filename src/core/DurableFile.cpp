@@ -142,12 +142,17 @@ QByteArray linkTarget(const QByteArray& native) {
 }
 
 // A new file beside `target`, named "<name>.XXXXXX" with letters at random, made exclusively and
-// with the permissions every new file gets. Its descriptor, or -1 with errno set.
+// with the permissions every new file gets. Its descriptor, or -1 with errno set. A name too long
+// to take the suffix is cut first: the longest name the folder takes can still be saved.
 int createBeside(const QByteArray& target, QByteArray& name) {
     static constexpr char kLetters[] =
         "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    constexpr qsizetype kSuffix = 7;
+    const qsizetype start = target.lastIndexOf('/') + 1;
+    const QByteArray stem =
+        target.left(start + qMin<qsizetype>(target.size() - start, NAME_MAX - kSuffix));
     for (int attempt = 0; attempt < 100; ++attempt) {
-        name = target + '.';
+        name = stem + '.';
         for (int i = 0; i < 6; ++i)
             name += kLetters[QRandomGenerator::global()->bounded(int(sizeof kLetters) - 1)];
         const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);

@@ -98,6 +98,7 @@ private slots:
     void savedBytesAreWindows1251WithCrLf();
     void replacesShorter();
     void newFileHasOrdinaryPermissions();
+    void longestNameSaves();
     void savesIntoWindows1251Folder_data();
     void savesIntoWindows1251Folder();
 
@@ -189,6 +190,17 @@ void TestEditorFiles::newFileHasOrdinaryPermissions() {
     const QString path = m_tree->path(QStringLiteral("Content/новый.txt"));
     EditorFiles::savePacked(path, QStringLiteral("текст"));
     QCOMPARE(QFileInfo(path).permissions(), QFileInfo(reference).permissions());
+}
+
+void TestEditorFiles::longestNameSaves() {
+    // 254 bytes: no room left for a temporary file's suffix beside it.
+    const QString name = QString(125, QChar(u'в')) + QStringLiteral(".txt");
+    QCOMPARE(name.toUtf8().size(), 254);
+    const QString path = m_tree->contentDir() + name;
+    EditorFiles::savePacked(path, QStringLiteral("первый"));
+    EditorFiles::savePacked(path, QStringLiteral("второй"));
+    QCOMPARE(EditorFiles::openPacked(path), QStringLiteral("второй"));
+    QCOMPARE(entriesOf(m_tree->contentDir()), QStringList{name});
 }
 
 void TestEditorFiles::savesIntoWindows1251Folder_data() {
