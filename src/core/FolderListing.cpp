@@ -161,9 +161,13 @@ QStringList subjects(const QString& contentDir) {
 }
 
 QStringList children(const QString& folder, const QString& mask) {
+    QVector<Keyed> found;
+    readFolder(folder, mask, found);
+    sortKeyed(found);
     QStringList names;
-    for (const Entry& entry : entries(folder, mask))
-        names.append(entry.name);
+    names.reserve(found.size());
+    for (Keyed& keyed : found)
+        names.append(std::move(keyed.entry.name));
     return names;
 }
 

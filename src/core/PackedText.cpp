@@ -5,7 +5,6 @@
 
 #include "Failure.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -84,15 +83,33 @@ private:
     z_stream m_stream{};
 };
 
-// Owns an inflate stream and the input it reads from the device.
+// Owns an inflate stream, or borrows one kept for many files, and the input it reads: from a
+// device, chunk by chunk, or from bytes already in memory, all at once.
 class Inflater {
 public:
     explicit Inflater(QIODevice& device)
-        : m_device(device) {
-        if (inflateInit(&m_stream) != Z_OK)
+        : m_device(&device) {
+        if (inflateInit(m_stream) != Z_OK)
             throw Failure(QStringLiteral("Error"));
     }
-    ~Inflater() { inflateEnd(&m_stream); }
+    Inflater(const char* data, qsizetype size) {
+        if (inflateInit(m_stream) != Z_OK)
+            throw Failure(QStringLiteral("Error"));
+        takeAll(data, size);
+    }
+    // Reads `size` bytes at `data` with `reused`, an inflate stream made before: resetting it
+    // keeps the state zlib allocated for it, which making a stream for every file allocates anew.
+    Inflater(z_stream& reused, const char* data, qsizetype size)
+        : m_stream(&reused)
+        , m_borrowed(true) {
+        if (inflateReset(m_stream) != Z_OK)
+            throw Failure(QStringLiteral("Error"));
+        takeAll(data, size);
+    }
+    ~Inflater() {
+        if (!m_borrowed)
+            inflateEnd(m_stream);
+    }
     Inflater(const Inflater&) = delete;
     Inflater& operator=(const Inflater&) = delete;
 
@@ -107,22 +124,22 @@ public:
             m_outputStart += got;
         }
         while (got < want && !m_ended) {
-            if (m_stream.avail_in == 0 && !m_eof) {
-                const qint64 n = m_device.read(m_input.data(), kChunk);
+            if (m_stream->avail_in == 0 && !m_eof) {
+                const qint64 n = m_device->read(m_input.data(), kChunk);
                 if (n < 0)
                     throw Failure(readError());
                 if (n == 0)
                     m_eof = true;
-                m_stream.next_in = reinterpret_cast<Bytef*>(m_input.data());
-                m_stream.avail_in = static_cast<uInt>(n);
+                m_stream->next_in = reinterpret_cast<Bytef*>(m_input.data());
+                m_stream->avail_in = static_cast<uInt>(n);
             }
             const bool ahead = want - got < kChunk;
             char* out = ahead ? m_output.data() : dest + got;
             const qint64 room = ahead ? kChunk : qMin<qint64>(want - got, kChunk * 16);
-            m_stream.next_out = reinterpret_cast<Bytef*>(out);
-            m_stream.avail_out = static_cast<uInt>(room);
-            const int rc = inflate(&m_stream, Z_FINISH);
-            const qint64 produced = room - m_stream.avail_out;
+            m_stream->next_out = reinterpret_cast<Bytef*>(out);
+            m_stream->avail_out = static_cast<uInt>(room);
+            const int rc = inflate(m_stream, Z_FINISH);
+            const qint64 produced = room - m_stream->avail_out;
             if (ahead) {
                 const qint64 taken = qMin(produced, want - got);
                 std::memcpy(dest + got, m_output.data(), size_t(taken));
@@ -142,7 +159,7 @@ public:
                 // Told to finish, zlib says so for every call that does not end the stream.
                 // Only a call without progress on input that has run out means the input
                 // ended before the stream did.
-                if (produced == 0 && m_eof && m_stream.avail_in == 0)
+                if (produced == 0 && m_eof && m_stream->avail_in == 0)
                     m_ended = true;
                 break;
             default: // Z_DATA_ERROR, Z_NEED_DICT, Z_MEM_ERROR, Z_STREAM_ERROR
@@ -153,8 +170,16 @@ public:
     }
 
 private:
-    QIODevice& m_device;
-    z_stream m_stream{};
+    void takeAll(const char* data, qsizetype size) {
+        m_stream->next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data));
+        m_stream->avail_in = static_cast<uInt>(size);
+        m_eof = true; // the device's last read, as it were, is behind us
+    }
+
+    QIODevice* m_device = nullptr; // none when reading from memory
+    z_stream m_own{};
+    z_stream* m_stream = &m_own;
+    bool m_borrowed = false;
     // Left uninitialised: only the bytes the device delivered are ever handed to inflate, and
     // clearing 64 KiB for every report of a journal costs more than reading the report.
     std::array<char, kChunk> m_input;
@@ -193,9 +218,9 @@ void writeStream(QIODevice& device, const QByteArray& text) {
     deflater.feed(device, text.constData(), text.size(), true);
 }
 
-QByteArray readStream(QIODevice& device, qint64 capacity) {
-    Inflater inflater(device);
+namespace {
 
+QByteArray readText(Inflater& inflater, qint64 capacity) {
     std::array<unsigned char, kLengthBytes> header{};
     if (inflater.read(reinterpret_cast<char*>(header.data()), kLengthBytes) != kLengthBytes)
         throw Failure(readError());
@@ -238,6 +263,13 @@ QByteArray readStream(QIODevice& device, qint64 capacity) {
     return text;
 }
 
+} // namespace
+
+QByteArray readStream(QIODevice& device, qint64 capacity) {
+    Inflater inflater(device);
+    return readText(inflater, capacity);
+}
+
 QString systemReason(int error) {
     return QString::fromLocal8Bit(std::strerror(error));
 }
@@ -260,36 +292,50 @@ void SaveToStream(const QString& path, const QByteArray& text) {
 
 namespace {
 
+constexpr int kOpenFlags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+
+// Whether the open descriptor `fd` is a regular file, and its size. Any other kind closes it
+// and gives the error number its open failure names; 0 means a regular file.
+int checkRegular(int fd, qint64& size) {
+    struct stat status {};
+    if (::fstat(fd, &status) != 0) {
+        const int error = errno;
+        ::close(fd);
+        return error;
+    }
+    if (!S_ISREG(status.st_mode)) {
+        ::close(fd);
+        return S_ISDIR(status.st_mode) ? EISDIR : ENXIO;
+    }
+    size = qint64(status.st_size);
+    return 0;
+}
+
+// Is an open that failed with `error` worth trying again by the name's Windows-1251 bytes?
+bool notThereAsUtf8(int error) {
+    // Not there by its UTF-8 spelling (which may also be too long: Windows-1251 takes one byte a
+    // letter, UTF-8 two).
+    return error == ENOENT || error == ENAMETOOLONG || error == ENOTDIR;
+}
+
 // Opens the regular file at `path` for reading and gives its descriptor and size. The name is
 // tried as UTF-8 first; only a name that is not there is looked for by its Windows-1251 bytes.
 // O_NONBLOCK: opening a named pipe must not wait for a writer, nor a device for its line; on
 // the regular file that is all this lets through, the flag changes nothing.
 int openRegularDescriptor(const QString& path, qint64& size) {
     const QByteArray utf8 = QFile::encodeName(path);
-    constexpr int kFlags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
-    int fd = ::open(utf8.constData(), kFlags);
-    // Not there by its UTF-8 spelling (which may also be too long: Windows-1251 takes one byte a
-    // letter, UTF-8 two).
-    if (fd < 0 && (errno == ENOENT || errno == ENAMETOOLONG || errno == ENOTDIR)) {
+    int fd = ::open(utf8.constData(), kOpenFlags);
+    if (fd < 0 && notThereAsUtf8(errno)) {
         const QByteArray native = CodePage::nativePath(path);
         if (native != utf8)
-            fd = ::open(native.constData(), kFlags);
+            fd = ::open(native.constData(), kOpenFlags);
         else
             errno = ENOENT;
     }
     if (fd < 0)
         openFailed(path, systemReason(errno));
-    struct stat status {};
-    if (::fstat(fd, &status) != 0) {
-        const int error = errno;
-        ::close(fd);
+    if (const int error = checkRegular(fd, size))
         openFailed(path, systemReason(error));
-    }
-    if (!S_ISREG(status.st_mode)) {
-        ::close(fd);
-        openFailed(path, systemReason(S_ISDIR(status.st_mode) ? EISDIR : ENXIO));
-    }
-    size = qint64(status.st_size);
     return fd;
 }
 
@@ -306,20 +352,29 @@ void openRegularFile(QFile& file, const QString& path) {
         openFailed(path, systemReason(error));
 }
 
-QByteArray OpenFromStream(const QString& path, qint64 capacity) {
-    qint64 size = 0;
-    const int fd = openRegularDescriptor(path, size);
+namespace {
+
+// Reads the packed text from `fd`, a regular file of `size` bytes, and closes it. `pathOf` gives
+// the file's path for a failure's message; a small file is inflated with `reused`, if given.
+template <typename PathOf>
+QByteArray readDescriptor(int fd, qint64 size, const PathOf& pathOf, qint64 capacity,
+                          z_stream* reused = nullptr) {
     if (size > kReadWhole) {
         QFile file;
         if (const int error = adoptDescriptor(file, fd, QIODevice::ReadOnly))
-            openFailed(path, systemReason(error));
+            openFailed(pathOf(), systemReason(error));
         return readStream(file, capacity);
     }
-    QByteArray packed(size, Qt::Uninitialized);
+    // Nearly every packed file fits a chunk and is read onto the stack.
+    std::array<char, kChunk> small;
+    QByteArray large;
+    if (size > kChunk)
+        large.resize(size);
+    char* packed = size > kChunk ? large.data() : small.data();
     qint64 got = 0;
     bool readFailed = false;
     while (got < size) {
-        const ssize_t n = ::read(fd, packed.data() + got, size_t(size - got));
+        const ssize_t n = ::read(fd, packed + got, size_t(size - got));
         if (n < 0 && errno == EINTR)
             continue;
         readFailed = n < 0;
@@ -330,10 +385,66 @@ QByteArray OpenFromStream(const QString& path, qint64 capacity) {
     ::close(fd);
     if (readFailed)
         throw Failure(readError());
-    packed.truncate(got);
-    QBuffer buffer(&packed);
-    buffer.open(QIODevice::ReadOnly);
-    return readStream(buffer, capacity);
+    if (reused) {
+        Inflater inflater(*reused, packed, qsizetype(got));
+        return readText(inflater, capacity);
+    }
+    Inflater inflater(packed, qsizetype(got));
+    return readText(inflater, capacity);
+}
+
+} // namespace
+
+QByteArray OpenFromStream(const QString& path, qint64 capacity) {
+    qint64 size = 0;
+    const int fd = openRegularDescriptor(path, size);
+    return readDescriptor(
+        fd, size, [&path] { return path; }, capacity);
+}
+
+// The inflate stream a folder reader uses for every small file it reads.
+struct FolderReader::Stream {
+    z_stream z{};
+    // Without one (out of memory), each file makes its own and fails there as it would alone.
+    bool made = inflateInit(&z) == Z_OK;
+
+    Stream() = default;
+    ~Stream() {
+        if (made)
+            inflateEnd(&z);
+    }
+    Stream(const Stream&) = delete;
+    Stream& operator=(const Stream&) = delete;
+};
+
+FolderReader::FolderReader(const QString& folder)
+    : m_folder(folder)
+    , m_stream(std::make_unique<Stream>()) {
+    // By the folder's UTF-8 spelling only: the one every path below it is tried by first. A
+    // folder known only by its Windows-1251 bytes is read path by path, the way that finds it.
+    m_fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+}
+
+FolderReader::~FolderReader() {
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+QByteArray FolderReader::OpenFromStream(const QString& name, qint64 capacity) {
+    const auto pathOf = [this, &name] { return m_folder + QLatin1Char('/') + name; };
+    if (m_fd < 0)
+        return PackedText::OpenFromStream(pathOf(), capacity);
+    int fd = ::openat(m_fd, QFile::encodeName(name).constData(), kOpenFlags);
+    if (fd < 0 && notThereAsUtf8(errno))
+        return PackedText::OpenFromStream(pathOf(), capacity); // the whole path's own search
+    if (fd < 0) {
+        const int error = errno;
+        openFailed(pathOf(), systemReason(error));
+    }
+    qint64 size = 0;
+    if (const int error = checkRegular(fd, size))
+        openFailed(pathOf(), systemReason(error));
+    return readDescriptor(fd, size, pathOf, capacity, m_stream->made ? &m_stream->z : nullptr);
 }
 
 } // namespace PackedText

@@ -4,6 +4,8 @@
 #include <QIODevice>
 #include <QString>
 
+#include <memory>
+
 class QFile;
 
 // A packed text file is one zlib stream holding an 8-byte little-endian signed length followed
@@ -40,6 +42,26 @@ int adoptDescriptor(QFile& file, int fd, QIODevice::OpenMode mode);
 
 // Reads the text of the packed file at `path`, exactly as stored.
 QByteArray OpenFromStream(const QString& path, qint64 capacity = kMemoCapacity);
+
+// A folder held open while many of its packed files are read: each file is looked up by its name
+// in the folder instead of by its whole path. What a name gives, text or failure (with the whole
+// path in its message), is what OpenFromStream gives for the folder's path, "/" and the name.
+class FolderReader {
+public:
+    explicit FolderReader(const QString& folder);
+    ~FolderReader();
+    FolderReader(const FolderReader&) = delete;
+    FolderReader& operator=(const FolderReader&) = delete;
+
+    QByteArray OpenFromStream(const QString& name, qint64 capacity = kMemoCapacity);
+
+private:
+    struct Stream;
+
+    QString m_folder;
+    std::unique_ptr<Stream> m_stream; // kept from one file to the next
+    int m_fd = -1; // the folder, or -1 when every file is opened by its whole path
+};
 
 // Opens the existing file at `path` for reading into `file`, only when it is a regular file: a
 // folder, a named pipe, a socket or a device fails with the open failure. The file is opened

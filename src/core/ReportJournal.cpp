@@ -1,40 +1,49 @@
 #include "ReportJournal.h"
 
 #include "ContentPaths.h"
-#include "FolderListing.h"
+#include "PackedText.h"
+#include "ReportListing.h"
 #include "ReportParser.h"
 
 namespace ReportJournal {
 
 QVector<Entry> listEntries(const QString& contentDir) {
     QVector<Entry> found;
-    for (const QString& subject : FolderListing::subjects(contentDir)) {
-        const QString folder = ContentPaths::reportsDir(contentDir, subject);
-        for (const QString& name : FolderListing::children(folder, QStringLiteral("*")))
-            found.append(Entry{subject, name, folder + QLatin1Char('/') + name});
+    for (const ReportListing::Subject& subject : ReportListing::list(contentDir)) {
+        const QString folder = ContentPaths::reportsDir(contentDir, subject.name);
+        for (const QString& name : subject.reports)
+            found.append(Entry{subject.name, name, folder + QLatin1Char('/') + name});
     }
     return found;
 }
 
 Load load(const QString& contentDir, const Progress& progress) {
-    const QVector<Entry> found = listEntries(contentDir);
+    const QVector<ReportListing::Subject> subjects = ReportListing::list(contentDir);
     Load result;
-    result.entries = int(found.size());
-    result.rows.reserve(found.size());
+    for (const ReportListing::Subject& subject : subjects)
+        result.entries += int(subject.reports.size());
+    result.rows.reserve(result.entries);
     if (progress && !progress(0, result.entries)) {
         result.cancelled = result.entries > 0;
         return result;
     }
-    for (const Entry& entry : found) {
-        ReportRecord record;
-        record.subjectFolder = entry.subjectFolder;
-        record.reportName = entry.reportName;
-        ReportParser::parseFile(entry.path, record);
-        result.rows.append(std::move(record));
-        const int done = int(result.rows.size());
-        if (progress && !progress(done, result.entries)) {
-            result.cancelled = done < result.entries;
-            return result;
+    for (const ReportListing::Subject& subject : subjects) {
+        if (subject.reports.isEmpty())
+            continue;
+        // The folder is held open while its entries are read, so that the system looks up each
+        // report by its name alone.
+        PackedText::FolderReader folder(ContentPaths::reportsDir(contentDir, subject.name));
+        for (const QString& name : subject.reports) {
+            ReportRecord record;
+            record.subjectFolder = subject.name;
+            record.reportName = name;
+            ReportParser::parseFile(folder, name, record);
+            result.rows.append(std::move(record));
+            const int done = int(result.rows.size());
+            if (progress && !progress(done, result.entries)) {
+                result.cancelled = done < result.entries;
+                return result;
+            }
         }
     }
     return result;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "PackedText.h"
 #include "ReportRecord.h"
 
 #include <QByteArray>
@@ -25,5 +26,8 @@ void parseText(const QByteArray& text, ReportRecord& record);
 // Reads the packed file at `path` and parses it. A file the packed-text reader refuses is
 // unreadable with the reader's message as the reason.
 void parseFile(const QString& path, ReportRecord& record);
+
+// The same for the file `name` in `folder`, as parseFile(folder path + "/" + name) would.
+void parseFile(PackedText::FolderReader& folder, const QString& name, ReportRecord& record);
 
 } // namespace ReportParser

@@ -44,6 +44,27 @@ QByteArray fileText(const QStringList& lines) {
     return TextLines::fromEditorText(lines.join(QLatin1Char('\n')) + QLatin1Char('\n'));
 }
 
+// Every field of a record, for comparing two records as a whole.
+QString fieldsOf(const ReportRecord& r) {
+    QStringList verdicts;
+    for (const bool right : r.verdicts)
+        verdicts << (right ? QStringLiteral("+") : QStringLiteral("-"));
+    const auto count = [](const std::optional<int>& n) {
+        return n ? QString::number(*n) : QStringLiteral("unset");
+    };
+    return QStringList{r.student,      r.group,          r.subject,         r.test,
+                       r.date,         r.time,           count(r.total),    count(r.right),
+                       count(r.wrong), r.percentWritten, verdicts.join(""), r.stateText()}
+        .join(QStringLiteral(" | "));
+}
+
+// The file text with the line `index` (0-based) replaced by `bytes`.
+QByteArray withLine(const QByteArray& text, int index, const QByteArray& bytes) {
+    QList<QByteArray> lines = text.split('\n');
+    lines[index] = bytes + '\r';
+    return lines.join('\n');
+}
+
 } // namespace
 
 using State = ReportRecord::State;
@@ -186,6 +207,68 @@ private slots:
         QCOMPARE(record.state, State::Agrees);
         QCOMPARE(record.verdicts.size(), 3);
         QCOMPARE(record.wrong, std::optional<int>(1));
+    }
+
+    // A file's bytes are read without being decoded first: every text gives the record its
+    // decoded lines give, byte for byte of the code page, whatever its breaks.
+    void bytesReadAsTheirDecodedLines_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<State>("state");
+
+        const QByteArray report = fileText(writtenReport());
+        const QByteArray question = "\xc2\xee\xef\xf0\xee\xf1 \xb9 1- "; // "Вопрос № 1- "
+        QByteArray everyByte;
+        for (int b = 0x80; b < 0x100; ++b)
+            everyByte += char(b);
+        QTest::newRow("as written") << report << State::Agrees;
+        QTest::newRow("LF breaks") << QByteArray(report).replace("\r\n", "\n") << State::Agrees;
+        QTest::newRow("CR breaks") << QByteArray(report).replace("\r\n", "\r") << State::Agrees;
+        QTest::newRow("mixed breaks, none at the end")
+            << QByteArray(report).replace("\r\n", "\n").replace("\n\xc2", "\r\xc2").chopped(1)
+            << State::Agrees;
+        QTest::newRow("CR CR LF is a blank line")
+            << QByteArray(report).replace("\r\n\xc2", "\r\r\n\xc2") << State::Unreadable;
+        QTest::newRow("zero byte ends the text")
+            << withLine(report, 7, question.left(6) + '\0' + "x") << State::Unreadable;
+        QTest::newRow("verdict followed by NBSP and tab")
+            << withLine(report, 5, question + "\xcf\xf0\xe0\xe2\xe8\xeb\xfc\xed\xee\xa0\t")
+            << State::Agrees;
+        QTest::newRow("verdict followed by an unassigned byte")
+            << withLine(report, 5, question + "\xcf\xf0\xe0\xe2\xe8\xeb\xfc\xed\xee\x98")
+            << State::Unreadable;
+        QTest::newRow("every upper byte in the test name")
+            << withLine(report, 3, "\xd2\xe5\xf1\xf2: " + everyByte) << State::Agrees;
+        QTest::newRow("every upper byte in the group")
+            << withLine(report, 1, everyByte) << State::Unreadable;
+        QTest::newRow("ten digits in a question number")
+            << withLine(report, 5, question.left(11) + "0123456789- x") << State::Unreadable;
+        QTest::newRow("long foreign line quoted short")
+            << withLine(report, 0, QByteArray(100, '\xe6')) << State::Unreadable;
+        QTest::newRow("decimal point") << fileText(writtenReport(QLocale::c())) << State::Agrees;
+        QTest::newRow("percent with a blank")
+            << QByteArray(report).replace("66,6666666666667 %", "66,6666666666667  %")
+            << State::Disagrees;
+        QTest::newRow("date without its gap")
+            << QByteArray(report).replace("     ", "    ") << State::Unreadable;
+        // Lines of 13 to 20 bytes move the breaks over every place of a 16-byte block.
+        QByteArray shifting;
+        for (int n = 13; n <= 20; ++n)
+            shifting += QByteArray(n, 'a') + (n % 2 ? "\r\n" : "\n");
+        QTest::newRow("breaks at every place of a block") << shifting << State::Unreadable;
+        QTest::newRow("only breaks") << QByteArray("\r\n\n\r\r\n") << State::Unreadable;
+        QTest::newRow("empty") << QByteArray() << State::Unreadable;
+    }
+
+    void bytesReadAsTheirDecodedLines() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(State, state);
+        ReportRecord fromBytes;
+        ReportParser::parseText(bytes, fromBytes);
+        ReportRecord fromLines;
+        ReportParser::parseLines(TextLines::toEditorText(bytes).split(QLatin1Char('\n')),
+                                 fromLines);
+        QCOMPARE(fieldsOf(fromBytes), fieldsOf(fromLines));
+        QCOMPARE(fromBytes.state, state);
     }
 
     void files_data() {
