@@ -7,9 +7,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <QStringEncoder>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
+#include <vector>
 
 #ifdef Q_OS_UNIX
 #include <dirent.h>
@@ -42,6 +45,16 @@ struct Keyed {
     Entry entry;
 };
 
+} // namespace
+} // namespace FolderListing
+
+// A key and a name are each one shared pointer: a growing list moves them as bytes, instead of
+// copying every key (the key has no move constructor) and releasing the old one.
+Q_DECLARE_TYPEINFO(FolderListing::Keyed, Q_RELOCATABLE_TYPE);
+
+namespace FolderListing {
+namespace {
+
 // The order a Russian reader expects: the toolkit's collator for Russian (its own collation
 // data, whatever the system's locale), case ignored, Ё beside Е, numbers by value. The collator
 // is made once per thread: making one loads its collation data.
@@ -60,16 +73,34 @@ QCollatorSortKey sortKey(const QString& name) {
     return russianCollator().sortKey(name);
 }
 
-void sortKeyed(QVector<Keyed>& found) {
-    std::sort(found.begin(), found.end(), [](const Keyed& a, const Keyed& b) {
-        const int order = a.key.compare(b.key);
-        if (order != 0)
-            return order < 0;
-        return a.entry.name < b.entry.name;
+// The positions of `found` in listing order. The positions are sorted, not the entries: moving
+// an entry would copy its key.
+std::vector<qsizetype> sortedOrder(const QVector<Keyed>& found) {
+    std::vector<qsizetype> order(size_t(found.size()));
+    for (qsizetype i = 0; i < found.size(); ++i)
+        order[size_t(i)] = i;
+    std::sort(order.begin(), order.end(), [&found](qsizetype a, qsizetype b) {
+        const int byKey = found.at(a).key.compare(found.at(b).key);
+        if (byKey != 0)
+            return byKey < 0;
+        return found.at(a).entry.name < found.at(b).entry.name;
     });
+    return order;
 }
 
 #ifdef Q_OS_UNIX
+// Whether `name` in UTF-8 is the entry name `raw`; what name.toUtf8() == raw says, without
+// making the bytes on the heap for every entry of a folder.
+bool spelledAsUtf8(const QString& name, const char* raw) {
+    QStringEncoder utf8(QStringEncoder::Utf8);
+    std::array<char, 1024> buffer;
+    if (utf8.requiredSpace(name.size()) > qsizetype(buffer.size()))
+        return std::strcmp(name.toUtf8().constData(), raw) == 0;
+    const char* end = utf8.appendToBuffer(buffer.data(), name);
+    const size_t size = size_t(end - buffer.data());
+    return std::strlen(raw) == size && std::memcmp(buffer.data(), raw, size) == 0;
+}
+
 // Reads the folder with one pass of readdir. The entry's type comes with its name, so only
 // links (and file systems that do not say) cost a stat, which follows the link.
 void readFolder(const QString& folder, const QString& mask, QVector<Keyed>& found) {
@@ -109,7 +140,7 @@ void readFolder(const QString& folder, const QString& mask, QVector<Keyed>& foun
             CodePage::fileName(QByteArray::fromRawData(raw, qsizetype(std::strlen(raw))));
         if (name.isNull())
             continue; // no name would open it again
-        if (std::strcmp(name.toUtf8().constData(), raw) != 0) {
+        if (!spelledAsUtf8(name, raw)) {
             // Decoded from Windows-1251: when the folder also holds that name in UTF-8, the name
             // opens that entry, so this one is not listed a second time under it.
             struct stat twin {};
@@ -143,11 +174,10 @@ void readFolder(const QString& folder, const QString& mask, QVector<Keyed>& foun
 QVector<Entry> entries(const QString& folder, const QString& mask) {
     QVector<Keyed> found;
     readFolder(folder, mask, found);
-    sortKeyed(found);
     QVector<Entry> sorted;
     sorted.reserve(found.size());
-    for (Keyed& keyed : found)
-        sorted.append(std::move(keyed.entry));
+    for (const qsizetype i : sortedOrder(found))
+        sorted.append(std::move(found[i].entry));
     return sorted;
 }
 
@@ -163,11 +193,10 @@ QStringList subjects(const QString& contentDir) {
 QStringList children(const QString& folder, const QString& mask) {
     QVector<Keyed> found;
     readFolder(folder, mask, found);
-    sortKeyed(found);
     QStringList names;
     names.reserve(found.size());
-    for (Keyed& keyed : found)
-        names.append(std::move(keyed.entry.name));
+    for (const qsizetype i : sortedOrder(found))
+        names.append(std::move(found[i].entry.name));
     return names;
 }
 
@@ -176,9 +205,9 @@ void sortNames(QStringList& names) {
     keyed.reserve(names.size());
     for (const QString& name : std::as_const(names))
         keyed.append(Keyed{sortKey(name), Entry{name, false}});
-    sortKeyed(keyed);
+    const std::vector<qsizetype> order = sortedOrder(keyed);
     for (qsizetype i = 0; i < keyed.size(); ++i)
-        names[i] = keyed.at(i).entry.name;
+        names[i] = keyed.at(order[size_t(i)]).entry.name;
 }
 
 } // namespace FolderListing

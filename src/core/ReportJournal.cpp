@@ -34,12 +34,13 @@ Load load(const QString& contentDir, const Progress& progress) {
         // report by its name alone.
         PackedText::FolderReader folder(ContentPaths::reportsDir(contentDir, subject.name));
         for (const QString& name : subject.reports) {
-            ReportRecord record;
+            ReportRecord& record = result.rows.emplace_back();
             record.subjectFolder = subject.name;
             record.reportName = name;
-            ReportParser::parseFile(folder, name, record);
-            result.rows.append(std::move(record));
             const int done = int(result.rows.size());
+            // The rows are reserved: the one before stays where it is.
+            const ReportRecord* previous = done > 1 ? &result.rows.at(done - 2) : nullptr;
+            ReportParser::parseFile(folder, name, record, previous);
             if (progress && !progress(done, result.entries)) {
                 result.cancelled = done < result.entries;
                 return result;

@@ -175,6 +175,19 @@ public:
         return -1;
     }
 
+    // Whether the line decodes to `text`.
+    bool decodesTo(const QString& text) const {
+        if (m_size != text.size())
+            return false;
+        const char16_t* table = m_classes->characters;
+        const char16_t* wanted = reinterpret_cast<const char16_t*>(text.constData());
+        for (qsizetype i = 0; i < m_size; ++i) {
+            if (table[m_data[i]] != wanted[i])
+                return false;
+        }
+        return true;
+    }
+
     QString toString() const {
         QString text(m_size, Qt::Uninitialized);
         char16_t* out = reinterpret_cast<char16_t*>(text.data());
@@ -299,8 +312,21 @@ template <typename Line> bool readQuestion(Line line, int& number, bool& right) 
     return true;
 }
 
+// A field's text. Where the report read before holds the same text in that field (`before`),
+// the record shares it rather than decoding a copy: a folder's reports mostly agree in subject
+// and date, and often in more.
+QString fieldText(QStringView piece, const QString*) {
+    return piece.toString();
+}
+QString fieldText(const ByteLine& piece, const QString* before) {
+    if (before && piece.decodesTo(*before))
+        return *before;
+    return piece.toString();
+}
+
 // "Правильно: " r "    (" percent " %)".
-template <typename Line> bool readRight(Line line, ReportRecord& record) {
+template <typename Line>
+bool readRight(Line line, ReportRecord& record, const QString* percentBefore) {
     if (!startsWith(line, kRight))
         return false;
     line = rightTrimmed(line.mid(kRight.size()));
@@ -316,7 +342,8 @@ template <typename Line> bool readRight(Line line, ReportRecord& record) {
     if (blanks == 0 || !startsWith(rest, u'(') || !endsWith(rest, kPercentEnd))
         return false;
     record.right = right;
-    record.percentWritten = rest.mid(1, rest.size() - 1 - kPercentEnd.size()).toString();
+    record.percentWritten =
+        fieldText(rest.mid(1, rest.size() - 1 - kPercentEnd.size()), percentBefore);
     return true;
 }
 
@@ -366,8 +393,10 @@ bool samePercent(const QString& written, const QString& expected) {
 // Reads lines of either kind: decoded text (QStringView) or a file's bytes (ByteLine).
 template <typename Line> class Parser {
 public:
-    explicit Parser(ReportRecord& record)
-        : m_record(record) {}
+    // `previous`, when given, is the record read just before, whose texts may be shared.
+    explicit Parser(ReportRecord& record, const ReportRecord* previous = nullptr)
+        : m_record(record)
+        , m_previous(previous) {}
 
     template <typename Lines> void parse(const Lines& lines) {
         qsizetype count = lines.size();
@@ -379,6 +408,8 @@ public:
         }
         const Pattern* heads[] = {&kStudent, &kGroup, &kSubject, &kTest};
         QString* fields[] = {&m_record.student, &m_record.group, &m_record.subject, &m_record.test};
+        QString ReportRecord::*fieldsBefore[] = {&ReportRecord::student, &ReportRecord::group,
+                                                 &ReportRecord::subject, &ReportRecord::test};
         for (int i = 0; i < 4; ++i) {
             if (i >= count) {
                 missing(i, heads[i]->text);
@@ -386,7 +417,7 @@ public:
             }
             const Line line = lines.at(i);
             if (startsWith(line, *heads[i]))
-                *fields[i] = line.mid(heads[i]->size()).toString();
+                *fields[i] = fieldText(line.mid(heads[i]->size()), before(fieldsBefore[i]));
             else
                 misfit(i, line);
         }
@@ -397,8 +428,9 @@ public:
         const Line when = lines.at(4);
         const qsizetype gap = indexOf(when, kDateTimeGap);
         if (gap > 0) {
-            m_record.date = when.left(gap).toString();
-            m_record.time = when.mid(gap + kDateTimeGap.size()).toString();
+            m_record.date = fieldText(when.left(gap), before(&ReportRecord::date));
+            m_record.time =
+                fieldText(when.mid(gap + kDateTimeGap.size()), before(&ReportRecord::time));
         } else {
             misfit(4, when);
         }
@@ -431,7 +463,8 @@ private:
                     m_numberingBroken = true;
             } else if (!m_record.total && readCountLine(line, kTotal, m_record.total)) {
                 advance(phase, Phase::Questions, Phase::AfterTotal, i, line);
-            } else if (!m_record.right && readRight(line, m_record)) {
+            } else if (!m_record.right &&
+                       readRight(line, m_record, before(&ReportRecord::percentWritten))) {
                 advance(phase, Phase::AfterTotal, Phase::AfterRight, i, line);
             } else if (!m_record.wrong && readCountLine(line, kWrong, m_record.wrong)) {
                 advance(phase, Phase::AfterRight, Phase::Done, i, line);
@@ -483,7 +516,12 @@ private:
 
     void missingDateTime() { unreadable(QStringLiteral("строка 5: нет даты и времени")); }
 
+    const QString* before(QString ReportRecord::*field) const {
+        return m_previous ? &(m_previous->*field) : nullptr;
+    }
+
     ReportRecord& m_record;
+    const ReportRecord* m_previous;
     bool m_numberingBroken = false;
 };
 
@@ -505,7 +543,9 @@ void parseLines(const QStringList& lines, ReportRecord& record) {
     Parser<QStringView>(record).parse(views);
 }
 
-void parseText(const QByteArray& text, ReportRecord& record) {
+namespace {
+
+void parseBytes(const QByteArray& text, ReportRecord& record, const ReportRecord* previous) {
     resetFields(record);
     // The lines as TextLines::toEditorText and a split at "\n" would give them: CR LF, a lone
     // CR and a lone LF each end a line, a zero byte ends the text. The bytes stay undecoded.
@@ -543,14 +583,21 @@ void parseText(const QByteArray& text, ReportRecord& record) {
             lineBreak(i);
     }
     lines.append(ByteLine(classes, bytes + start, end - start));
-    Parser<ByteLine>(record).parse(lines);
+    Parser<ByteLine>(record, previous).parse(lines);
+}
+
+} // namespace
+
+void parseText(const QByteArray& text, ReportRecord& record) {
+    parseBytes(text, record, nullptr);
 }
 
 namespace {
 
 // Parses what `read` gives; a refusal of the packed-text reader is the reason of an unreadable
 // record.
-template <typename Read> void parseRead(const Read& read, ReportRecord& record) {
+template <typename Read>
+void parseRead(const Read& read, ReportRecord& record, const ReportRecord* previous = nullptr) {
     QByteArray text;
     try {
         text = read();
@@ -565,7 +612,7 @@ template <typename Read> void parseRead(const Read& read, ReportRecord& record) 
         record.reason = QStringLiteral("Out of memory");
         return;
     }
-    parseText(text, record);
+    parseBytes(text, record, previous);
 }
 
 } // namespace
@@ -574,8 +621,9 @@ void parseFile(const QString& path, ReportRecord& record) {
     parseRead([&path] { return PackedText::OpenFromStream(path, kReportCapacity); }, record);
 }
 
-void parseFile(PackedText::FolderReader& folder, const QString& name, ReportRecord& record) {
-    parseRead([&] { return folder.OpenFromStream(name, kReportCapacity); }, record);
+void parseFile(PackedText::FolderReader& folder, const QString& name, ReportRecord& record,
+               const ReportRecord* previous) {
+    parseRead([&] { return folder.OpenFromStream(name, kReportCapacity); }, record, previous);
 }
 
 } // namespace ReportParser

@@ -28,6 +28,9 @@ void parseText(const QByteArray& text, ReportRecord& record);
 void parseFile(const QString& path, ReportRecord& record);
 
 // The same for the file `name` in `folder`, as parseFile(folder path + "/" + name) would.
-void parseFile(PackedText::FolderReader& folder, const QString& name, ReportRecord& record);
+// `previous`, the record read just before, if any, lends `record` the texts they hold alike, so
+// that a load keeps one copy of a folder's subject, date and the like, not one a report.
+void parseFile(PackedText::FolderReader& folder, const QString& name, ReportRecord& record,
+               const ReportRecord* previous = nullptr);
 
 } // namespace ReportParser

@@ -6,6 +6,7 @@
 #include "JournalFilter.h"
 #include "ReportFile.h"
 #include "ReportJournal.h"
+#include "ReportParser.h"
 #include "ReportText.h"
 #include "Scoring.h"
 #include "TestAttempt.h"
@@ -195,6 +196,43 @@ private slots:
         filter.group = group;
         filter.search = search;
         QCOMPARE(filter.apply(rows).size(), shown);
+    }
+
+    // Each row is what its file gives read alone, also where the row before holds some of its
+    // texts alike (a longer group, the same length of another, an unreadable report between).
+    void rowsAsEachFileAlone() {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString content = dir.filePath(QStringLiteral("Content")) + QLatin1Char('/');
+        const QString subject = QStringLiteral("Химия");
+        const QString folder = ContentPaths::reportsDir(content, subject);
+        const QList<QStringList> reports = {
+            {"Андреев", "ИС-21", "AB", "AB"},      {"Андреев", "ИС-21", "AB", "AA"},
+            {"Борисов", "ИС-211", "ABC", "ABC"},   {"Васильев", "ИС-22", "ABC", "CBA"},
+            {"Васильев", "ИС-22", "ABCD", "ABCD"},
+        };
+        for (const QStringList& r : reports)
+            saveReport(content, subject, r.at(0), r.at(1), r.at(2).toLatin1(), r.at(3).toLatin1());
+        QFile plain(folder + QStringLiteral("/Борисов(1)"));
+        QVERIFY(plain.open(QIODevice::WriteOnly));
+        plain.write("not a report\r\n");
+        plain.close();
+
+        const ReportJournal::Load load = ReportJournal::load(content);
+        QCOMPARE(load.rows.size(), 6);
+        QStringList groups;
+        for (const ReportRecord& row : load.rows) {
+            ReportRecord alone;
+            ReportParser::parseFile(folder + QLatin1Char('/') + row.reportName, alone);
+            const auto fields = [](const ReportRecord& r) {
+                return QStringList{r.student, r.group, r.subject,        r.test,
+                                   r.date,    r.time,  r.percentWritten, r.stateText()};
+            };
+            QCOMPARE(fields(row), fields(alone));
+            QCOMPARE(row.verdicts, alone.verdicts);
+            groups << row.group;
+        }
+        QCOMPARE(groups, (QStringList{"ИС-21", "ИС-21", "ИС-211", QString(), "ИС-22", "ИС-22"}));
     }
 
     void choices() {
