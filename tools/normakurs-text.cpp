@@ -9,6 +9,7 @@
 #include "JournalFilter.h"
 #include "PackedText.h"
 #include "ReportJournal.h"
+#include "SystemFile.h"
 #include "TextLines.h"
 #include "VariantCheck.h"
 
@@ -71,16 +72,16 @@ void savePacked(const QString& path, const QByteArray& text) {
 QByteArray readPlainFile(const QString& path) {
     const int fd = ::open(CodePage::nativePath(path).constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
-        throw Failure(PackedText::openFailure(path, PackedText::systemReason(errno)));
+        throw Failure(SystemFile::openFailure(path, SystemFile::systemReason(errno)));
     struct stat status {};
     const int error = ::fstat(fd, &status) != 0 ? errno : S_ISDIR(status.st_mode) ? EISDIR : 0;
     if (error != 0) {
         ::close(fd);
-        throw Failure(PackedText::openFailure(path, PackedText::systemReason(error)));
+        throw Failure(SystemFile::openFailure(path, SystemFile::systemReason(error)));
     }
     QFile file;
-    if (const int refused = PackedText::adoptDescriptor(file, fd, QIODevice::ReadOnly))
-        throw Failure(PackedText::openFailure(path, PackedText::systemReason(refused)));
+    if (const int refused = SystemFile::adoptDescriptor(file, fd, QIODevice::ReadOnly))
+        throw Failure(SystemFile::openFailure(path, SystemFile::systemReason(refused)));
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw Failure(QStringLiteral("Stream read error"));

@@ -3,7 +3,7 @@
 #include "CodePage.h"
 
 #include "Failure.h"
-#include "PackedText.h"
+#include "SystemFile.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -20,12 +20,15 @@
 namespace DurableFile {
 namespace {
 
+// The largest old content the in-place way keeps in memory to put back: a text area's capacity.
+constexpr qint64 kLargestKeptBack = qint64(64) * 1024 * 1024;
+
 QString writeError() {
     return QStringLiteral("Stream write error");
 }
 
 QString createFailed(const QString& path, int error) {
-    return PackedText::createFailure(path, PackedText::systemReason(error));
+    return SystemFile::createFailure(path, SystemFile::systemReason(error));
 }
 
 // The bytes on disk of `path`: through folders whose names are in Windows-1251 bytes as well.
@@ -83,14 +86,14 @@ bool rewriteExisting(const QString& path, const QByteArray& target,
     // The old content is the way back; a file too large to keep in memory is not risked.
     struct stat status {};
     if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) ||
-        qint64(status.st_size) > PackedText::kMemoCapacity) {
+        qint64(status.st_size) > kLargestKeptBack) {
         ::close(fd);
         return false;
     }
     // Unbuffered: a write that fails leaves nothing pending, so the old content can still be
     // written back over it.
     QFile file;
-    if (PackedText::adoptDescriptor(file, fd, QIODevice::ReadWrite | QIODevice::Unbuffered) != 0)
+    if (SystemFile::adoptDescriptor(file, fd, QIODevice::ReadWrite | QIODevice::Unbuffered) != 0)
         return false;
     const QByteArray oldBytes = file.readAll();
     if (file.error() != QFileDevice::NoError || !file.seek(0))
@@ -115,7 +118,7 @@ bool writeSpecial(const QString& path, const QByteArray& native,
     if (fd < 0)
         throw Failure(createFailed(path, errno));
     QFile file;
-    if (const int error = PackedText::adoptDescriptor(file, fd, QIODevice::WriteOnly))
+    if (const int error = SystemFile::adoptDescriptor(file, fd, QIODevice::WriteOnly))
         throw Failure(createFailed(path, error));
     write(file);
     if (!file.flush() || file.error() != QFileDevice::NoError)
@@ -225,7 +228,7 @@ void replace(const QString& path, const std::function<void(QIODevice&)>& write) 
     // rename puts the new one in its place.
     Temporary temporary(temporaryName);
     QFile file;
-    if (const int error = PackedText::adoptDescriptor(file, fd, QIODevice::WriteOnly))
+    if (const int error = SystemFile::adoptDescriptor(file, fd, QIODevice::WriteOnly))
         throw Failure(createFailed(path, error));
     // The new content keeps who may read and write the file it replaces.
     if (exists)

@@ -4,6 +4,7 @@
 #include "DurableFile.h"
 
 #include "Failure.h"
+#include "SystemFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,6 +21,11 @@
 #include <unistd.h>
 
 namespace PackedText {
+
+using SystemFile::adoptDescriptor;
+using SystemFile::openFailure;
+using SystemFile::systemReason;
+
 namespace {
 
 constexpr int kChunk = 64 * 1024;
@@ -27,18 +33,6 @@ constexpr int kLengthBytes = 8;
 
 QString readError() {
     return QStringLiteral("Stream read error");
-}
-
-// The platform's reason without the trailing blanks, line breaks and full stops, so that the
-// error path can add its own full stop.
-QString trimReason(QString reason) {
-    while (!reason.isEmpty() && (reason.back() == QLatin1Char('.') || reason.back().isSpace()))
-        reason.chop(1);
-    return reason;
-}
-
-QString absolutePath(const QString& path) {
-    return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
 }
 
 // Owns a deflate stream so that it is ended on every way out.
@@ -197,16 +191,6 @@ void openFailed(const QString& path, const QString& reason) {
 
 } // namespace
 
-QString createFailure(const QString& path, const QString& reason) {
-    return QStringLiteral("Cannot create file \"%1\". %2")
-        .arg(absolutePath(path), trimReason(reason));
-}
-
-QString openFailure(const QString& path, const QString& reason) {
-    return QStringLiteral("Cannot open file \"%1\". %2")
-        .arg(absolutePath(path), trimReason(reason));
-}
-
 void writeStream(QIODevice& device, const QByteArray& text) {
     std::array<char, kLengthBytes> length{};
     quint64 n = static_cast<quint64>(text.size());
@@ -268,21 +252,6 @@ QByteArray readText(Inflater& inflater, qint64 capacity) {
 QByteArray readStream(QIODevice& device, qint64 capacity) {
     Inflater inflater(device);
     return readText(inflater, capacity);
-}
-
-QString systemReason(int error) {
-    return QString::fromLocal8Bit(std::strerror(error));
-}
-
-int adoptDescriptor(QFile& file, int fd, QIODevice::OpenMode mode) {
-    errno = 0;
-    if (file.open(fd, mode, QFileDevice::AutoCloseHandle))
-        return 0;
-    // The toolkit refuses a descriptor only when a system call on it fails, and leaves that
-    // call's error number; a refusal without one is a descriptor it cannot use.
-    const int error = errno != 0 ? errno : EBADF;
-    ::close(fd);
-    return error;
 }
 
 void SaveToStream(const QString& path, const QByteArray& text) {

@@ -31,15 +31,6 @@ QByteArray readStream(QIODevice& device, qint64 capacity = kMemoCapacity);
 // Windows-1251 bytes: they are written into, not given a UTF-8 twin.
 void SaveToStream(const QString& path, const QByteArray& text);
 
-// The platform's text for an error number, in the words every file failure uses. Every reason
-// a file failure gives comes from here, so the messages speak one language: the system's, for
-// the program's locale.
-QString systemReason(int error);
-
-// Hands the open descriptor `fd` to `file`, which closes it from then on. Returns 0 when `file`
-// took it; otherwise the descriptor is closed and the system's error number says why.
-int adoptDescriptor(QFile& file, int fd, QIODevice::OpenMode mode);
-
 // Reads the text of the packed file at `path`, exactly as stored.
 QByteArray OpenFromStream(const QString& path, qint64 capacity = kMemoCapacity);
 
@@ -68,9 +59,5 @@ private:
 // without waiting first and then looked at, so whatever stands at the path when it is opened is
 // what is checked; nothing can be swapped in between.
 void openRegularFile(QFile& file, const QString& path);
-
-// The messages of the file failures, with the full path and the platform's reason.
-QString createFailure(const QString& path, const QString& reason);
-QString openFailure(const QString& path, const QString& reason);
 
 } // namespace PackedText

@@ -4,6 +4,7 @@
 #include "DurableFile.h"
 #include "Failure.h"
 #include "PackedText.h"
+#include "SystemFile.h"
 
 #include <QFile>
 
@@ -22,9 +23,9 @@ namespace {
 // bytes on disk, `native`), since it is ours and may be only half written or lost in a power cut.
 void fill(int fd, const QString& path, const QByteArray& native, const QByteArray& text) {
     QFile file;
-    if (const int error = PackedText::adoptDescriptor(file, fd, QIODevice::WriteOnly)) {
+    if (const int error = SystemFile::adoptDescriptor(file, fd, QIODevice::WriteOnly)) {
         ::unlink(native.constData());
-        throw Failure(PackedText::createFailure(path, PackedText::systemReason(error)));
+        throw Failure(SystemFile::createFailure(path, SystemFile::systemReason(error)));
     }
     try {
         PackedText::writeStream(file, text);
@@ -91,7 +92,7 @@ QString saveNew(const QString& folder, const QString& student, const QByteArray&
         if (fd < 0) {
             if (errno == EEXIST)
                 continue;
-            throw Failure(PackedText::createFailure(path, PackedText::systemReason(errno)));
+            throw Failure(SystemFile::createFailure(path, SystemFile::systemReason(errno)));
         }
         fill(fd, path, native, text);
         return path;

@@ -9,6 +9,7 @@
 #include "PackedText.h"
 #include "support/TempContentTree.h"
 #include "support/TestHelpers.h"
+#include "SystemFile.h"
 #include "TextLines.h"
 
 #include <QDir>
@@ -288,7 +289,7 @@ void TestEditorFiles::saveFails() {
 
     const QString message = failureOf([&] { EditorFiles::savePacked(path, QStringLiteral("x")); });
     QCOMPARE(message, QStringLiteral("Cannot create file \"%1\". %2")
-                          .arg(absolute(path), PackedText::systemReason(error)));
+                          .arg(absolute(path), SystemFile::systemReason(error)));
     QVERIFY(QFileInfo(m_tree->path(QStringLiteral("Content/Папка"))).isDir());
     QCOMPARE(m_tree->readFile(QStringLiteral("Content/есть.txt")), QByteArray("x"));
 }
@@ -354,7 +355,7 @@ void TestEditorFiles::openPlainFails() {
     const QString path = m_tree->path(relative);
     QCOMPARE(failureOf([&] { EditorFiles::openPlain(path); }),
              QStringLiteral("Cannot open file \"%1\". %2")
-                 .arg(absolute(path), PackedText::systemReason(error)));
+                 .arg(absolute(path), SystemFile::systemReason(error)));
 }
 
 // Questions ---------------------------------------------------------------------------------

@@ -4,6 +4,7 @@
 #include "Failure.h"
 #include "PackedText.h"
 #include "support/FailDevice.h"
+#include "SystemFile.h"
 #include "TextLines.h"
 
 #include <QBuffer>
@@ -484,7 +485,7 @@ void TestPackedText::openFailures() {
     QFETCH(QString, kind);
     QFETCH(QString, name);
     QFETCH(int, error);
-    const QString reason = PackedText::systemReason(error);
+    const QString reason = SystemFile::systemReason(error);
 
     const QString full = path(name);
     QString given = full;
@@ -604,7 +605,7 @@ void TestPackedText::createFailures() {
     QFETCH(QString, kind);
     QFETCH(QString, name);
     QFETCH(int, error);
-    const QString reason = PackedText::systemReason(error);
+    const QString reason = SystemFile::systemReason(error);
 
     const QString full = path(name);
     QString given = full;
@@ -647,9 +648,9 @@ void TestPackedText::failureMessagesTrimReason() {
 
     QVERIFY(QDir::setCurrent(m_dir->path()));
     const QString full = path(QStringLiteral("x.txt"));
-    QCOMPARE(PackedText::openFailure(QStringLiteral("x.txt"), reason),
+    QCOMPARE(SystemFile::openFailure(QStringLiteral("x.txt"), reason),
              QStringLiteral("Cannot open file \"%1\". %2").arg(full, trimmed));
-    QCOMPARE(PackedText::createFailure(QStringLiteral("x.txt"), reason),
+    QCOMPARE(SystemFile::createFailure(QStringLiteral("x.txt"), reason),
              QStringLiteral("Cannot create file \"%1\". %2").arg(full, trimmed));
 }
 

@@ -16,6 +16,7 @@
 #include "ReportText.h"
 #include "Scoring.h"
 #include "support/FailDevice.h"
+#include "SystemFile.h"
 #include "TestAttempt.h"
 #include "TextLines.h"
 
@@ -428,7 +429,7 @@ void TestWriteFaults::unwritableTargets() {
     QFETCH(QString, writer);
     QFETCH(QString, target);
     QFETCH(int, error);
-    const QString reason = PackedText::systemReason(error);
+    const QString reason = SystemFile::systemReason(error);
 
     QVERIFY(QDir().mkpath(path(QStringLiteral("Папка/внутри"))));
     const QByteArray fileBytes = packedInMemory("a document\r\n");
@@ -532,7 +533,7 @@ void TestWriteFaults::readOnlyFolder() {
         return;
     }
     // The folder refuses the report, the variant refuses to be replaced: the system says why.
-    QCOMPARE(message, expected + PackedText::systemReason(EACCES) +
+    QCOMPARE(message, expected + SystemFile::systemReason(EACCES) +
                           (writer == QLatin1String("tool") ? QStringLiteral("\n") : QString()));
     QCOMPARE(readAll(existing), oldBytes);
     ++s_faults;
@@ -558,7 +559,7 @@ void TestWriteFaults::toolInputFails() {
     QCOMPARE(run.exitCode, 1);
     QCOMPARE(QString::fromUtf8(run.err),
              QStringLiteral("normakurs-text: Cannot open file \"%1\". %2\n")
-                 .arg(absolute(path(input)), PackedText::systemReason(error)));
+                 .arg(absolute(path(input)), SystemFile::systemReason(error)));
     QVERIFY(!QFileInfo::exists(path(QStringLiteral("v.txt"))));
 }
 
