@@ -24,6 +24,10 @@ namespace {
 // pages unpacked, pages without a charset in Windows-1251, names in Windows-1251 bytes found.
 // Relative links and images resolve against the page's own folder as under "file:".
 constexpr char kScheme[] = "normakurs";
+// Every page is of one host, so of one site: a link or a click from one page to the next stays
+// in the renderer the tab has, where an address without a host would be a site of its own and
+// start a renderer anew for every page.
+constexpr char kHost[] = "course";
 
 EngineView::PageSource& pageSource() {
     static EngineView::PageSource source;
@@ -35,6 +39,7 @@ QUrl toPageUrl(const QUrl& url) {
         return url;
     QUrl page;
     page.setScheme(QString::fromLatin1(kScheme));
+    page.setHost(QString::fromLatin1(kHost));
     page.setPath(url.toLocalFile());
     page.setFragment(url.fragment());
     return page;
@@ -72,7 +77,7 @@ void prepareScheme() {
         return;
     done = true;
     QWebEngineUrlScheme scheme(kScheme);
-    scheme.setSyntax(QWebEngineUrlScheme::Syntax::Path);
+    scheme.setSyntax(QWebEngineUrlScheme::Syntax::Host);
     scheme.setFlags(QWebEngineUrlScheme::SecureScheme | QWebEngineUrlScheme::LocalScheme |
                     QWebEngineUrlScheme::LocalAccessAllowed);
     QWebEngineUrlScheme::registerScheme(scheme);

@@ -68,6 +68,7 @@ private slots:
 
     void pageReadBack_data();
     void pageReadBack();
+    void nextPageKeepsTheRenderer();
     void relativeImage_data();
     void relativeImage();
     void missingPageShowsTheEnginesOwnPage();
@@ -201,6 +202,22 @@ void TestBrowserView::pageReadBack() {
     const QString text = plainText(activeView());
     QVERIFY2(text.contains(expected), qPrintable(text.left(200)));
     QVERIFY(m_services->errors.isEmpty());
+}
+
+void TestBrowserView::nextPageKeepsTheRenderer() {
+    m_content->makeFile(QStringLiteral("Content/%1/a.html").arg(kSubject), "<p>A</p>");
+    m_content->makePacked(QStringLiteral("Content/%1/b.html").arg(kSubject), "<p>B</p>");
+    showTextbook();
+    bool ok = false;
+    openTopic(QStringLiteral("a.html"), &ok);
+    QVERIFY(ok);
+    const qint64 renderer = activeView()->page()->renderProcessPid();
+    QVERIFY(renderer > 0);
+    openTopic(QStringLiteral("b.html"), &ok);
+    QVERIFY(ok);
+    QCOMPARE(plainText(activeView()), QStringLiteral("B"));
+    // Every course page is of one site: a page after a page needs no renderer started anew.
+    QCOMPARE(activeView()->page()->renderProcessPid(), renderer);
 }
 
 void TestBrowserView::relativeImage_data() {
