@@ -9,7 +9,9 @@ cd "$(dirname "$0")/.."
 source_dir=$PWD
 build_dir=$(cd "$1" && pwd)
 
-(cd "$build_dir" && cpack -G "DEB;TGZ" >/dev/null)
+# The archiver takes file names in the locale's encoding: in the C locale of a bare system it
+# cannot store the names of a build folder under a Russian folder name.
+(cd "$build_dir" && LC_ALL=C.UTF-8 cpack -G "DEB;TGZ" >/dev/null)
 deb=$(ls "$build_dir"/normakurs_*_amd64.deb)
 tgz=$(ls "$build_dir"/normakurs-*-portable.tar.gz)
 
