@@ -4,6 +4,7 @@
 #include "PackedText.h"
 #include "TextLines.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QMimeDatabase>
@@ -114,7 +115,11 @@ bool PageContent::body(const QString& path, QByteArray& bytes, QByteArray& type)
         return true;
     if (looksPacked(bytes.left(2))) {
         try {
-            bytes = PackedText::OpenFromStream(path);
+            // Inflated from the bytes already read, not read from the disk a second time.
+            QByteArray packed = bytes;
+            QBuffer device(&packed);
+            device.open(QIODevice::ReadOnly);
+            bytes = PackedText::readStream(device);
         } catch (const Failure&) {
             // Only the first bytes looked packed: the file as it is.
         }
