@@ -35,6 +35,35 @@ QStringList columnNames() {
         QStringLiteral("Процент"), QStringLiteral("Состояние")};
 }
 
+QString columnText(const ReportRecord& row, int column, QChar decimalSeparator) {
+    switch (column) {
+    case File:
+        return row.file();
+    case Student:
+        return row.student;
+    case Group:
+        return row.group;
+    case Subject:
+        return row.subject;
+    case Test:
+        return row.test;
+    case Date:
+        return row.date;
+    case Time:
+        return row.time;
+    case Right:
+        return count(row.right);
+    case Total:
+        return count(row.total);
+    case Percent:
+        return row.percentText(decimalSeparator);
+    case State:
+        return row.stateText();
+    default:
+        return QString();
+    }
+}
+
 QString field(const QString& text, Dialect dialect) {
     const QChar sep = separator(dialect);
     const bool quote = text.contains(sep) || text.contains(QLatin1Char('"')) ||
@@ -64,14 +93,9 @@ QByteArray write(const QVector<ReportRecord>& rows, Dialect dialect, bool perQue
     out += header.join(sep) + lineEnd;
 
     for (const ReportRecord& row : rows) {
-        QStringList cells{row.file(),       row.student,
-                          row.group,        row.subject,
-                          row.test,         row.date,
-                          row.time,         count(row.right),
-                          count(row.total), row.percentText(decimalSeparator(dialect)),
-                          row.stateText()};
-        for (QString& cell : cells)
-            cell = field(cell, dialect);
+        QStringList cells;
+        for (int column = 0; column < ColumnCount; ++column)
+            cells << field(columnText(row, column, decimalSeparator(dialect)), dialect);
         for (qsizetype k = 0; k < questions; ++k) {
             cells << (k < row.verdicts.size()
                           ? QString(row.verdicts.at(k) ? QLatin1Char('1') : QLatin1Char('0'))

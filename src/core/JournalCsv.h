@@ -22,7 +22,25 @@ enum class Dialect {
 std::optional<Dialect> dialectNamed(const QString& name);
 
 // The journal's columns, in order: "Файл", "Имя фамилия", ... "Состояние".
+enum Column {
+    File,
+    Student,
+    Group,
+    Subject,
+    Test,
+    Date,
+    Time,
+    Right,
+    Total,
+    Percent,
+    State,
+    ColumnCount
+};
 QStringList columnNames();
+
+// The text of `row` in the journal's column `column` (the order of columnNames()), its percent
+// with `decimalSeparator`; empty for a column there is not.
+QString columnText(const ReportRecord& row, int column, QChar decimalSeparator);
 
 // The CSV text of `rows`. With `perQuestion` (one test chosen) the columns "В1" ... "ВK"
 // follow, K the most question lines of any row, each 1 or 0 from the row's lines and empty

@@ -50,20 +50,14 @@ const QString kCsvSuffix = QStringLiteral("csv");
 // The progress dialog is brought up to date at most this often, in milliseconds.
 constexpr int kProgressStepMs = 40;
 
-enum Column {
-    File,
-    Student,
-    Group,
-    Subject,
-    Test,
-    Date,
-    Time,
-    Right,
-    Total,
-    Percent,
-    State,
-    ColumnCount
-};
+// The columns by their names, in the journal's order.
+using JournalCsv::ColumnCount;
+using JournalCsv::Date;
+using JournalCsv::File;
+using JournalCsv::Percent;
+using JournalCsv::Right;
+using JournalCsv::Time;
+using JournalCsv::Total;
 
 int compareNumbers(const std::optional<int>& a, const std::optional<int>& b) {
     if (!a || !b)
@@ -71,33 +65,9 @@ int compareNumbers(const std::optional<int>& a, const std::optional<int>& b) {
     return *a < *b ? -1 : (*b < *a ? 1 : 0);
 }
 
+// A cell's text, as the CSV has it, with the system's decimal separator.
 QString fieldText(const ReportRecord& row, int column) {
-    switch (column) {
-    case File:
-        return row.file();
-    case Student:
-        return row.student;
-    case Group:
-        return row.group;
-    case Subject:
-        return row.subject;
-    case Test:
-        return row.test;
-    case Date:
-        return row.date;
-    case Time:
-        return row.time;
-    case Right:
-        return row.right ? QString::number(*row.right) : QString();
-    case Total:
-        return row.total ? QString::number(*row.total) : QString();
-    case Percent:
-        return row.percentText(QLocale::system().decimalPoint().at(0));
-    case State:
-        return row.stateText();
-    default:
-        return QString();
-    }
+    return JournalCsv::columnText(row, column, QLocale::system().decimalPoint().at(0));
 }
 
 // What a choice in a filter's list stands for: the first entry lets every row through.
