@@ -31,8 +31,15 @@ export DISPLAY=":$(head -n1 "$runtime/display")"
 export XDG_CONFIG_HOME="$runtime/config" XDG_RUNTIME_DIR="$runtime"
 mkdir -p "$XDG_CONFIG_HOME"
 chmod 700 "$runtime"
-openbox --sm-disable >"$runtime/openbox.log" 2>&1 &
+# openbox runs its start-up command once it manages the screen: a window mapped before that (a
+# test's panel) could be missed, and its strut never taken off the work area.
+openbox --sm-disable --startup "touch '$runtime/ready'" >"$runtime/openbox.log" 2>&1 &
 wm=$!
+for _ in $(seq 100); do
+    [ -e "$runtime/ready" ] && break
+    kill -0 "$wm" 2>/dev/null || { cat "$runtime/openbox.log" >&2; exit 1; }
+    sleep 0.1
+done
 
 export QT_QPA_PLATFORM=xcb
 "$@"
