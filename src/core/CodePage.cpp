@@ -144,7 +144,11 @@ char upperAnsi(char byte) {
 }
 
 QString fileName(const QByteArray& raw) {
-    QStringDecoder utf8(QStringDecoder::Utf8);
+    // Stateless: a name cut in the middle of a character ("_" and a lone lead byte) is not UTF-8,
+    // where a decoder with state would keep the lead byte for more input and give "_". A byte
+    // order mark in front stays part of the name, so that the name leads back to these bytes.
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     const QString name = utf8(raw);
     if (!utf8.hasError())
         return name;

@@ -78,6 +78,7 @@ private slots:
     void contentPaths();
     void documentUrlLeadsToFile_data();
     void documentUrlLeadsToFile();
+    void everyRawNameListedOnceAndLeadsBack();
 };
 
 void TestFolderListing::init() {
@@ -567,6 +568,27 @@ void TestFolderListing::documentUrlLeadsToFile() {
     const bool utf8 = native == QFile::encodeName(shown);
     QCOMPARE(utf8, !copiedFolders);
     QCOMPARE(url == QUrl::fromLocalFile(shown), utf8);
+}
+
+// Names as a copy from another system may leave them: cut in the middle of a UTF-8 character,
+// or with a byte order mark in front. Each is listed once, under a name that leads back to it.
+void TestFolderListing::everyRawNameListedOnceAndLeadsBack() {
+    const QList<QByteArray> raw{"_", "_\xd0", "_\xdd", "\xef\xbb\xbf_", "\xd0\xb0\xd0"};
+    const QByteArray folder = QFile::encodeName(content());
+    for (const QByteArray& name : raw) {
+        const int fd = ::open((folder + name).constData(), O_WRONLY | O_CREAT | O_EXCL, 0666);
+        QVERIFY(fd >= 0);
+        ::close(fd);
+    }
+    const QStringList listed = FolderListing::children(content(), QStringLiteral("*"));
+    QCOMPARE(listed.size(), raw.size());
+    QList<QByteArray> ledTo;
+    for (const QString& name : listed)
+        ledTo << CodePage::nativePath(content() + name).mid(folder.size());
+    std::sort(ledTo.begin(), ledTo.end());
+    QList<QByteArray> expected = raw;
+    std::sort(expected.begin(), expected.end());
+    QCOMPARE(ledTo, expected);
 }
 
 QTEST_GUILESS_MAIN(TestFolderListing)
