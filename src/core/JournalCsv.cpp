@@ -13,6 +13,10 @@ QChar decimalSeparator(Dialect dialect) {
     return dialect == Dialect::ExcelRu ? QLatin1Char(',') : QLatin1Char('.');
 }
 
+bool isNumberColumn(int column) {
+    return column == Right || column == Total || column == Percent;
+}
+
 QString count(const std::optional<int>& value) {
     return value ? QString::number(*value) : QString();
 }
@@ -75,6 +79,13 @@ QString field(const QString& text, Dialect dialect) {
     return QLatin1Char('"') + doubled + QLatin1Char('"');
 }
 
+QString textField(const QString& text, Dialect dialect) {
+    static const QString formulaStarts = QStringLiteral("=+-@\t\r");
+    if (!text.isEmpty() && formulaStarts.contains(text.front()))
+        return field(QLatin1Char('\'') + text, dialect);
+    return field(text, dialect);
+}
+
 QByteArray write(const QVector<ReportRecord>& rows, Dialect dialect, bool perQuestion) {
     qsizetype questions = 0;
     if (perQuestion) {
@@ -94,8 +105,10 @@ QByteArray write(const QVector<ReportRecord>& rows, Dialect dialect, bool perQue
 
     for (const ReportRecord& row : rows) {
         QStringList cells;
-        for (int column = 0; column < ColumnCount; ++column)
-            cells << field(columnText(row, column, decimalSeparator(dialect)), dialect);
+        for (int column = 0; column < ColumnCount; ++column) {
+            const QString text = columnText(row, column, decimalSeparator(dialect));
+            cells << (isNumberColumn(column) ? field(text, dialect) : textField(text, dialect));
+        }
         for (qsizetype k = 0; k < questions; ++k) {
             cells << (k < row.verdicts.size()
                           ? QString(row.verdicts.at(k) ? QLatin1Char('1') : QLatin1Char('0'))

@@ -11,6 +11,8 @@
 
 // The journal as CSV: a header row, one row per report, every line ended by CR LF, a field
 // quoted when it holds the separator, a quote or a line break (a quote inside is doubled).
+// The counts and the percent are written as numbers; every other cell is text and never
+// opens as a formula.
 namespace JournalCsv {
 
 enum class Dialect {
@@ -49,5 +51,9 @@ QByteArray write(const QVector<ReportRecord>& rows, Dialect dialect, bool perQue
 
 // One field as the dialect writes it, quoted when it must be.
 QString field(const QString& text, Dialect dialect);
+
+// A text field: as field(), and a text that a spreadsheet would take for a formula (it begins
+// with "=", "+", "-", "@", a tab or a carriage return) gets a leading apostrophe first.
+QString textField(const QString& text, Dialect dialect);
 
 } // namespace JournalCsv

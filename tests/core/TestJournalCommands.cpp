@@ -101,6 +101,9 @@ void TestJournalCommands::initTestCase() {
            reportText("Жанна", kAlgebra, QStringLiteral("Вариант 2.txt"), "10"));
     report(QStringLiteral("Физика"), QStringLiteral("Зоя(0)"),
            reportText("Зоя", QStringLiteral("Физика"), kV1, "1"));
+    // A typed name that a spreadsheet would run as a formula.
+    report(QStringLiteral("История"), QStringLiteral("x(0)"),
+           reportText("=1+1", QStringLiteral("История"), kV1, "1"));
 }
 
 void TestJournalCommands::journalAsTheCoreWritesIt_data() {
@@ -136,6 +139,7 @@ void TestJournalCommands::journalAsTheCoreWritesIt() {
     const QVector<ReportRecord> rows = filter.apply(ReportJournal::load(m_content).rows);
     QVERIFY(!rows.isEmpty());
     QCOMPARE(run.out, JournalCsv::write(rows, JournalCsv::Dialect(dialect), !test.isEmpty()));
+    QCOMPARE(run.out.contains("=1+1"), run.out.contains(",'=1+1,"));
 }
 
 void TestJournalCommands::analysisWorkedByHand_data() {
