@@ -156,10 +156,19 @@ public:
                 if (produced == 0 && m_eof && m_stream->avail_in == 0)
                     m_ended = true;
                 break;
-            default: // Z_DATA_ERROR, Z_NEED_DICT, Z_MEM_ERROR, Z_STREAM_ERROR
+            case Z_DATA_ERROR:
+                // The bytes before the damage are good; the damage counts only when the
+                // caller needs what lies beyond it. Inflating ahead must not turn damage past
+                // the text (or in the checksum after it) into a failure of the text.
+                m_damaged = true;
+                m_ended = true;
+                break;
+            default: // Z_NEED_DICT, Z_MEM_ERROR, Z_STREAM_ERROR
                 throw Failure(QStringLiteral("Error"));
             }
         }
+        if (got < want && m_damaged)
+            throw Failure(QStringLiteral("Error"));
         return got;
     }
 
@@ -183,6 +192,7 @@ private:
     qint64 m_outputEnd = 0;
     bool m_eof = false;
     bool m_ended = false;
+    bool m_damaged = false; // the stream ended in damage
 };
 
 void openFailed(const QString& path, const QString& reason) {

@@ -333,22 +333,39 @@ void TestPackedText::overwriteWithShorterText() {
 }
 
 void TestPackedText::shortLengthFieldLimitsText_data() {
-    QTest::addColumn<qint64>("length");
+    QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QByteArray>("text");
 
-    QTest::newRow("0 of 6") << qint64(0) << QByteArray();
-    QTest::newRow("3 of 6") << qint64(3) << QByteArray("abc");
-    QTest::newRow("5 of 6") << qint64(5) << QByteArray("abcde");
-    QTest::newRow("6 of 6") << qint64(6) << QByteArray("abcdef");
+    const QByteArray six = "abcdef";
+    QTest::newRow("0 of 6") << compressed(le64(0) + six, 6) << QByteArray();
+    QTest::newRow("3 of 6") << compressed(le64(3) + six, 6) << QByteArray("abc");
+    QTest::newRow("5 of 6") << compressed(le64(5) + six, 6) << QByteArray("abcde");
+    QTest::newRow("6 of 6") << compressed(le64(6) + six, 6) << QByteArray("abcdef");
+
+    // What lies beyond the text the length field gives is never read: damage there is no
+    // failure, whether in the deflate data or in the trailer's checksum.
+    QByteArray badSum = compressed(le64(3) + six, 6);
+    badSum[badSum.size() - 1] = char(badSum.back() ^ 0x55);
+    QTest::newRow("3 of 6, checksum damaged") << badSum << QByteArray("abc");
+    QByteArray badTail = compressed(le64(3) + "abc" + noise(4000), 6);
+    badTail.replace(badTail.size() / 2, badTail.size() / 2, QByteArray(badTail.size() / 2, '\xFF'));
+    QTest::newRow("3 of 4003, second half damaged") << badTail << QByteArray("abc");
 }
 
 void TestPackedText::shortLengthFieldLimitsText() {
-    QFETCH(qint64, length);
+    QFETCH(QByteArray, bytes);
     QFETCH(QByteArray, text);
 
     const QString file = path(QStringLiteral("short"));
-    QVERIFY(writeFile(file, compressed(le64(length) + "abcdef", 6)));
-    QCOMPARE(PackedText::OpenFromStream(file), text);
+    QVERIFY(writeFile(file, bytes));
+    QByteArray got;
+    QCOMPARE(failureOf([&] { got = PackedText::OpenFromStream(file); }), kNoFailure);
+    QCOMPARE(got, text);
+
+    QBuffer buffer(&bytes);
+    QVERIFY(buffer.open(QIODevice::ReadOnly));
+    QCOMPARE(failureOf([&] { got = PackedText::readStream(buffer); }), kNoFailure);
+    QCOMPARE(got, text);
 }
 
 void TestPackedText::readFailures_data() {
@@ -389,6 +406,13 @@ void TestPackedText::readFailures_data() {
         << compressed(le64(qint64(1) << 40) + kWorked, 9) << readError;
     QTest::newRow("length 2^63-1, 9 bytes")
         << compressed(le64(std::numeric_limits<qint64>::max()) + kWorked, 9) << readError;
+
+    QByteArray lines;
+    for (int i = 0; i < 200; ++i)
+        lines += "Line " + QByteArray::number(i) + " of the text, some words here\r\n";
+    QByteArray damaged = compressed(payloadOf(lines), 6);
+    damaged.replace(damaged.size() / 2, 16, QByteArray(16, '\xFF'));
+    QTest::newRow("damage inside the text") << damaged << error;
 }
 
 void TestPackedText::readFailures() {
