@@ -27,17 +27,33 @@ bool createFolder(const QString& path) {
     struct stat existing {};
     if (::lstat(native.constData(), &existing) == 0)
         return false;
-    if (::mkdir(native.constData(), 0777) != 0)
-        return false;
-    // A content tree shared by the users of one computer is open to all of them; a folder made
-    // in it by one user (a new subject, the first report's folder) must stay open to the others,
-    // or the next student's report could not be saved.
     struct stat parent {};
     const qsizetype slash = native.lastIndexOf('/');
     const QByteArray parentPath = slash > 0 ? native.left(slash) : QByteArray("/");
-    if (::stat(parentPath.constData(), &parent) == 0 && (parent.st_mode & S_IWOTH))
+    const bool parentKnown = ::stat(parentPath.constData(), &parent) == 0;
+    // A content tree shared by the users of one computer is open to all of them; a folder made
+    // in it by one user (a new subject, the first report's folder) must stay open to the others,
+    // or the next student's report could not be saved.
+    if (parentKnown && (parent.st_mode & S_IWOTH)) {
+        if (::mkdir(native.constData(), 0777) != 0)
+            return false;
         ::chmod(native.constData(), parent.st_mode & 07777);
-    return true;
+        return true;
+    }
+    // A lab's tree belongs to a group (set-group-ID folders): tests and everything below them
+    // are for the group alone, any other folder is readable by everybody and written by the
+    // group. Made private first, so that nobody else reaches it before it has its mode.
+    if (parentKnown && (parent.st_mode & S_ISGID)) {
+        if (::mkdir(native.constData(), 0700) != 0)
+            return false;
+        const QFileInfo made(path);
+        const bool groupOnly = made.fileName() == ContentPaths::kTests ||
+                               QFileInfo(made.absolutePath()).fileName() == ContentPaths::kTests ||
+                               (parent.st_mode & S_IRWXO) == 0;
+        ::chmod(native.constData(), groupOnly ? 02770 : 02775);
+        return true;
+    }
+    return ::mkdir(native.constData(), 0777) == 0;
 }
 
 void createSubject(const QString& contentDir, const QString& name) {

@@ -12,7 +12,9 @@ bool folderExists(const QString& path);
 bool fileExists(const QString& path);
 
 // Creates exactly one folder level; false when the parent is missing or the folder exists. In a
-// parent that every user may write, the new folder gets the parent's permissions.
+// parent that every user may write, the new folder gets the parent's permissions. In a
+// set-group-ID parent (a lab's tree, kept for one group), a "Тесты" folder and any folder made
+// in a parent closed to others get 02770, any other folder 02775.
 bool createFolder(const QString& path);
 
 // Creates a subject under the content root, then its "Тесты", "Видео" and "Презентации"

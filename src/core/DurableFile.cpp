@@ -144,10 +144,19 @@ QByteArray linkTarget(const QByteArray& native) {
     return native;
 }
 
+// A folder of a lab's tree kept for its group: set-group-ID and closed to everybody else. A file
+// made there is for the group alone from its first moment.
+bool keptForGroup(const QByteArray& folder) {
+    struct stat status {};
+    return ::stat(folder.constData(), &status) == 0 && (status.st_mode & S_ISGID) &&
+           (status.st_mode & S_IRWXO) == 0;
+}
+
 // A new file beside `target`, named "<name>.XXXXXX" with letters at random, made exclusively and
-// with the permissions every new file gets. Its descriptor, or -1 with errno set. A name too long
-// to take the suffix is cut first: the longest name the folder takes can still be saved.
-int createBeside(const QByteArray& target, QByteArray& name) {
+// with the permissions `mode` (less the user's file-creation mask). Its descriptor, or -1 with
+// errno set. A name too long to take the suffix is cut first: the longest name the folder takes
+// can still be saved.
+int createBeside(const QByteArray& target, QByteArray& name, mode_t mode) {
     static constexpr char kLetters[] =
         "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     constexpr qsizetype kSuffix = 7;
@@ -158,7 +167,7 @@ int createBeside(const QByteArray& target, QByteArray& name) {
         name = stem + '.';
         for (int i = 0; i < 6; ++i)
             name += kLetters[QRandomGenerator::global()->bounded(int(sizeof kLetters) - 1)];
-        const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
         if (fd >= 0 || errno != EEXIST)
             return fd;
     }
@@ -216,8 +225,9 @@ void replace(const QString& path, const std::function<void(QIODevice&)>& write) 
     // A file that its owner made read-only is not replaced, even where its folder would let us.
     if (exists && ::faccessat(AT_FDCWD, target.constData(), W_OK, AT_EACCESS) != 0)
         throw Failure(createFailed(path, errno));
+    const bool forGroup = keptForGroup(folderOf(target));
     QByteArray temporaryName;
-    const int fd = createBeside(target, temporaryName);
+    const int fd = createBeside(target, temporaryName, forGroup ? 0660 : 0666);
     if (fd < 0) {
         const int error = errno;
         if (!exists || !rewriteExisting(path, target, write))
@@ -230,9 +240,13 @@ void replace(const QString& path, const std::function<void(QIODevice&)>& write) 
     QFile file;
     if (const int error = SystemFile::adoptDescriptor(file, fd, QIODevice::WriteOnly))
         throw Failure(createFailed(path, error));
-    // The new content keeps who may read and write the file it replaces.
-    if (exists)
-        ::fchmod(fd, existing.st_mode & 07777);
+    // The new content keeps who may read and write the file it replaces; in a folder kept for
+    // a group, the group reads and writes it and nobody else does.
+    mode_t mode = exists ? existing.st_mode & 07777 : 0;
+    if (forGroup)
+        mode = (mode & ~mode_t(S_IRWXO)) | S_IRUSR | S_IWUSR | S_IRGRP | S_IWGRP;
+    if (exists || forGroup)
+        ::fchmod(fd, mode);
     write(file);
     if (!file.flush())
         throw Failure(writeError());

@@ -28,6 +28,9 @@ void syncFolderOf(const QString& path);
 // disk (CodePage::nativePath): a folder named in Windows-1251 bytes is written into as it is.
 // A symbolic link keeps leading to its file, which takes the new content; a file that may not
 // be written is refused, as a folder is. A failure to make the file names the system's reason.
+// The new file keeps the permissions of the file it replaces; in a set-group-ID folder closed to
+// others (a lab's tests), it is readable and writable by the group and nobody else from the
+// moment it is made.
 void replace(const QString& path, const std::function<void(QIODevice&)>& write);
 
 // The in-place step of replace(): writes `newBytes` over the content of `device`, which holds

@@ -3,6 +3,7 @@
 // file when a save fails.
 
 #include "CodePage.h"
+#include "DurableFile.h"
 #include "EditorFiles.h"
 #include "Failure.h"
 #include "FolderListing.h"
@@ -99,6 +100,8 @@ private slots:
     void savedBytesAreWindows1251WithCrLf();
     void replacesShorter();
     void newFileHasOrdinaryPermissions();
+    void savedInLabFolderIsForGroupOnly_data();
+    void savedInLabFolderIsForGroupOnly();
     void longestNameSaves();
     void savesIntoWindows1251Folder_data();
     void savesIntoWindows1251Folder();
@@ -191,6 +194,51 @@ void TestEditorFiles::newFileHasOrdinaryPermissions() {
     const QString path = m_tree->path(QStringLiteral("Content/новый.txt"));
     EditorFiles::savePacked(path, QStringLiteral("текст"));
     QCOMPARE(QFileInfo(path).permissions(), QFileInfo(reference).permissions());
+}
+
+void TestEditorFiles::savedInLabFolderIsForGroupOnly_data() {
+    QTest::addColumn<int>("folderMode");
+    QTest::addColumn<int>("oldMode");      // -1: no file there before
+    QTest::addColumn<int>("expectedMode"); // -1: what the user's file-creation mask gives
+
+    QTest::newRow("lab tests, new variant") << 02770 << -1 << 0660;
+    QTest::newRow("lab tests, over a private file") << 02770 << 0600 << 0660;
+    QTest::newRow("lab tests, over a file open to all") << 02770 << 0646 << 0660;
+    QTest::newRow("set-group, open to others") << 02775 << -1 << -1;
+    QTest::newRow("set-group, open, keeps old mode") << 02775 << 0604 << 0604;
+    QTest::newRow("closed to others, no set-group") << 0770 << -1 << -1;
+}
+
+void TestEditorFiles::savedInLabFolderIsForGroupOnly() {
+    // A variant saved into a lab's tests folder: others never reach it, not even while it is
+    // being written under its temporary name.
+    QFETCH(int, folderMode);
+    QFETCH(int, oldMode);
+    QFETCH(int, expectedMode);
+    const QString folder = m_tree->makeFolder(QStringLiteral("Content/Физика/Тесты"));
+    const QString path = folder + QStringLiteral("/Вариант 1.txt");
+    if (oldMode >= 0) {
+        m_tree->makeFile(QStringLiteral("Content/Физика/Тесты/Вариант 1.txt"), "old");
+        QCOMPARE(::chmod(QFile::encodeName(path).constData(), mode_t(oldMode)), 0);
+    }
+    QCOMPARE(::chmod(QFile::encodeName(folder).constData(), mode_t(folderMode)), 0);
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    const int expected = expectedMode >= 0 ? expectedMode : int(0666 & ~mask);
+
+    int whileWriting = -1;
+    DurableFile::replace(path, [&](QIODevice& device) {
+        struct stat status {};
+        if (::fstat(qobject_cast<QFileDevice*>(&device)->handle(), &status) == 0)
+            whileWriting = int(status.st_mode & 07777);
+        device.write("new");
+    });
+    struct stat saved {};
+    QCOMPARE(::stat(QFile::encodeName(path).constData(), &saved), 0);
+    QCOMPARE(int(saved.st_mode & 07777), expected);
+    QCOMPARE(whileWriting & ~expected & 07, 0);
+    QCOMPARE(m_tree->readFile(QStringLiteral("Content/Физика/Тесты/Вариант 1.txt")),
+             QByteArray("new"));
 }
 
 void TestEditorFiles::longestNameSaves() {

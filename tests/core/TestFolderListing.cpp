@@ -411,21 +411,33 @@ void TestFolderListing::createFolderMakesOneLevel() {
 
 void TestFolderListing::createFolderKeepsSharedTreeOpen_data() {
     QTest::addColumn<int>("parentMode");
+    QTest::addColumn<QString>("name");
     QTest::addColumn<int>("expectedMode"); // -1: what the user's file-creation mask gives
 
-    QTest::newRow("open to all") << 0777 << 0777;
-    QTest::newRow("open to all, set-group") << 02777 << 02777;
-    QTest::newRow("private") << 0755 << -1;
-    QTest::newRow("group only") << 0775 << -1;
+    const QString tests = QStringLiteral("Тесты");
+    QTest::newRow("open to all") << 0777 << tests << 0777;
+    QTest::newRow("open to all, set-group") << 02777 << tests << 02777;
+    QTest::newRow("private") << 0755 << tests << -1;
+    QTest::newRow("group only") << 0775 << tests << -1;
+    // A lab's tree: set-group-ID folders of one group.
+    QTest::newRow("lab subject's tests") << 02775 << tests << 02770;
+    QTest::newRow("lab subject's videos") << 02775 << QStringLiteral("Видео") << 02775;
+    QTest::newRow("lab content's new subject") << 02755 << QStringLiteral("Химия") << 02775;
+    QTest::newRow("lab reports, in a closed folder") << 02770 << QStringLiteral("Отчеты") << 02770;
+    QTest::newRow("lab tests' subfolder") << 02775 << tests + QStringLiteral("/Отчеты") << 02770;
 }
 
 void TestFolderListing::createFolderKeepsSharedTreeOpen() {
     QFETCH(int, parentMode);
+    QFETCH(QString, name);
     QFETCH(int, expectedMode);
     const QString parent = m_tree->makeFolder(QStringLiteral("Content/Общий"));
     QCOMPARE(::chmod(QFile::encodeName(parent).constData(), mode_t(parentMode)), 0);
+    // A nested name: its own parent is made first, by the same rules.
+    if (name.contains(QLatin1Char('/')))
+        QVERIFY(ContentFolders::createFolder(parent + QLatin1Char('/') + name.section('/', 0, 0)));
 
-    const QString folder = parent + QStringLiteral("/Тесты");
+    const QString folder = parent + QLatin1Char('/') + name;
     QVERIFY(ContentFolders::createFolder(folder));
     struct stat made {};
     QCOMPARE(::stat(QFile::encodeName(folder).constData(), &made), 0);
