@@ -32,11 +32,12 @@ std::optional<Dialect> dialectNamed(const QString& name) {
 }
 
 QStringList columnNames() {
-    return {
-        QStringLiteral("Файл"),    QStringLiteral("Имя фамилия"), QStringLiteral("Группа"),
-        QStringLiteral("Предмет"), QStringLiteral("Тест"),        QStringLiteral("Дата"),
-        QStringLiteral("Время"),   QStringLiteral("Правильно"),   QStringLiteral("Всего вопросов"),
-        QStringLiteral("Процент"), QStringLiteral("Состояние")};
+    return {QStringLiteral("Файл"),           QStringLiteral("Имя фамилия"),
+            QStringLiteral("Учетная запись"), QStringLiteral("Группа"),
+            QStringLiteral("Предмет"),        QStringLiteral("Тест"),
+            QStringLiteral("Дата"),           QStringLiteral("Время"),
+            QStringLiteral("Правильно"),      QStringLiteral("Всего вопросов"),
+            QStringLiteral("Процент"),        QStringLiteral("Состояние")};
 }
 
 QString columnText(const ReportRecord& row, int column, QChar decimalSeparator) {
@@ -45,6 +46,8 @@ QString columnText(const ReportRecord& row, int column, QChar decimalSeparator) 
         return row.file();
     case Student:
         return row.student;
+    case Account:
+        return row.ownerText();
     case Group:
         return row.group;
     case Subject:

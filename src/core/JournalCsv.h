@@ -27,6 +27,7 @@ std::optional<Dialect> dialectNamed(const QString& name);
 enum Column {
     File,
     Student,
+    Account, // the account that owns the report's file
     Group,
     Subject,
     Test,

@@ -273,20 +273,28 @@ namespace {
 
 constexpr int kOpenFlags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
 
-// Whether the open descriptor `fd` is a regular file, and its size. Any other kind closes it
-// and gives the error number its open failure names; 0 means a regular file.
-int checkRegular(int fd, qint64& size) {
-    struct stat status {};
-    if (::fstat(fd, &status) != 0) {
+// Whether the open descriptor `fd` is a regular file, and its size; `status`, when given, gets
+// what the system tells of it. Any other kind closes it and gives the error number its open
+// failure names; 0 means a regular file.
+int checkRegular(int fd, qint64& size, FileStatus* status = nullptr) {
+    struct stat found {};
+    if (::fstat(fd, &found) != 0) {
         const int error = errno;
         ::close(fd);
         return error;
     }
-    if (!S_ISREG(status.st_mode)) {
+    if (!S_ISREG(found.st_mode)) {
         ::close(fd);
-        return S_ISDIR(status.st_mode) ? EISDIR : ENXIO;
+        return S_ISDIR(found.st_mode) ? EISDIR : ENXIO;
     }
-    size = qint64(status.st_size);
+    size = qint64(found.st_size);
+    if (status) {
+        status->found = true;
+        status->size = size;
+        status->modifiedNs = qint64(found.st_mtim.tv_sec) * 1000000000 + found.st_mtim.tv_nsec;
+        status->inode = quint64(found.st_ino);
+        status->owner = uint(found.st_uid);
+    }
     return 0;
 }
 
@@ -301,7 +309,7 @@ bool notThereAsUtf8(int error) {
 // tried as UTF-8 first; only a name that is not there is looked for by its Windows-1251 bytes.
 // O_NONBLOCK: opening a named pipe must not wait for a writer, nor a device for its line; on
 // the regular file that is all this lets through, the flag changes nothing.
-int openRegularDescriptor(const QString& path, qint64& size) {
+int openRegularDescriptor(const QString& path, qint64& size, FileStatus* status = nullptr) {
     const QByteArray utf8 = QFile::encodeName(path);
     int fd = ::open(utf8.constData(), kOpenFlags);
     if (fd < 0 && notThereAsUtf8(errno)) {
@@ -313,7 +321,7 @@ int openRegularDescriptor(const QString& path, qint64& size) {
     }
     if (fd < 0)
         openFailed(path, systemReason(errno));
-    if (const int error = checkRegular(fd, size))
+    if (const int error = checkRegular(fd, size, status))
         openFailed(path, systemReason(error));
     return fd;
 }
@@ -374,9 +382,9 @@ QByteArray readDescriptor(int fd, qint64 size, const PathOf& pathOf, qint64 capa
 
 } // namespace
 
-QByteArray OpenFromStream(const QString& path, qint64 capacity) {
+QByteArray OpenFromStream(const QString& path, qint64 capacity, FileStatus* status) {
     qint64 size = 0;
-    const int fd = openRegularDescriptor(path, size);
+    const int fd = openRegularDescriptor(path, size, status);
     return readDescriptor(
         fd, size, [&path] { return path; }, capacity);
 }
@@ -409,19 +417,19 @@ FolderReader::~FolderReader() {
         ::close(m_fd);
 }
 
-QByteArray FolderReader::OpenFromStream(const QString& name, qint64 capacity) {
+QByteArray FolderReader::OpenFromStream(const QString& name, qint64 capacity, FileStatus* status) {
     const auto pathOf = [this, &name] { return m_folder + QLatin1Char('/') + name; };
     if (m_fd < 0)
-        return PackedText::OpenFromStream(pathOf(), capacity);
+        return PackedText::OpenFromStream(pathOf(), capacity, status);
     int fd = ::openat(m_fd, QFile::encodeName(name).constData(), kOpenFlags);
-    if (fd < 0 && notThereAsUtf8(errno))
-        return PackedText::OpenFromStream(pathOf(), capacity); // the whole path's own search
+    if (fd < 0 && notThereAsUtf8(errno)) // the whole path's own search
+        return PackedText::OpenFromStream(pathOf(), capacity, status);
     if (fd < 0) {
         const int error = errno;
         openFailed(pathOf(), systemReason(error));
     }
     qint64 size = 0;
-    if (const int error = checkRegular(fd, size))
+    if (const int error = checkRegular(fd, size, status))
         openFailed(pathOf(), systemReason(error));
     return readDescriptor(fd, size, pathOf, capacity, m_stream->made ? &m_stream->z : nullptr);
 }

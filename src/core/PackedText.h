@@ -31,8 +31,20 @@ QByteArray readStream(QIODevice& device, qint64 capacity = kMemoCapacity);
 // Windows-1251 bytes: they are written into, not given a UTF-8 twin.
 void SaveToStream(const QString& path, const QByteArray& text);
 
-// Reads the text of the packed file at `path`, exactly as stored.
-QByteArray OpenFromStream(const QString& path, qint64 capacity = kMemoCapacity);
+// What the system tells of a file as it was opened: enough to know it again unchanged, and who
+// owns it.
+struct FileStatus {
+    bool found = false; // set once the file is open and known to be a regular file
+    qint64 size = 0;
+    qint64 modifiedNs = 0; // the last change of its content, in nanoseconds since 1970
+    quint64 inode = 0;
+    uint owner = 0; // the owner's user ID
+};
+
+// Reads the text of the packed file at `path`, exactly as stored. `status`, when given, is
+// filled from the open file once it is found to be a regular file.
+QByteArray OpenFromStream(const QString& path, qint64 capacity = kMemoCapacity,
+                          FileStatus* status = nullptr);
 
 // A folder held open while many of its packed files are read: each file is looked up by its name
 // in the folder instead of by its whole path. What a name gives, text or failure (with the whole
@@ -44,7 +56,8 @@ public:
     FolderReader(const FolderReader&) = delete;
     FolderReader& operator=(const FolderReader&) = delete;
 
-    QByteArray OpenFromStream(const QString& name, qint64 capacity = kMemoCapacity);
+    QByteArray OpenFromStream(const QString& name, qint64 capacity = kMemoCapacity,
+                              FileStatus* status = nullptr);
 
 private:
     struct Stream;

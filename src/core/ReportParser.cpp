@@ -529,6 +529,7 @@ void resetFields(ReportRecord& record) {
     ReportRecord fresh;
     fresh.subjectFolder = std::move(record.subjectFolder);
     fresh.reportName = std::move(record.reportName);
+    fresh.owner = record.owner;
     record = std::move(fresh);
 }
 
@@ -599,31 +600,46 @@ namespace {
 template <typename Read>
 void parseRead(const Read& read, ReportRecord& record, const ReportRecord* previous = nullptr) {
     QByteArray text;
+    PackedText::FileStatus status;
+    record.owner.reset();
     try {
-        text = read();
+        text = read(status);
     } catch (const Failure& failure) {
+        if (status.found)
+            record.owner = status.owner;
         resetFields(record);
         record.state = ReportRecord::State::Unreadable;
         record.reason = failure.message();
         return;
     } catch (const std::bad_alloc&) {
+        if (status.found)
+            record.owner = status.owner;
         resetFields(record);
         record.state = ReportRecord::State::Unreadable;
         record.reason = QStringLiteral("Out of memory");
         return;
     }
+    record.owner = status.owner;
     parseBytes(text, record, previous);
 }
 
 } // namespace
 
 void parseFile(const QString& path, ReportRecord& record) {
-    parseRead([&path] { return PackedText::OpenFromStream(path, kReportCapacity); }, record);
+    parseRead(
+        [&path](PackedText::FileStatus& status) {
+            return PackedText::OpenFromStream(path, kReportCapacity, &status);
+        },
+        record);
 }
 
 void parseFile(PackedText::FolderReader& folder, const QString& name, ReportRecord& record,
                const ReportRecord* previous) {
-    parseRead([&] { return folder.OpenFromStream(name, kReportCapacity); }, record, previous);
+    parseRead(
+        [&](PackedText::FileStatus& status) {
+            return folder.OpenFromStream(name, kReportCapacity, &status);
+        },
+        record, previous);
 }
 
 } // namespace ReportParser

@@ -1,7 +1,13 @@
 #include "ReportRecord.h"
 
+#include "AccountNames.h"
+
 QString ReportRecord::file() const {
     return subjectFolder + QLatin1Char('/') + reportName;
+}
+
+QString ReportRecord::ownerText() const {
+    return owner ? AccountNames::nameOf(*owner) : QString();
 }
 
 std::optional<int> ReportRecord::percentTenths() const {

@@ -16,6 +16,8 @@ struct ReportRecord {
 
     QString subjectFolder; // the subject folder the entry was listed in
     QString reportName;    // the entry's name in that subject's reports folder
+    // The user ID of the account that owns the file; unset when it could not be opened.
+    std::optional<uint> owner;
 
     QString student; // "Имя фамилия: "
     QString group;   // "Группа: "
@@ -37,6 +39,9 @@ struct ReportRecord {
 
     // "subject/report name", the journal's "Файл".
     QString file() const;
+
+    // The owner's user name, else its user ID; empty when unset.
+    QString ownerText() const;
 
     // 100 × right ÷ total in tenths, rounded half away from zero; unset when total is 0 or a
     // count is missing.

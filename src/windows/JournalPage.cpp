@@ -333,7 +333,7 @@ void JournalPage::build() {
     grdJournal->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
     grdJournal->setSortingEnabled(true);
     const QFontMetrics metrics = grdJournal->fontMetrics();
-    const int widths[ColumnCount] = {22, 18, 8, 16, 14, 10, 8, 10, 14, 8, 10};
+    const int widths[ColumnCount] = {22, 18, 12, 8, 16, 14, 10, 8, 10, 14, 8, 10};
     for (int c = 0; c < ColumnCount; ++c)
         grdJournal->setColumnWidth(c, metrics.averageCharWidth() * widths[c] + 12);
 

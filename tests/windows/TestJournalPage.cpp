@@ -271,30 +271,30 @@ void TestJournalPage::sortOrder_data() {
     // Right counts 4, 2, 3, 1, 9 and 1: numbers, not text ("9" after "4"); equal ones by file;
     // the unreadable file, with nothing to sort by, last in either direction.
     QTest::newRow("right, ascending")
-        << 7 << Qt::AscendingOrder
+        << int(JournalCsv::Right) << Qt::AscendingOrder
         << QStringList{"Глеб Дёмин(0)",  "Дина Ершова(0)", "Борис Волков(0)", "Вера Громова(0)",
                        "Анна Белова(0)", "Анна Белова(1)", "заметка"};
     QTest::newRow("total, descending")
-        << 8 << Qt::DescendingOrder
+        << int(JournalCsv::Total) << Qt::DescendingOrder
         << QStringList{"Анна Белова(1)", "Анна Белова(0)", "Борис Волков(0)", "Вера Громова(0)",
                        "Глеб Дёмин(0)",  "Дина Ершова(0)", "заметка"};
     // 100, 50, 75, 25, 90 and 50 %: "100,0" is not the smallest.
     QTest::newRow("percent, ascending")
-        << 9 << Qt::AscendingOrder
+        << int(JournalCsv::Percent) << Qt::AscendingOrder
         << QStringList{"Глеб Дёмин(0)",  "Борис Волков(0)", "Дина Ершова(0)", "Вера Громова(0)",
                        "Анна Белова(1)", "Анна Белова(0)",  "заметка"};
     // 2013-02-28, 2014-03-05, 2014-03-06, 2014-04-01, 2015-01-12; then the dates that do not
     // parse ("" and "вчера") in text order.
     QTest::newRow("date, ascending")
-        << 5 << Qt::AscendingOrder
+        << int(JournalCsv::Date) << Qt::AscendingOrder
         << QStringList{"Вера Громова(0)", "Анна Белова(0)", "Анна Белова(1)", "Дина Ершова(0)",
                        "Борис Волков(0)", "заметка",        "Глеб Дёмин(0)"};
     QTest::newRow("date, descending")
-        << 5 << Qt::DescendingOrder
+        << int(JournalCsv::Date) << Qt::DescendingOrder
         << QStringList{"Борис Волков(0)", "Дина Ершова(0)", "Анна Белова(1)", "Анна Белова(0)",
                        "Вера Громова(0)", "заметка",        "Глеб Дёмин(0)"};
     QTest::newRow("name, text order")
-        << 1 << Qt::DescendingOrder
+        << int(JournalCsv::Student) << Qt::DescendingOrder
         << QStringList{"Дина Ершова(0)", "Глеб Дёмин(0)",  "Вера Громова(0)", "Борис Волков(0)",
                        "Анна Белова(0)", "Анна Белова(1)", "заметка"};
 }
@@ -331,7 +331,7 @@ void TestJournalPage::csvSavedThroughDialog() {
     openJournal();
     choose(m_page->cbbSubject, kAlgebra);
     choose(m_page->cbbTest, test);
-    m_page->grdJournal->sortByColumn(9, Qt::DescendingOrder);
+    m_page->grdJournal->sortByColumn(JournalCsv::Percent, Qt::DescendingOrder);
     const QString path = m_content->path(QStringLiteral("journal.csv"));
     m_services->saveAnswers = {path};
     QTest::mouseClick(m_page->btnSaveCsv, Qt::LeftButton);
