@@ -47,7 +47,19 @@ bool QtPlatformServices::askYesNo(const QString& title, const QString& question)
 
 QString QtPlatformServices::askOpenFileName(QWidget* parent, const QString& folder,
                                             const QString& filter, QString* selectedFilter) {
-    return QFileDialog::getOpenFileName(parent, QString(), folder, filter, selectedFilter);
+    // Any name is taken, a typed one of a missing file too: opening it then fails with the
+    // reader's own message. The desktop's own dialogs insist on an existing file, so ours is used.
+    QFileDialog dialog(parent, QString(), folder, filter);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    if (selectedFilter && !selectedFilter->isEmpty())
+        dialog.selectNameFilter(*selectedFilter);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    if (selectedFilter)
+        *selectedFilter = dialog.selectedNameFilter();
+    return dialog.selectedFiles().constFirst();
 }
 
 QString QtPlatformServices::askSaveFileName(QWidget* parent, const QString& folder,
