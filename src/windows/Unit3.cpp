@@ -1,24 +1,18 @@
 #include "Unit3.h"
 
-#include "ContentFolders.h"
 #include "ContentPaths.h"
 #include "Controls.h"
 #include "ErrorGuard.h"
-#include "Failure.h"
+#include "ExamClient.h"
 #include "FolderListing.h"
 #include "Fonts.h"
 #include "GuardedConnect.h"
 #include "Navigation.h"
-#include "PackedText.h"
 #include "ReportFile.h"
-#include "ReportText.h"
-#include "Scoring.h"
 #include "StudentName.h"
 #include "TestFormat.h"
 #include "TestingLayout.h"
 #include "TestTextHolder.h"
-#include "TextLines.h"
-#include "VariantCheck.h"
 #include "WorkArea.h"
 
 #include <QComboBox>
@@ -52,7 +46,6 @@ TForm3::TForm3()
     : Form(QStringLiteral("Тесты")) {
     setObjectName(QStringLiteral("Form3"));
     setClientSize(1103, 645);
-    m_clock = [] { return QDateTime::currentDateTime(); };
 
     mmo1 = makeMemo(this, "mmo1", QStringLiteral("Вопрос"));
     mmo1->setReadOnly(true);
@@ -164,6 +157,8 @@ void TForm3::buildAnswerPanel() {
     pnl2->setEnabled(false);
 }
 
+TForm3::~TForm3() = default;
+
 // Handlers -------------------------------------------------------------------------------
 
 void TForm3::FormCreate() {
@@ -181,8 +176,8 @@ void TForm3::cbb1Select() {
     cbb2->clear();
     if (cbb1->currentIndex() < 0)
         return;
-    const QString folder = ContentPaths::testsDir(m_attempt.ContentDir, cbb1->currentText());
-    cbb2->addItems(FolderListing::children(folder, QStringLiteral("*.txt")));
+    // The tests folder may be closed to the student's account: the keeper lists it.
+    cbb2->addItems(keeper().variants(cbb1->currentText()));
     cbb2->setCurrentIndex(-1);
 }
 
@@ -199,17 +194,13 @@ void TForm3::btn6Click() {
         return;
     }
 
-    // Read and check the variant before anything changes on screen: a start that fails leaves
-    // the student at the registration panel with everything typed still there.
+    // The keeper opens and checks the variant before anything changes on screen: a start that
+    // fails leaves the student at the registration panel with everything typed still there.
     const QString subject = cbb1->currentIndex() < 0 ? QString() : cbb1->currentText();
     const QString variant = cbb2->currentIndex() < 0 ? QString() : cbb2->currentText();
-    const QString path =
-        ContentPaths::testsDir(m_attempt.ContentDir, subject) + QLatin1Char('/') + variant;
-    const QString text = TextLines::toEditorText(PackedText::OpenFromStream(path));
-    const QStringList lines = TextLines::splitLines(text);
-    const VariantCheck::Result check = VariantCheck::check(lines);
-    if (!check.canRun()) {
-        showNotice(QStringLiteral("Этот вариант теста нельзя пройти: ") + check.firstProblem() +
+    const ExamClient::Opened opened = keeper().open(edt1->text(), edt2->text(), subject, variant);
+    if (!opened.refusal.isEmpty()) {
+        showNotice(QStringLiteral("Этот вариант теста нельзя пройти: ") + opened.refusal +
                    QStringLiteral(" Выберите другой вариант или сообщите преподавателю."));
         return;
     }
@@ -219,17 +210,28 @@ void TForm3::btn6Click() {
     m_attempt.SubjectName = subject;
     m_attempt.VariantName = variant;
     m_attempt.clearLoaded();
-    mmo2->setLines(lines);
 
     pnl1->hide();
     setTestControlsEnabled(true);
     m_state = State::Testing;
-    ReadAndLoadTest();
+    ReadAndLoadTest(opened.questions, opened.keys);
     lst1->setFocus();
 }
 
-void TForm3::ReadAndLoadTest() {
-    TestFormat::ReadAndLoadTest(mmo2->lines(), m_attempt);
+// The questions the keeper handed over become the test text, each between two "---" lines, with
+// one answer slot for each key entry the keeper keeps.
+void TForm3::ReadAndLoadTest(const QList<QStringList>& questions, int keys) {
+    QStringList lines{TestFormat::kSeparator};
+    for (const QStringList& question : questions) {
+        m_attempt.QuestStarts.append(qint32(lines.size() - 1));
+        lines += question;
+        lines.append(TestFormat::kSeparator);
+    }
+    m_attempt.QuestStarts.append(qint32(lines.size() - 1));
+    if (questions.isEmpty())
+        m_attempt.QuestStarts.clear();
+    m_attempt.Answers = QByteArray(keys, char(0));
+    mmo2->setLines(lines);
     LoadInList();
 }
 
@@ -300,15 +302,23 @@ void TForm3::btn7Click() {
 }
 
 void TForm3::QuestEnd() {
+    // The keeper scores the answers and stores the report before anything is shown: a score
+    // is never seen without its report kept, and a report that cannot be stored leaves the
+    // student in the test, answers and all, to finish again.
+    const ExamClient::Finished finished = keeper().finish(m_locale.name(), m_attempt.Answers);
+    if (finished.full) {
+        showNotice(QStringLiteral("Отчёт не сохранён: для имени «%1» по этому предмету уже есть "
+                                  "%2 отчётов. Сообщите преподавателю.")
+                       .arg(m_attempt.StudentName)
+                       .arg(ReportFile::kMaxReports));
+        return;
+    }
+
     mmo3->clear();
     mmo3->setGeometry(rect());
     mmo3->show();
     mmo3->raise();
-
-    const QVector<bool> verdicts = Scoring::verdicts(m_attempt.AnswerKey, m_attempt.Answers);
-    m_attempt.RightCount = Scoring::rightCount(verdicts);
-    const QStringList report = ReportText::lines(m_attempt, verdicts, m_clock(), m_locale);
-    mmo3->setPlainText(report.join(QLatin1Char('\n')) + QLatin1Char('\n'));
+    mmo3->setPlainText(finished.report);
 
     btn8->show();
     btn9->show();
@@ -319,26 +329,10 @@ void TForm3::QuestEnd() {
     mmo3->setFocus();
     btn7->setEnabled(false);
     m_state = State::Report;
-
-    const QString folder = ContentPaths::reportsDir(m_attempt.ContentDir, m_attempt.SubjectName);
-    if (!ContentFolders::folderExists(folder))
-        ContentFolders::createFolder(folder);
-    SaveReport();
-}
-
-void TForm3::SaveReport() {
-    const QString folder = ContentPaths::reportsDir(m_attempt.ContentDir, m_attempt.SubjectName);
-    const QString written = ReportFile::saveNew(folder, m_attempt.StudentName,
-                                                TextLines::fromEditorText(mmo3->toPlainText()));
-    if (written.isEmpty()) {
-        showNotice(QStringLiteral("Отчёт не сохранён: для имени «%1» по этому предмету уже есть "
-                                  "%2 отчётов. Сообщите преподавателю.")
-                       .arg(m_attempt.StudentName)
-                       .arg(ReportFile::kMaxReports));
-    }
 }
 
 void TForm3::btn8Click() {
+    letKeeperGo(); // the attempt is over; the next one starts with a keeper of its own
     mmo3->hide();
     btn9->hide();
     btn8->hide();
@@ -374,6 +368,7 @@ void TForm3::Button1Click() {
     edt2->clear();
     cbb1->setCurrentIndex(-1);
     cbb2->clear();
+    letKeeperGo();
     closeForm();
 }
 
@@ -406,4 +401,14 @@ void TForm3::layOut() {
     btn8->setGeometry(l.btn8);
     if (m_state == State::Report)
         mmo3->setGeometry(rect());
+}
+
+ExamClient& TForm3::keeper() {
+    if (!m_keeper)
+        m_keeper = std::make_unique<ExamClient>(ExamChannels::make());
+    return *m_keeper;
+}
+
+void TForm3::letKeeperGo() {
+    m_keeper.reset();
 }

@@ -3,12 +3,12 @@
 #include "Form.h"
 #include "TestAttempt.h"
 
-#include <QDateTime>
 #include <QLocale>
 #include <QStringList>
 
-#include <functional>
+#include <memory>
 
+class ExamClient;
 class QComboBox;
 class QFrame;
 class QLabel;
@@ -25,17 +25,18 @@ class TForm3 : public Form {
 
 public:
     TForm3();
+    ~TForm3() override;
 
     enum class State { Registration, Testing, Report };
     State state() const { return m_state; }
 
     // The attempt in progress (or the last one).
     const TestAttempt& attempt() const { return m_attempt; }
-    // The test text as loaded, key lines without their grave accent.
+    // The questions as shown, each between two "---" lines: the exam keeper hands over nothing
+    // else of the variant (no key line outside a question, no grave accent).
     const QStringList& testLines() const;
 
-    // Where the report's date and time and the number format come from.
-    void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
+    // Whose date, time and number formats the report is written in.
     void setLocale(const QLocale& locale) { m_locale = locale; }
 
     // Controls, back to front.
@@ -76,7 +77,6 @@ public:
     void ClickButton(char letter);
     void btn7Click();
     void QuestEnd();
-    void SaveReport();
     void btn8Click();
     void btn9Click();
     void Button1Click();
@@ -90,15 +90,18 @@ protected:
 private:
     void buildRegistrationPanel();
     void buildAnswerPanel();
-    void ReadAndLoadTest();
+    void ReadAndLoadTest(const QList<QStringList>& questions, int keys);
     void LoadInList();
     void setTestControlsEnabled(bool enabled);
     void layOut();
+    // The keeper of this attempt, started when first needed and let go when the attempt ends.
+    ExamClient& keeper();
+    void letKeeperGo();
 
     TestAttempt m_attempt;
     State m_state = State::Registration;
-    std::function<QDateTime()> m_clock;
     QLocale m_locale = QLocale::system();
+    std::unique_ptr<ExamClient> m_keeper;
 };
 
 extern TForm3* Form3;
