@@ -1,12 +1,14 @@
 // normakurs-text: packs, unpacks and checks the program's packed text files from the command
 // line, for the people who maintain a course's content.
 
+#include "BankCommands.h"
 #include "CodePage.h"
 #include "DurableFile.h"
 #include "Failure.h"
 #include "ItemAnalysis.h"
 #include "JournalCsv.h"
 #include "JournalFilter.h"
+#include "LabCheck.h"
 #include "PackedText.h"
 #include "ReportJournal.h"
 #include "SystemFile.h"
@@ -43,6 +45,23 @@ const char kUsage[] =
     "                                         S as CSV: one row per question (p, upper and\n"
     "                                         lower group, D, r, verdict), a blank line, then\n"
     "                                         N, mean, median, deviation, KR-20, excluded\n"
+    "  normakurs-text import BANK OUT.txt [--strict]\n"
+    "                                         convert a question bank (Aiken, GIFT or Moodle\n"
+    "                                         XML; UTF-8 or Windows-1251) into a packed variant;\n"
+    "                                         exit 1 when a question was left out, and with\n"
+    "                                         --strict write nothing then\n"
+    "  normakurs-text export VARIANT --format gift|moodle-xml|aiken [OUT]\n"
+    "                                         write a packed variant as a question bank\n"
+    "                                         (UTF-8), to standard output without OUT\n"
+    "  normakurs-text lab-check [CONTENT_DIR] [--group G]\n"
+    "                                         list what a student's account (not the owner,\n"
+    "                                         not in group G, normakurs by default) could\n"
+    "                                         read or change in the content folder (the\n"
+    "                                         Content beside this program by default): a\n"
+    "                                         readable variant or report, a tests folder open\n"
+    "                                         to others or outside the group, a content or\n"
+    "                                         subject folder others may write; exit 0 only\n"
+    "                                         when there is nothing\n"
     "  normakurs-text --help                  show this help\n"
     "\n"
     "S and V are the \"Предмет:\" and \"Тест:\" texts of the reports. D is rfc4180 (the\n"
@@ -303,6 +322,34 @@ int analysis(const QStringList& args) {
     return writeOut(bytes);
 }
 
+int labCheck(const QStringList& args) {
+    QString contentDir;
+    QString group = QStringLiteral("normakurs");
+    for (int i = 0; i < args.size(); ++i) {
+        if (args.at(i) == QLatin1String("--group")) {
+            if (i + 1 >= args.size() || args.at(i + 1).isEmpty())
+                return usageError("lab-check: --group takes a group's name or number");
+            group = args.at(++i);
+        } else if (args.at(i).startsWith(QLatin1String("--")) || !contentDir.isNull()) {
+            return usageError(QStringLiteral("lab-check: unexpected \"%1\"").arg(args.at(i)));
+        } else {
+            contentDir = args.at(i);
+        }
+    }
+    // The Content beside the program's real file: /usr/bin holds only a link to it.
+    if (contentDir.isNull())
+        contentDir = QCoreApplication::applicationDirPath() + QStringLiteral("/Content");
+    const QVector<LabCheck::Finding> findings = LabCheck::check(contentDir, group);
+    QString out;
+    for (const LabCheck::Finding& finding : findings)
+        out += finding.path + QStringLiteral(": ") + finding.reason + QLatin1Char('\n');
+    if (findings.isEmpty())
+        out = QStringLiteral("%1: nothing that a student's account should not reach\n")
+                  .arg(contentDir);
+    const int written = writeOut(out.toUtf8());
+    return findings.isEmpty() ? written : 1;
+}
+
 int run(const QStringList& args) {
     if (args.isEmpty())
         return usageError("no command given");
@@ -332,6 +379,12 @@ int run(const QStringList& args) {
         return journal(args.mid(1));
     if (command == QLatin1String("analysis"))
         return analysis(args.mid(1));
+    if (command == QLatin1String("lab-check"))
+        return labCheck(args.mid(1));
+    if (command == QLatin1String("import"))
+        return BankCommands::importBank(args.mid(1));
+    if (command == QLatin1String("export"))
+        return BankCommands::exportVariant(args.mid(1));
     return usageError("unknown command");
 }
 
