@@ -83,14 +83,14 @@ QMargins Form::drawnFrame() const {
                     outer.right() - inner.right(), outer.bottom() - inner.bottom());
 }
 
-void Form::fillWorkArea() {
+void Form::fillWorkArea(LaterShows later) {
     const QRect area = workArea();
     if (area.isEmpty())
         return;
     m_fillsWorkArea = true;
     const QMargins frame = expectedFrame();
     m_frame = frame;
-    if (!m_shownBefore) {
+    if (!m_shownBefore || later == LaterShows::FillAgain) {
         const QRect client = WindowPlacement::filling(area, frame);
         setFixedSize(client.size());
         setGeometry(client);

@@ -33,10 +33,15 @@ protected:
     // The first showing places the window, with its frame, in the middle of the screen;
     // later ones keep its place.
     void centreWhenFirstShown() { m_centreOnFirstShow = true; }
+    // What a window that covers the work area does on its later showings.
+    enum class LaterShows {
+        KeepFirstSize, // keep the size the first showing pinned, frame at the work area's corner
+        FillAgain,     // fill the work area as it is now (a panel added, another resolution)
+    };
     // For the windows that cover the work area, first in their show handlers: the first
     // showing makes the outer frame fill the work area and pins the client size that results;
-    // later showings keep that size and put the frame back at the work area's corner.
-    void fillWorkArea();
+    // later showings do as `later` says.
+    void fillWorkArea(LaterShows later = LaterShows::KeepFirstSize);
 
     void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;

@@ -10,12 +10,14 @@
 #include "EditorHotKeys.h"
 #include "EditorStatus.h"
 #include "ErrorGuard.h"
+#include "Failure.h"
 #include "Fonts.h"
 #include "GuardedConnect.h"
 #include "JournalPage.h"
 #include "Navigation.h"
 #include "PackedText.h"
 #include "PlatformServices.h"
+#include "QuestionBank.h"
 #include "QuestionCountBox.h"
 #include "ReportListing.h"
 #include "SubjectCreation.h"
@@ -50,6 +52,8 @@ const QString kOpenFilter =
     QStringLiteral("изображения(.jpg,.jpeg,.png)|*.png, *.jpg, *.jepg|Все файлы|*.*");
 const QString kSaveFilter = QStringLiteral("Тесты(.txt)|*.txt|Материалы(.html)|*.html");
 const QString kSaveSuffix = QStringLiteral("txt");
+const QString kBankFilter =
+    QStringLiteral("Банки вопросов (Aiken, GIFT, Moodle XML)|*.txt, *.gift, *.xml|Все файлы|*.*");
 
 // "Выход" lies over the row of tabs, at least this far from the left and this far from the tabs.
 constexpr int kExitButtonLeft = 260;
@@ -156,6 +160,7 @@ TForm5::TForm5()
     onClick(btn4, this, &TForm5::btn4Click);
     onClick(btn13, this, &TForm5::btn13Click);
     onClick(btn5, this, &TForm5::btn5Click);
+    onClick(btnImport, this, &TForm5::btnImportClick);
 
     for (QObject* watched : {static_cast<QObject*>(ts1), static_cast<QObject*>(ts2),
                              static_cast<QObject*>(ts3), static_cast<QObject*>(se1),
@@ -179,6 +184,12 @@ void TForm5::buildEditorPage() {
 
     btn3 = Controls::button(ts1, "btn3", QStringLiteral("Создать тест"), QRect(0, 16, 121, 25));
     btn13 = Controls::button(ts1, "btn13", QStringLiteral("Предмет"), QRect(0, 48, 121, 25));
+    // Below the two request buttons, in the column's free room: every other control keeps its
+    // place.
+    btnImport = Controls::button(ts1, "btnImport", QStringLiteral("Импорт вопросов"),
+                                 QRect(0, 80, 121, 25));
+    btnImport->setToolTip(
+        QStringLiteral("Вопросы из банка Aiken, GIFT или Moodle XML — в редактор, как тест"));
     openfile = Controls::button(ts1, "openfile", QStringLiteral("Открыть файл"), l.openfile);
     btn1 = Controls::button(ts1, "btn1", QStringLiteral("Открыть документ "), l.btn1);
     btn2 = Controls::button(ts1, "btn2", QStringLiteral("Сохранить файл"), l.btn2);
@@ -257,7 +268,8 @@ QString TForm5::contentDir() const {
 }
 
 void TForm5::FormShow() {
-    fillWorkArea();
+    // Every showing fills the work area as it is then.
+    fillWorkArea(LaterShows::FillAgain);
     pgc1->setGeometry(rect());
     placeExitButton();
     layOutPages();
@@ -432,6 +444,21 @@ void TForm5::btn5Click() {
         return;
     }
     pnl2->hide();
+}
+
+// A question bank becomes the editor's text, unsaved: the teacher reads it, the status line
+// checks it, and "Сохранить файл" stores it as a variant.
+void TForm5::btnImportClick() {
+    const QString path =
+        services().askOpenFileName(this, contentDir(), DialogFilter::toDialog(kBankFilter));
+    if (path.isEmpty())
+        return;
+    const QuestionBank::Bank bank = QuestionBank::read(path, QuestionBank::readFile(path));
+    if (bank.questions.isEmpty())
+        throw Failure(QuestionBank::importSummary(bank));
+    mmo1->setPlainText(QuestionBank::variantText(bank.questions));
+    updateStatus();
+    services().showNotice(applicationTitle(), QuestionBank::importSummary(bank));
 }
 
 // Report review -----------------------------------------------------------------------------
