@@ -2,7 +2,6 @@
 
 #include "Failure.h"
 #include "PackedText.h"
-#include "TextLines.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -20,60 +19,6 @@ bool PageContent::looksPacked(const QByteArray& firstBytes) {
     const bool check = ((cmf << 8) | flg) % 31 == 0;
     const bool dictionary = (flg & 0x20) != 0;
     return deflate && window && check && !dictionary;
-}
-
-PageContent PageContent::forFile(const QString& path) {
-    PageContent page;
-    page.url = QUrl::fromLocalFile(path);
-
-    QByteArray head;
-    try {
-        QFile file;
-        PackedText::openRegularFile(file, path);
-        head = file.read(2);
-    } catch (const Failure&) {
-        return page; // gone, a folder, or unreadable: the engine shows its own page
-    }
-    // Text that begins like HTML can never pass the zlib check ('<' is 0x3C, no deflate method),
-    // so plain pages are never read twice.
-    if (!looksPacked(head))
-        return page;
-    try {
-        const QByteArray text = PackedText::OpenFromStream(path);
-        page.html = TextLines::toEditorText(text);
-        page.kind = Kind::Html;
-    } catch (const Failure&) {
-        // Only the first bytes looked packed (or the text is too large for the editor that wrote
-        // it): show the file as it is.
-    }
-    return page;
-}
-
-bool PageContent::fitsDirectly(const QString& html) {
-    // "data:text/html;charset=UTF-8," and the percent-encoded page must stay within the engine's
-    // limit for an address; a little room is left for what the engine adds itself.
-    constexpr qsizetype kLimit = qsizetype(2) * 1024 * 1024 - 256;
-    return html.toUtf8().toPercentEncoding().size() <= kLimit;
-}
-
-QString PageContent::withBase(const QString& html, const QUrl& base) {
-    const QString element = QStringLiteral("<base href=\"%1\">")
-                                .arg(QString::fromLatin1(base.toEncoded(QUrl::FullyEncoded)));
-    static const QRegularExpression head(QStringLiteral("<head(\\s[^>]*)?>"),
-                                         QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch found = head.match(html);
-    if (found.hasMatch()) {
-        QString result = html;
-        result.insert(found.capturedEnd(), element);
-        return result;
-    }
-    // Without a head, keep a leading doctype first so the page keeps its rendering mode.
-    static const QRegularExpression doctype(QStringLiteral("^\\s*<!doctype[^>]*>"),
-                                            QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch leading = doctype.match(html);
-    QString result = html;
-    result.insert(leading.hasMatch() ? leading.capturedEnd() : 0, element);
-    return result;
 }
 
 namespace {

@@ -1,8 +1,8 @@
-// How a topic page reaches the browser view: plain files by address, packed texts unpacked.
+// What the browser view is given for a topic page: plain files as they are, packed texts unpacked,
+// the charset of pages that do not declare one.
 
 #include "CodePage.h"
 #include "FolderListing.h"
-#include "PackedText.h"
 #include "PageContent.h"
 #include "support/TempContentTree.h"
 
@@ -26,14 +26,6 @@ private slots:
 
     void looksPacked_data();
     void looksPacked();
-    void forFile_data();
-    void forFile();
-    void folderNamedLikeAPage();
-    void missingFile();
-    void fitsDirectly_data();
-    void fitsDirectly();
-    void withBase_data();
-    void withBase();
     void body_data();
     void body();
     void bodyOfNothing();
@@ -75,104 +67,6 @@ void TestPageContent::looksPacked() {
     QCOMPARE(PageContent::looksPacked(head), packed);
 }
 
-void TestPageContent::forFile_data() {
-    QTest::addColumn<QByteArray>("bytes"); // the file as it is on disk; empty: packed `text`
-    QTest::addColumn<QString>("text");     // the packed page's text
-    QTest::addColumn<bool>("unpacked");
-    QTest::addColumn<QString>("html");
-
-    const QString page = QStringLiteral("<html><body><p>Привет, мир</p></body></html>");
-    QTest::newRow("plain page") << QByteArray("<html><body>plain</body></html>") << QString()
-                                << false << QString();
-    QTest::newRow("empty file") << QByteArray("") << QStringLiteral("-") << false << QString();
-    QTest::newRow("packed page") << QByteArray() << page << true << page;
-    QTest::newRow("packed page with breaks")
-        << QByteArray() << QStringLiteral("<p>один</p>\n<p>два</p>") << true
-        << QStringLiteral("<p>один</p>\n<p>два</p>");
-    QTest::newRow("packed empty text") << QByteArray() << QString() << true << QString();
-    QTest::newRow("zlib header, then garbage")
-        << QByteArray("\x78\xDA garbage that is no deflate stream", 36) << QString() << false
-        << QString();
-    QTest::newRow("zlib stream too short for the length")
-        << QByteArray("\x78\x9C\x03\x00\x00\x00\x00\x01", 8) << QString() << false << QString();
-}
-
-void TestPageContent::forFile() {
-    QFETCH(QByteArray, bytes);
-    QFETCH(QString, text);
-    QFETCH(bool, unpacked);
-    QFETCH(QString, html);
-
-    const QString relative = QStringLiteral("Content/Алгебра/page.html");
-    const QString path = bytes.isEmpty() && text != QLatin1String("-")
-                             ? m_tree->makePacked(relative, text)
-                             : m_tree->makeFile(relative, bytes);
-
-    const PageContent content = PageContent::forFile(path);
-    QCOMPARE(content.url, QUrl::fromLocalFile(path));
-    QCOMPARE(content.kind == PageContent::Kind::Html, unpacked);
-    QCOMPARE(content.html, html);
-}
-
-void TestPageContent::folderNamedLikeAPage() {
-    const QString path = m_tree->makeFolder(QStringLiteral("Content/Алгебра/notes.html"));
-    const PageContent content = PageContent::forFile(path);
-    QVERIFY(content.kind == PageContent::Kind::File);
-    QCOMPARE(content.url, QUrl::fromLocalFile(path));
-}
-
-void TestPageContent::missingFile() {
-    const QString path = m_tree->path(QStringLiteral("Content/Алгебра/gone.html"));
-    const PageContent content = PageContent::forFile(path);
-    QVERIFY(content.kind == PageContent::Kind::File);
-    QCOMPARE(content.url, QUrl::fromLocalFile(path));
-}
-
-void TestPageContent::fitsDirectly_data() {
-    QTest::addColumn<QString>("html");
-    QTest::addColumn<bool>("fits");
-
-    QTest::newRow("small") << QStringLiteral("<p>Привет</p>") << true;
-    QTest::newRow("1.5 MB of Latin letters") << QString(1500 * 1024, QLatin1Char('a')) << true;
-    QTest::newRow("2 MB of Latin letters") << QString(2 * 1024 * 1024, QLatin1Char('a')) << false;
-    // A Cyrillic letter is two bytes of UTF-8, six characters once percent-encoded.
-    QTest::newRow("300 K Cyrillic letters") << QString(300 * 1024, QChar(0x0416)) << true;
-    QTest::newRow("400 K Cyrillic letters") << QString(400 * 1024, QChar(0x0416)) << false;
-}
-
-void TestPageContent::fitsDirectly() {
-    QFETCH(QString, html);
-    QFETCH(bool, fits);
-    QCOMPARE(PageContent::fitsDirectly(html), fits);
-}
-
-void TestPageContent::withBase_data() {
-    QTest::addColumn<QString>("html");
-    QTest::addColumn<QString>("expected");
-
-    const QString base = QStringLiteral("<base href=\"file:///tmp/%D0%90%20b/p.html\">");
-    QTest::newRow("head")
-        << QStringLiteral("<html><head><title>t</title></head></html>")
-        << QStringLiteral("<html><head>%1<title>t</title></head></html>").arg(base);
-    QTest::newRow("head with attributes, upper case")
-        << QStringLiteral("<HTML><HEAD lang=\"ru\"></HEAD></HTML>")
-        << QStringLiteral("<HTML><HEAD lang=\"ru\">%1</HEAD></HTML>").arg(base);
-    QTest::newRow("doctype without head")
-        << QStringLiteral("<!DOCTYPE html>\n<p>x</p>")
-        << QStringLiteral("<!DOCTYPE html>%1\n<p>x</p>").arg(base);
-    QTest::newRow("a header element is no head")
-        << QStringLiteral("<header>x</header>") << QStringLiteral("%1<header>x</header>").arg(base);
-    QTest::newRow("bare text") << QStringLiteral("x") << QStringLiteral("%1x").arg(base);
-}
-
-void TestPageContent::withBase() {
-    QFETCH(QString, html);
-    QFETCH(QString, expected);
-    QCOMPARE(PageContent::withBase(html, QUrl::fromLocalFile(QStringLiteral("/tmp/А b/p.html"))),
-             expected);
-}
-
-QTEST_GUILESS_MAIN(TestPageContent)
 void TestPageContent::body_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("bytes"); // a plain file's bytes; empty: `packed` is packed
@@ -206,6 +100,13 @@ void TestPageContent::body_data() {
                                << QByteArray("text/plain;charset=windows-1251");
     QTest::newRow("picture") << "dot.png" << QByteArray("\x89PNG") << QString()
                              << QByteArray("\x89PNG") << QByteArray("image/png");
+    // Only the first bytes look packed: the file as it is.
+    const QByteArray garbage("\x78\xDA garbage that is no deflate stream", 36);
+    QTest::newRow("zlib header, then garbage") << "g.html" << garbage << QString() << garbage
+                                               << QByteArray("text/html;charset=windows-1251");
+    const QByteArray cut("\x78\x9C\x03\x00\x00\x00\x00\x01", 8);
+    QTest::newRow("zlib stream too short for the length")
+        << "s.html" << cut << QString() << cut << QByteArray("text/html;charset=windows-1251");
 }
 
 void TestPageContent::body() {
@@ -285,4 +186,5 @@ void TestPageContent::windows1251NamesListedAndOpened() {
     QCOMPARE(::remove(folder.constData()), 0);
 }
 
+QTEST_GUILESS_MAIN(TestPageContent)
 #include "TestPageContent.moc"
