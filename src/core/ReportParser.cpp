@@ -79,18 +79,19 @@ struct Pattern {
     qsizetype size() const { return text.size(); }
 };
 
-const Pattern kStudent{QStringLiteral("Имя фамилия: ")};
-const Pattern kGroup{QStringLiteral("Группа: ")};
-const Pattern kSubject{QStringLiteral("Предмет: ")};
-const Pattern kTest{QStringLiteral("Тест: ")};
-const Pattern kDateTimeGap{QStringLiteral("     ")};
-const Pattern kQuestion{QStringLiteral("Вопрос № ")};
-const Pattern kRightVerdict{QStringLiteral("- Правильно")};
-const Pattern kWrongVerdict{QStringLiteral("- Неправильно")};
-const Pattern kTotal{QStringLiteral("Всего вопросов: ")};
-const Pattern kRight{QStringLiteral("Правильно: ")};
-const Pattern kWrong{QStringLiteral("Неправильно: ")};
-const Pattern kPercentEnd{QStringLiteral(" %)")};
+// The pieces the report's writer puts in; a verdict is read with its trailing blanks cut.
+const Pattern kStudent{ReportText::kStudent};
+const Pattern kGroup{ReportText::kGroup};
+const Pattern kSubject{ReportText::kSubject};
+const Pattern kTest{ReportText::kTest};
+const Pattern kDateTimeGap{ReportText::kDateTimeGap};
+const Pattern kQuestion{ReportText::kQuestion};
+const Pattern kRightVerdict{ReportText::kRightVerdict};
+const Pattern kWrongVerdict{ReportText::kWrongVerdict};
+const Pattern kTotal{ReportText::kTotal};
+const Pattern kRight{ReportText::kRight};
+const Pattern kWrong{ReportText::kWrong};
+const Pattern kPercentEnd{ReportText::kPercentEnd};
 
 // Whether the `n` bytes at `a` and `b` are the same. The layout's pieces are a few bytes long:
 // two overlapping words compare them with hardly a branch, where a call or a loop costs more.

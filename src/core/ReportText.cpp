@@ -63,28 +63,26 @@ QString percentText(int right, int total, const QLocale& locale) {
 }
 
 QString dateTimeLine(const QDateTime& when, const QLocale& locale) {
-    return locale.toString(when.date(), QLocale::ShortFormat) + QStringLiteral("     ") +
+    return locale.toString(when.date(), QLocale::ShortFormat) + kDateTimeGap +
            locale.toString(when.time(), longTimeWithoutZone(locale));
 }
 
 QStringList lines(const TestAttempt& attempt, const QVector<bool>& verdicts, const QDateTime& when,
                   const QLocale& locale) {
     QStringList out;
-    out << QStringLiteral("Имя фамилия: ") + attempt.StudentName
-        << QStringLiteral("Группа: ") + attempt.GroupName
-        << QStringLiteral("Предмет: ") + attempt.SubjectName
-        << QStringLiteral("Тест: ") + attempt.VariantName << dateTimeLine(when, locale);
+    out << kStudent + attempt.StudentName << kGroup + attempt.GroupName
+        << kSubject + attempt.SubjectName << kTest + attempt.VariantName
+        << dateTimeLine(when, locale);
     for (qsizetype k = 0; k < verdicts.size(); ++k) {
-        out << QStringLiteral("Вопрос № ") + QString::number(k + 1) +
-                   (verdicts.at(k) ? QStringLiteral("- Правильно ")
-                                   : QStringLiteral("- Неправильно "));
+        out << kQuestion + QString::number(k + 1) +
+                   (verdicts.at(k) ? kRightVerdict : kWrongVerdict) + kVerdictEnd;
     }
     const int total = int(verdicts.size());
     const int right = Scoring::rightCount(verdicts);
-    out << QStringLiteral("Всего вопросов: ") + QString::number(total)
-        << QStringLiteral("Правильно: ") + QString::number(right) + QStringLiteral("    (") +
-               percentText(right, total, locale) + QStringLiteral(" %)")
-        << QStringLiteral("Неправильно: ") + QString::number(total - right);
+    out << kTotal + QString::number(total)
+        << kRight + QString::number(right) + kPercentStart + percentText(right, total, locale) +
+               kPercentEnd
+        << kWrong + QString::number(total - right);
     return out;
 }
 
