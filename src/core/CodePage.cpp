@@ -1,5 +1,7 @@
 #include "CodePage.h"
 
+#include "FolderEntries.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
@@ -8,7 +10,6 @@
 
 #include <array>
 
-#include <dirent.h>
 #include <sys/stat.h>
 
 namespace {
@@ -167,19 +168,15 @@ bool present(const QByteArray& native) {
 // `part`; empty unless exactly one does. A file dialog lists a name in Windows-1251 bytes that
 // way, and the path it returns holds that spelling.
 QByteArray entryShownAs(const QByteArray& folder, const QString& part) {
-    DIR* dir = ::opendir(folder.isEmpty() ? "." : folder.constData());
-    if (!dir)
-        return QByteArray();
     QByteArray found;
     int matches = 0;
-    while (const dirent* entry = ::readdir(dir)) {
-        const QByteArray name(entry->d_name);
+    FolderEntries::forEach(folder, [&](const dirent& entry) {
+        const QByteArray name(entry.d_name);
         if (QFile::decodeName(name) == part) {
             found = name;
             ++matches;
         }
-    }
-    ::closedir(dir);
+    });
     return matches == 1 ? found : QByteArray();
 }
 

@@ -15,12 +15,12 @@
 #include <vector>
 
 #ifdef Q_OS_UNIX
-#include <dirent.h>
+#include "FolderEntries.h"
+
 #include <sys/stat.h>
 #endif
 
 namespace FolderListing {
-namespace {} // namespace
 
 bool matchesMask(const QString& name, const QString& mask) {
     if (mask == QLatin1String("*"))
@@ -105,15 +105,12 @@ bool spelledAsUtf8(const QString& name, const char* raw) {
 // links (and file systems that do not say) cost a stat, which follows the link.
 void readFolder(const QString& folder, const QString& mask, QVector<Keyed>& found) {
     const QByteArray native = CodePage::nativePath(folder);
-    DIR* dir = ::opendir(native.constData());
-    if (!dir)
-        return;
-    while (const dirent* item = ::readdir(dir)) {
-        const char* raw = item->d_name;
-        if (raw[0] == '.') // hidden, and "." and ".."
-            continue;
+    FolderEntries::forEach(native, [&](const dirent& item) {
+        const char* raw = item.d_name;
+        if (raw[0] == '.') // hidden
+            return;
         bool isFolder = false;
-        switch (item->d_type) {
+        switch (item.d_type) {
         case DT_DIR:
             isFolder = true;
             break;
@@ -124,34 +121,33 @@ void readFolder(const QString& folder, const QString& mask, QVector<Keyed>& foun
             struct stat target {};
             const QByteArray path = native + '/' + raw;
             if (::stat(path.constData(), &target) != 0)
-                continue; // a broken link or a loop
+                return; // a broken link or a loop
             if (S_ISDIR(target.st_mode))
                 isFolder = true;
             else if (!S_ISREG(target.st_mode))
-                continue;
+                return;
             break;
         }
         default:
-            continue; // pipes, sockets, devices
+            return; // pipes, sockets, devices
         }
         // File names on this platform are UTF-8, whatever the locale; one that is not was copied
         // from a Windows system and is Windows-1251 (opened again by CodePage::nativePath).
         const QString name =
             CodePage::fileName(QByteArray::fromRawData(raw, qsizetype(std::strlen(raw))));
         if (name.isNull())
-            continue; // no name would open it again
+            return; // no name would open it again
         if (!spelledAsUtf8(name, raw)) {
             // Decoded from Windows-1251: when the folder also holds that name in UTF-8, the name
             // opens that entry, so this one is not listed a second time under it.
             struct stat twin {};
             if (::lstat((native + '/' + name.toUtf8()).constData(), &twin) == 0)
-                continue;
+                return;
         }
         if (!matchesMask(name, mask))
-            continue;
+            return;
         found.append(Keyed{sortKey(name), Entry{name, isFolder}});
-    }
-    ::closedir(dir);
+    });
 }
 #else
 void readFolder(const QString& folder, const QString& mask, QVector<Keyed>& found) {
