@@ -108,7 +108,7 @@ QByteArray ExamKeeper::handle(const QByteArray& request) {
 QString ExamKeeper::checkedSubject(const QString& subject) const {
     if (subject.isEmpty())
         return subject;
-    if (!ContentFolders::subjectNameProblem(subject).isEmpty() || hasControl(subject))
+    if (!ContentFolders::subjectNameProblem(subject).isEmpty())
         throw ProtocolBreach{QStringLiteral("not a subject name")};
     if (!FolderListing::subjects(m_contentDir).contains(subject))
         throw Failure(QStringLiteral("Предмет «%1» не найден.").arg(subject));
@@ -140,8 +140,7 @@ QStringList ExamKeeper::open(const QStringList& fields) {
         problem = QStringLiteral("Группа содержит управляющие символы. Исправьте группу.");
     if (!problem.isEmpty())
         throw Failure(problem);
-    if (variant.contains(QLatin1Char('/')) || variant.startsWith(QLatin1Char('.')) ||
-        hasControl(variant))
+    if (variant.contains(QLatin1Char('/')) || variant.startsWith(QLatin1Char('.')))
         throw ProtocolBreach{QStringLiteral("not a variant name")};
 
     const FilesAccess access(m_filesAccess);

@@ -12,6 +12,7 @@
 #include "PackedText.h"
 #include "ReliabilitySupport.h"
 #include "ReportFile.h"
+#include "support/KeeperInThisProcess.h"
 #include "support/RecordingServices.h"
 #include "support/TempContentTree.h"
 #include "TextbookTree.h"
@@ -186,6 +187,7 @@ private:
 
     std::unique_ptr<QTemporaryDir> m_outside;
     std::unique_ptr<TempContentTree> m_content;
+    KeeperInThisProcess m_keeper;
     std::unique_ptr<RecordingServices> m_services;
     int m_reportsSaved = 0;
 };

@@ -10,6 +10,7 @@
 #include "PackedText.h"
 #include "ReliabilitySupport.h"
 #include "ReportFile.h"
+#include "support/KeeperInThisProcess.h"
 #include "support/RecordingServices.h"
 #include "support/TempContentTree.h"
 #include "support/WindowTestSupport.h"
@@ -114,6 +115,7 @@ private:
     void editorRound(int number);
 
     std::unique_ptr<TempContentTree> m_content;
+    KeeperInThisProcess m_keeper{[] { return QDateTime(QDate(2014, 3, 5), QTime(9, 7, 41)); }};
     std::unique_ptr<RecordingServices> m_services;
     QMap<QString, int> m_reportsOf; // "subject/name": reports written so far today
     int m_reportsChecked = 0;
@@ -225,7 +227,6 @@ void TestLabDay::labDay() {
     m_content->makeFolder(QStringLiteral("Черновики"));
     m_services = std::make_unique<RecordingServices>();
     createForms();
-    Form3->setClock([] { return QDateTime(QDate(2014, 3, 5), QTime(9, 7, 41)); });
     Form3->setLocale(QLocale(QLocale::Russian, QLocale::Russia));
 
     Form1->showForm();

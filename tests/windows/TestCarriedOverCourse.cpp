@@ -6,6 +6,7 @@
 
 #include "BrowserView.h"
 #include "myTabPanel.h"
+#include "support/KeeperInThisProcess.h"
 #include "support/CarriedOverCourse.h"
 #include "support/RecordingNavigation.h"
 #include "support/RecordingServices.h"
@@ -50,6 +51,7 @@ class TestCarriedOverCourse : public QObject {
 
 private:
     std::unique_ptr<TempContentTree> m_content;
+    KeeperInThisProcess m_keeper;
     std::unique_ptr<RecordingServices> m_services;
     std::unique_ptr<RecordingNavigation> m_navigation;
 

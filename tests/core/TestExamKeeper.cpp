@@ -1,0 +1,231 @@
+// The exam keeper and its protocol: what crosses the pipe, what a crafted request gets, and a
+// whole attempt through the real program copied beside a content tree of its own.
+
+#include "CodePage.h"
+#include "ExamKeeper.h"
+#include "ExamProtocol.h"
+#include "support/TempContentTree.h"
+#include "support/TestHelpers.h"
+#include "TextLines.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTest>
+
+using namespace ExamProtocol;
+
+namespace {
+
+const QString kSubject = QStringLiteral("Алгебра");
+const QString kVariant = QStringLiteral("Вариант 1.txt");
+// A key before the first separator, one inside question 1, none shown otherwise.
+const QString kText = QStringLiteral("Ключи: `B\n`b\n---\nВопрос 1\nA) да\n`A\n---\nВопрос 2\n"
+                                     "---\nПосле вопросов\n");
+const QDateTime kWhen(QDate(2014, 3, 5), QTime(9, 7, 41));
+
+QByteArray request(const QStringList& fields) {
+    return encode(fields).chopped(1);
+}
+
+QStringList reply(const QByteArray& line) {
+    return decode(line.chopped(1)).value_or(QStringList{QStringLiteral("<undecodable>")});
+}
+
+} // namespace
+
+class TestExamKeeper : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void fieldsSurviveThePipe_data();
+    void fieldsSurviveThePipe();
+    void brokenLinesAreRefused_data();
+    void brokenLinesAreRefused();
+    void craftedRequestsAreRefused_data();
+    void craftedRequestsAreRefused();
+    void onlyTheShownTextLeavesTheKeeper();
+    void reportIsStoredBeforeTheScoreLeaves_data();
+    void reportIsStoredBeforeTheScoreLeaves();
+    void realProgramKeepsToItsOwnTree();
+
+private:
+    std::unique_ptr<TempContentTree> m_content;
+};
+
+void TestExamKeeper::init() {
+    m_content = std::make_unique<TempContentTree>();
+    m_content->makePacked(
+        QStringLiteral("Content/") + kSubject + QStringLiteral("/Тесты/") + kVariant, kText);
+    m_content->makeFile(QStringLiteral("Content/") + kSubject + QStringLiteral("/Тесты/ключи.doc"),
+                        "secret");
+    m_content->makeFile(QStringLiteral("Content/Секрет.txt"), "outside");
+}
+
+void TestExamKeeper::cleanup() {
+    m_content.reset();
+}
+
+void TestExamKeeper::fieldsSurviveThePipe_data() {
+    QTest::addColumn<QStringList>("fields");
+    QTest::newRow("plain") << QStringList{QStringLiteral("OK"), QStringLiteral("Вариант 1.txt")};
+    QTest::newRow("separators and escapes") << QStringList{
+        QStringLiteral("a\tb"), QStringLiteral("100%25"), QStringLiteral("x\r\ny\n")};
+    QTest::newRow("no-break space and empty fields")
+        << QStringList{QString(), QStringLiteral("Иван\u00A0Петров"), QString()};
+}
+
+void TestExamKeeper::fieldsSurviveThePipe() {
+    QFETCH(QStringList, fields);
+    const QByteArray line = encode(fields);
+    QCOMPARE(line.count('\n'), 1);
+    QVERIFY(line.endsWith('\n'));
+    QCOMPARE(decode(line.chopped(1)), std::optional<QStringList>(fields));
+}
+
+void TestExamKeeper::brokenLinesAreRefused_data() {
+    QTest::addColumn<QByteArray>("line");
+    QTest::newRow("raw control character") << QByteArray("LIST\x01x");
+    QTest::newRow("cut escape") << QByteArray("LIST\t%0");
+    QTest::newRow("not hex") << QByteArray("LIST\t%ZZ");
+    QTest::newRow("escape of a plain character") << QByteArray("LIST\t%41");
+    QTest::newRow("not UTF-8") << QByteArray("LIST\t\xC0\xAF");
+}
+
+void TestExamKeeper::brokenLinesAreRefused() {
+    QFETCH(QByteArray, line);
+    QVERIFY(!decode(line));
+    ExamKeeper keeper(m_content->contentDir(), [] { return kWhen; });
+    QCOMPARE(reply(keeper.handle(line)).value(0), QLatin1String(kInvalid));
+    QVERIFY(keeper.broken());
+}
+
+void TestExamKeeper::craftedRequestsAreRefused_data() {
+    QTest::addColumn<QStringList>("opening"); // empty: nothing opened first
+    QTest::addColumn<QStringList>("fields");
+    QTest::addColumn<QString>("verb");
+    const QStringList open{QLatin1String(kOpen), QStringLiteral("Иван"), QStringLiteral("ИС-21"),
+                           kSubject, kVariant};
+    auto opening = [&](int field, const QString& value) {
+        QStringList fields = open;
+        fields[field] = value;
+        return fields;
+    };
+    QTest::newRow("name with a slash")
+        << QStringList() << opening(1, QStringLiteral("../x")) << QString::fromLatin1(kError);
+    QTest::newRow("group with a line break")
+        << QStringList() << opening(2, QStringLiteral("a\nb")) << QString::fromLatin1(kError);
+    QTest::newRow("subject ..") << QStringList() << opening(3, QStringLiteral(".."))
+                                << QString::fromLatin1(kInvalid);
+    QTest::newRow("subject with a slash")
+        << QStringList() << opening(3, kSubject + "/Тесты") << QString::fromLatin1(kInvalid);
+    QTest::newRow("subject not there")
+        << QStringList() << opening(3, QStringLiteral("Физика")) << QString::fromLatin1(kError);
+    QTest::newRow("variant outside the tests folder")
+        << QStringList() << opening(4, QStringLiteral("../../Секрет.txt"))
+        << QString::fromLatin1(kInvalid);
+    QTest::newRow("file of the tests folder that is no variant")
+        << QStringList() << opening(4, QStringLiteral("ключи.doc"))
+        << QString::fromLatin1(kInvalid);
+    QTest::newRow("too few fields")
+        << QStringList() << open.mid(0, 4) << QString::fromLatin1(kInvalid);
+    QTest::newRow("unknown request")
+        << QStringList() << QStringList{QStringLiteral("KEY")} << QString::fromLatin1(kInvalid);
+    QTest::newRow("finish before open")
+        << QStringList() << QStringList{QLatin1String(kFinish), "ru_RU", "2", "AB"}
+        << QString::fromLatin1(kInvalid);
+    QTest::newRow("missing answer count")
+        << open << QStringList{QLatin1String(kFinish), "ru_RU", "AB"}
+        << QString::fromLatin1(kInvalid);
+    QTest::newRow("count that does not fit the variant")
+        << open << QStringList{QLatin1String(kFinish), "ru_RU", "3", "ABC"}
+        << QString::fromLatin1(kInvalid);
+    QTest::newRow("answer outside A-E")
+        << open << QStringList{QLatin1String(kFinish), "ru_RU", "2", "AF"}
+        << QString::fromLatin1(kInvalid);
+    QTest::newRow("locale name with more in it")
+        << open << QStringList{QLatin1String(kFinish), "ru_RU.UTF-8/../x", "2", "AB"}
+        << QString::fromLatin1(kInvalid);
+}
+
+void TestExamKeeper::craftedRequestsAreRefused() {
+    QFETCH(QStringList, opening);
+    QFETCH(QStringList, fields);
+    QFETCH(QString, verb);
+    ExamKeeper keeper(m_content->contentDir(), [] { return kWhen; });
+    if (!opening.isEmpty())
+        QCOMPARE(reply(keeper.handle(request(opening))).value(0), QLatin1String(kOk));
+    QCOMPARE(reply(keeper.handle(request(fields))).value(0), verb);
+    QCOMPARE(keeper.broken(), verb == QLatin1String(kInvalid));
+    // Nothing was written anywhere.
+    QVERIFY(!QFile::exists(m_content->contentDir() + kSubject + QStringLiteral("/Тесты/Отчеты")));
+}
+
+void TestExamKeeper::onlyTheShownTextLeavesTheKeeper() {
+    ExamKeeper keeper(m_content->contentDir(), [] { return kWhen; });
+    QCOMPARE(reply(keeper.handle(request({QLatin1String(kList), kSubject}))),
+             (QStringList{QLatin1String(kOk), kVariant}));
+    const QStringList opened =
+        reply(keeper.handle(request({QLatin1String(kOpen), QStringLiteral("Иван"),
+                                     QStringLiteral("ИС-21"), kSubject, kVariant})));
+    // Two key entries; the questions as shown, the key line inside question 1 without its accent.
+    QCOMPARE(opened,
+             (QStringList{QLatin1String(kOk), QStringLiteral("2"),
+                          QStringLiteral("Вопрос 1\nA) да\nA\n"), QStringLiteral("Вопрос 2\n")}));
+}
+
+void TestExamKeeper::reportIsStoredBeforeTheScoreLeaves_data() {
+    QTest::addColumn<QString>("name");
+    QTest::newRow("plain name") << QStringLiteral("Иван");
+    // Stored as the byte 0xA0, in the file's name and in its text alike.
+    QTest::newRow("no-break space") << QStringLiteral("Иван\u00A0Петров");
+}
+
+void TestExamKeeper::reportIsStoredBeforeTheScoreLeaves() {
+    QFETCH(QString, name);
+    ExamKeeper keeper(m_content->contentDir(), [] { return kWhen; });
+    keeper.handle(
+        request({QLatin1String(kOpen), name, QStringLiteral("ИС-21"), kSubject, kVariant}));
+    const QStringList finished =
+        reply(keeper.handle(request({QLatin1String(kFinish), "ru_RU", "2", "B-"})));
+    QCOMPARE(finished.value(0), QLatin1String(kOk));
+    const QString file =
+        m_content->contentDir() + kSubject + QStringLiteral("/Тесты/Отчеты/") + name + "(0)";
+    const QByteArray stored = TestHelpers::unpacked(file);
+    QCOMPARE(stored, TextLines::fromEditorText(finished.value(1)));
+    QVERIFY(stored.startsWith(CodePage::encode(QStringLiteral("Имя фамилия: ") + name) + "\r\n"));
+    QVERIFY(
+        finished.value(1).contains(QStringLiteral("05.03.2014     09:07:41\nВопрос № 1- Правильно "
+                                                  "\nВопрос № 2- Неправильно \n")));
+}
+
+void TestExamKeeper::realProgramKeepsToItsOwnTree() {
+    // The keeper copied into the program folder of the tree: it finds the tree beside its own
+    // file, whatever folder it is started from.
+    const QString keeper = m_content->programDir() + QStringLiteral("normakurs-exam");
+    QVERIFY(QFile::copy(QStringLiteral(NORMAKURS_BUILD_DIR "/normakurs-exam"), keeper));
+    QProcess process;
+    process.setWorkingDirectory(QStringLiteral("/"));
+    process.start(keeper, {});
+    QVERIFY(process.waitForStarted());
+    process.write(encode({QLatin1String(kOpen), QStringLiteral("Иван"), QStringLiteral("ИС-21"),
+                          kSubject, kVariant}) +
+                  encode({QLatin1String(kFinish), "C", "2", "AB"}) +
+                  encode({QLatin1String(kOpen), "Иван", "ИС-21", "..", kVariant}) +
+                  encode({QLatin1String(kList), kSubject}));
+    process.closeWriteChannel();
+    QVERIFY(process.waitForFinished());
+    const QList<QByteArray> replies = process.readAllStandardOutput().split('\n');
+    // The crafted third request ends the talk: the fourth gets no answer.
+    QCOMPARE(replies.size(), 4);
+    QVERIFY(replies.at(0).startsWith("OK\t2\t"));
+    QVERIFY(replies.at(1).startsWith("OK\tИмя фамилия: Иван%0AГруппа: ИС-21"));
+    QVERIFY(replies.at(2).startsWith("INVALID\t"));
+    QCOMPARE(process.exitCode(), 2);
+    QVERIFY(QFile::exists(m_content->contentDir() + kSubject +
+                          QStringLiteral("/Тесты/Отчеты/Иван(0)")));
+}
+
+QTEST_GUILESS_MAIN(TestExamKeeper)
+#include "TestExamKeeper.moc"
