@@ -63,6 +63,8 @@ BrowserView::BrowserView(QObject* owner, QWidget* parent)
         m_engine = std::move(spare.engine);
         spare.widget->setParent(parent);
         spare.widget = nullptr;
+        // A new tab's first page has nothing to go back to, as in a view made for it.
+        m_engine->startHistoryAtNextPage();
     } else {
         spare.engine.reset(); // its holder went, and its page with it
         m_engine.reset(engineFactory().create(parent));

@@ -21,6 +21,9 @@ public:
     // the engine itself; its links and images are found the same way.
     virtual void setUrl(const QUrl& url) = 0;
     virtual void setHtml(const QString& html, const QUrl& base) = 0;
+    // The page the view loads next is the first of its history: what it showed before that
+    // (a page made ready ahead of time) is forgotten, as in a view made for it.
+    virtual void startHistoryAtNextPage() = 0;
     // Finds `text` (empty clears the marks) and reports the active match and the number of
     // matches, both 0 when nothing was found.
     virtual void findText(const QString& text, bool backward,

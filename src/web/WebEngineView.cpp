@@ -9,6 +9,8 @@
 #include <QPointer>
 #include <QTimer>
 #include <QWebEngineFindTextResult>
+#include <QWebEngineHistory>
+#include <QWebEngineLoadingInfo>
 #include <QWebEngineNewWindowRequest>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
@@ -125,14 +127,24 @@ public:
         installHandler();
         m_page = new Page(m_view);
         m_view->setPage(m_page);
+        QObject::connect(m_page, &QWebEnginePage::loadingChanged, m_page,
+                         [this](const QWebEngineLoadingInfo& info) { loadingChanged(info); });
     }
 
     QWidget* widget() const override { return m_view; }
 
     void setUrl(const QUrl& url) override {
-        if (m_view)
-            m_view->setUrl(toPageUrl(url));
+        if (!m_view)
+            return;
+        const QUrl page = toPageUrl(url);
+        if (m_historyStartsAtNext) {
+            m_historyStartsAtNext = false;
+            m_firstPage = page.adjusted(QUrl::RemoveFragment);
+        }
+        m_view->setUrl(page);
     }
+
+    void startHistoryAtNextPage() override { m_historyStartsAtNext = true; }
 
     void setHtml(const QString& html, const QUrl& base) override {
         if (m_view)
@@ -161,8 +173,20 @@ public:
     }
 
 private:
+    void loadingChanged(const QWebEngineLoadingInfo& info) {
+        if (m_firstPage.isEmpty() || info.status() == QWebEngineLoadingInfo::LoadStartedStatus ||
+            info.url().adjusted(QUrl::RemoveFragment) != m_firstPage)
+            return;
+        // The first page is in: the engine keeps it and forgets every entry before it.
+        m_firstPage.clear();
+        if (m_page)
+            m_page->history()->clear();
+    }
+
     QPointer<QWebEngineView> m_view;
     QPointer<Page> m_page;
+    bool m_historyStartsAtNext = false;
+    QUrl m_firstPage; // loading as the first page of the history, until it is in
 };
 
 } // namespace

@@ -14,6 +14,7 @@
 #include "TextbookTree.h"
 #include "Unit2.h"
 
+#include <QAction>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QLabel>
@@ -22,6 +23,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QWebEngineHistory>
 #include <QWebEnginePage>
 #include <QWebEngineView>
 
@@ -69,6 +71,8 @@ private slots:
     void pageReadBack_data();
     void pageReadBack();
     void nextPageKeepsTheRenderer();
+    void newTabStartsItsHistory_data();
+    void newTabStartsItsHistory();
     void relativeImage_data();
     void relativeImage();
     void missingPageShowsTheEnginesOwnPage();
@@ -218,6 +222,38 @@ void TestBrowserView::nextPageKeepsTheRenderer() {
     QCOMPARE(plainText(activeView()), QStringLiteral("B"));
     // Every course page is of one site: a page after a page needs no renderer started anew.
     QCOMPARE(activeView()->page()->renderProcessPid(), renderer);
+}
+
+void TestBrowserView::newTabStartsItsHistory_data() {
+    QTest::addColumn<bool>("readied");
+    QTest::newRow("view made for the tab") << false;
+    QTest::newRow("view readied with the window") << true;
+}
+
+void TestBrowserView::newTabStartsItsHistory() {
+    QFETCH(bool, readied);
+    m_content->makeFile(QStringLiteral("Content/%1/a.html").arg(kSubject), "<p>A</p>");
+    m_content->makeFile(QStringLiteral("Content/%1/b.html").arg(kSubject), "<p>B</p>");
+    showTextbook();
+    if (readied) {
+        BrowserView::prepareSpare(Form2, m_content->contentDir());
+        auto* spare = Form2->findChild<QWebEngineView*>();
+        QVERIFY(spare);
+        QSignalSpy loaded(spare, &QWebEngineView::loadFinished);
+        QTRY_VERIFY_WITH_TIMEOUT(loaded.count() > 0, kTimeout);
+    }
+    openTopic(QStringLiteral("a.html"));
+    QWebEngineView* view = activeView();
+    QCOMPARE(view->history()->count(), 1);
+    QVERIFY(!view->pageAction(QWebEnginePage::Back)->isEnabled());
+
+    // Later pages are kept: "Back" leads to the first topic.
+    openTopic(QStringLiteral("b.html"));
+    QCOMPARE(view->history()->count(), 2);
+    QSignalSpy loaded(view, &QWebEngineView::loadFinished);
+    view->pageAction(QWebEnginePage::Back)->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(loaded.count() > 0, kTimeout);
+    QCOMPARE(plainText(view), QStringLiteral("A"));
 }
 
 void TestBrowserView::relativeImage_data() {
