@@ -1,6 +1,7 @@
 // normakurs-text: packs, unpacks and checks the program's packed text files from the command
 // line, for the people who maintain a course's content.
 
+#include "ApplicationTitle.h"
 #include "BankCommands.h"
 #include "CodePage.h"
 #include "DurableFile.h"
@@ -12,6 +13,8 @@
 #include "PackedText.h"
 #include "ReportJournal.h"
 #include "SystemFile.h"
+#include "ResultsSheet.h"
+#include "SheetPdf.h"
 #include "TextLines.h"
 #include "VariantCheck.h"
 
@@ -20,12 +23,14 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
+#include <QLocale>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <memory>
 #include <unistd.h>
 
 namespace {
@@ -41,6 +46,9 @@ const char kUsage[] =
     "                                         those of subject S and test V; with --test\n"
     "                                         one column per question (1 right, 0 wrong)\n"
     "  normakurs-text analysis CONTENT_DIR --subject S --test V [--dialect D]\n"
+    "  normakurs-text journal CONTENT_DIR [--subject S] [--test V] --pdf OUT.pdf\n"
+    "                                         the same reports as a results sheet in a PDF\n"
+    "                                         file: one row per report, count and mean\n"
     "                                         write the item analysis of test V of subject\n"
     "                                         S as CSV: one row per question (p, upper and\n"
     "                                         lower group, D, r, verdict), a blank line, then\n"
@@ -189,6 +197,7 @@ struct JournalOptions {
     QString test;
     JournalCsv::Dialect dialect = JournalCsv::Dialect::Rfc4180;
 };
+    QString pdf; // the results sheet's file, for "journal"
 
 // Reads "CONTENT_DIR [--subject S] [--test V] [--dialect D]"; an empty text when they are
 // well-formed, otherwise what is wrong with them.
@@ -210,6 +219,8 @@ QString parseJournalOptions(const QStringList& args, JournalOptions& options) {
             options.test = value;
             testGiven = true;
         } else if (option == QLatin1String("--dialect")) {
+        } else if (option == QLatin1String("--pdf")) {
+            options.pdf = value;
             const std::optional<JournalCsv::Dialect> dialect = JournalCsv::dialectNamed(value);
             if (!dialect)
                 return QStringLiteral("unknown dialect \"%1\" (rfc4180 or excel-ru)").arg(value);
@@ -255,6 +266,22 @@ int writeOut(const QByteArray& bytes) {
 int journal(const QStringList& args) {
     JournalOptions options;
     const QString wrong = parseJournalOptions(args, options);
+// The rows as a results sheet in a PDF file, headed with the title the program beside this tool
+// gives its windows.
+int journalSheet(const QVector<ReportRecord>& rows, const QString& pdf) {
+    const QString course =
+        titleFromExecutable(QCoreApplication::applicationDirPath() + QStringLiteral("/normakurs"));
+    SheetPdf::write(ResultsSheet::html(rows, course, QLocale::system()), pdf);
+    const std::optional<int> mean = ResultsSheet::meanTenths(rows);
+    const QString line = ResultsSheet::printedLine(
+        QStringLiteral("ведомость, отчётов %1, средний процент %2")
+            .arg(rows.size())
+            .arg(mean ? QLocale::system().toString(*mean / 10.0, 'f', 1) : QStringLiteral("—")),
+        pdf);
+    std::fprintf(stderr, "%s\n", line.toUtf8().constData());
+    return 0;
+}
+
     if (!wrong.isEmpty())
         return usageError(QStringLiteral("journal: ") + wrong);
     JournalFilter filter;
@@ -264,6 +291,8 @@ int journal(const QStringList& args) {
     return writeOut(JournalCsv::write(rows, options.dialect, !options.test.isEmpty()));
 }
 
+    if (!options.pdf.isEmpty())
+        return journalSheet(rows, options.pdf);
 // A figure with four decimals in the dialect's decimal separator; "—" for none.
 QString figure(std::optional<double> value, JournalCsv::Dialect dialect) {
     if (!value)
@@ -286,6 +315,8 @@ int analysis(const QStringList& args) {
     const ItemAnalysis::Result result =
         ItemAnalysis::analyse(readJournal(options), options.subject, options.test);
     if (!result.enoughAttempts())
+    if (!options.pdf.isEmpty())
+        return usageError("analysis: --pdf is for journal");
         return fail(QStringLiteral("%1 (test \"%2\" of subject \"%3\": %4, excluded %5)")
                         .arg(ItemAnalysis::notEnoughAttemptsText(), options.test, options.subject)
                         .arg(result.summary.attempts)
@@ -391,7 +422,8 @@ int run(const QStringList& args) {
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication application(argc, argv);
+    // A PDF needs the toolkit's fonts, and so a GUI application object.
+    const std::unique_ptr<QCoreApplication> application(SheetPdf::makeApplication(argc, argv));
     try {
         return run(QCoreApplication::arguments().mid(1));
     } catch (const Failure& failure) {

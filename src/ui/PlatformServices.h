@@ -2,6 +2,7 @@
 
 #include <QString>
 
+class QPrinter;
 class QWidget;
 
 // What the windows ask of the desktop: message boxes, file dialogs and opening documents.
@@ -23,6 +24,10 @@ public:
                                     QString* selectedFilter = nullptr) = 0;
     virtual QString askSaveFileName(QWidget* parent, const QString& folder, const QString& filter,
                                     const QString& defaultSuffix) = 0;
+
+    // The print dialog for `printer`: a printer of the desktop, or a PDF file. False when the
+    // user cancelled; otherwise `printer` is set up as the user chose.
+    virtual bool askPrinter(QWidget* parent, QPrinter& printer) = 0;
 
     // Opens a document with the desktop's default application; the result is not examined.
     // `path` is spelled as the program shows it; the document is found by its bytes on disk.

@@ -6,6 +6,8 @@
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QScreen>
 #include <QUrl>
 
@@ -79,4 +81,9 @@ void QtPlatformServices::openDocument(const QString& path) {
     // By the file's bytes on disk: a presentation whose name (or folder's name) is in
     // Windows-1251 bytes is handed over as those bytes, or the desktop would find nothing.
     QDesktopServices::openUrl(CodePage::fileUrl(path));
+}
+
+bool QtPlatformServices::askPrinter(QWidget* parent, QPrinter& printer) {
+    QPrintDialog dialog(&printer, parent);
+    return dialog.exec() == QDialog::Accepted;
 }

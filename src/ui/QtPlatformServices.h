@@ -11,5 +11,6 @@ public:
                             QString* selectedFilter = nullptr) override;
     QString askSaveFileName(QWidget* parent, const QString& folder, const QString& filter,
                             const QString& defaultSuffix) override;
+    bool askPrinter(QWidget* parent, QPrinter& printer) override;
     void openDocument(const QString& path) override;
 };

@@ -15,6 +15,7 @@
 #include "JournalDates.h"
 #include "JournalFilter.h"
 #include "PlatformServices.h"
+#include "JournalSheetButton.h"
 #include "ReportJournal.h"
 
 #include <QAbstractTableModel>
@@ -355,6 +356,7 @@ void JournalPage::build() {
     filters->addWidget(btnRefresh);
     filters->addWidget(btnSaveCsv);
 
+    JournalSheetButton::add(this, filters, [this] { return shownRows(); });
     auto* table = new QWidget(this);
     auto* tableColumn = new QVBoxLayout(table);
     tableColumn->setContentsMargins(0, 0, 0, 0);

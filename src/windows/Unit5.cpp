@@ -17,9 +17,11 @@
 #include "Navigation.h"
 #include "PackedText.h"
 #include "PlatformServices.h"
+#include "Printing.h"
 #include "QuestionBank.h"
 #include "QuestionCountBox.h"
 #include "ReportListing.h"
+#include "ResultsSheet.h"
 #include "SubjectCreation.h"
 #include "TeacherLayout.h"
 #include "TestSkeleton.h"
@@ -140,6 +142,12 @@ TForm5::TForm5()
     // A child of the window, not of a page: it lies over the row of tabs on every page.
     Button1 = Controls::button(this, "Button1", QStringLiteral("Выход"), QRect(260, 3, 65, 17));
     Button1->raise();
+    btnPrintReport = Controls::button(this, "btnPrintReport", QStringLiteral("Печать отчёта"),
+                                      QRect(0, 3, 110, 17));
+    btnPrintReport->raise();
+    btnPrintReport->setVisible(false);
+    connect(pgc1, &QTabWidget::currentChanged, btnPrintReport,
+            [this] { btnPrintReport->setVisible(pgc1->currentWidget() == ts2); });
     placeExitButton();
 
     m_hotKeys = new EditorHotKeys(
@@ -161,6 +169,7 @@ TForm5::TForm5()
     onClick(btn13, this, &TForm5::btn13Click);
     onClick(btn5, this, &TForm5::btn5Click);
     onClick(btnImport, this, &TForm5::btnImportClick);
+    onClick(btnPrintReport, this, &TForm5::btnPrintReportClick);
 
     for (QObject* watched : {static_cast<QObject*>(ts1), static_cast<QObject*>(ts2),
                              static_cast<QObject*>(ts3), static_cast<QObject*>(se1),
@@ -308,6 +317,7 @@ void TForm5::placeExitButton() {
     const QTabBar* tabs = pgc1->tabBar();
     const int tabsEnd = tabs->x() + tabs->tabRect(tabs->count() - 1).right() + 1;
     Button1->move(qMax(kExitButtonLeft, tabsEnd + kExitButtonGap), Button1->y());
+    btnPrintReport->move(Button1->geometry().right() + 1 + kExitButtonGap, Button1->y());
 }
 
 void TForm5::layOutPages() {
@@ -473,6 +483,21 @@ void TForm5::tv1Click() {
     const QString path = ContentPaths::reportsDir(contentDir(), node->parent()->text(0)) +
                          QLatin1Char('/') + node->text(0);
     OpenFromStream(path, mmo2);
+}
+
+// The report shown, on paper or in a PDF file.
+void TForm5::btnPrintReportClick() {
+    const QString text = memoText(mmo2);
+    const QList<QTreeWidgetItem*> selected = tv1->selectedItems();
+    const QString name = selected.isEmpty() ? QString() : selected.constFirst()->text(0);
+    if (text.isEmpty()) {
+        showNotice(QStringLiteral("Печатать нечего: откройте отчёт щелчком в дереве"));
+        return;
+    }
+    const std::optional<QString> where =
+        Printing::print(this, ResultsSheet::reportHtml(text), name);
+    if (where)
+        showNotice(ResultsSheet::printedLine(QStringLiteral("отчёт «%1»").arg(name), *where));
 }
 
 // Help page and keys ------------------------------------------------------------------------

@@ -38,6 +38,8 @@ public:
     QWidget* ts3 = nullptr;         // "Справка"
     JournalPage* ts4 = nullptr;     // "Журнал"
     QPushButton* Button1 = nullptr; // "Выход", over the row of page tabs
+    // "Печать отчёта", over the row of tabs beside "Выход" while the report page is in front
+    QPushButton* btnPrintReport = nullptr;
 
     // Editor page
     QPlainTextEdit* mmo1 = nullptr;  // the editor
@@ -47,7 +49,8 @@ public:
     QPushButton* openfile = nullptr; // "Открыть файл"
     QPushButton* btn1 = nullptr;     // "Открыть документ "
     QPushButton* btn2 = nullptr;     // "Сохранить файл"
-    QFrame* pnl1 = nullptr;          // test skeleton request
+    QPushButton* btnImport = nullptr; // "Импорт вопросов": a question bank into the editor
+    QFrame* pnl1 = nullptr;           // test skeleton request
     QLabel* lbl1 = nullptr;
     QuestionCountBox* se1 = nullptr; // question count
     QPushButton* btn4 = nullptr;     // "Ок"
@@ -71,7 +74,9 @@ public:
     void btn4Click();
     void btn13Click();
     void btn5Click();
+    void btnImportClick();
     void tv1Click();
+    void btnPrintReportClick();
     void ts3Show();
     // One of the editor's keys, by id (EditorHotKeys::Id).
     void WMHotkey(int id);

@@ -1,5 +1,7 @@
 #include "RecordingServices.h"
 
+#include <QPrinter>
+
 RecordingServices::RecordingServices()
     : m_previous(&services()) {
     setServices(this);
@@ -37,6 +39,15 @@ QString RecordingServices::askSaveFileName(QWidget*, const QString& folder, cons
                                            const QString& defaultSuffix) {
     saveCalls.append(DialogCall{folder, filter, defaultSuffix, QString()});
     return saveAnswers.isEmpty() ? QString() : saveAnswers.takeFirst();
+}
+
+bool RecordingServices::askPrinter(QWidget*, QPrinter& printer) {
+    ++printCalls;
+    if (printAnswers.isEmpty())
+        return false;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(printAnswers.takeFirst());
+    return true;
 }
 
 void RecordingServices::openDocument(const QString& path) {

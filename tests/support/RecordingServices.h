@@ -23,6 +23,7 @@ public:
                             QString* selectedFilter = nullptr) override;
     QString askSaveFileName(QWidget* parent, const QString& folder, const QString& filter,
                             const QString& defaultSuffix) override;
+    bool askPrinter(QWidget* parent, QPrinter& printer) override;
     void openDocument(const QString& path) override;
 
     QList<Box> errors;
@@ -36,6 +37,9 @@ public:
     // The filter entry the user confirms in the next open dialogs; empty keeps the one given.
     QStringList openFilterAnswers;
     QList<bool> yesNoAnswers;
+    // The PDF file the next print dialogs print to; an empty queue answers "cancel".
+    QStringList printAnswers;
+    int printCalls = 0;
 
     // What the dialogs were given.
     struct DialogCall {

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+class QWidget;
+
+// Paper for the teacher: a page made as HTML, laid out on A4 with the page numbers at the foot
+// (and a table's header row again at the top of every page it runs on), printed to the printer
+// or the PDF file the print dialog of the platform services gives.
+namespace Printing {
+
+// The PDF file printed to, an empty text for a printer, or nothing when the teacher cancelled.
+// A PDF file that could not be written fails with the create failure.
+std::optional<QString> print(QWidget* parent, const QString& html, const QString& title);
+
+} // namespace Printing
