@@ -39,7 +39,8 @@ struct Outcome {
 
 // Runs `command` as `who` (the student in no group, the teacher in the lab's group too), with
 // `input` on its standard input and a plain environment of its own.
-Outcome runAs(Who who, const QStringList& command, const QByteArray& input = QByteArray()) {
+Outcome runAs(Who who, const QStringList& command, const QByteArray& input = QByteArray(),
+              const QStringList& environmentExtra = {}) {
     const QString id = QString::number(idOf(who));
     QStringList args{QStringLiteral("--reuid=") + id, QStringLiteral("--regid=") + id};
     if (who == Who::Teacher)
@@ -52,6 +53,9 @@ Outcome runAs(Who who, const QStringList& command, const QByteArray& input = QBy
     environment.insert(QStringLiteral("PATH"), QStringLiteral("/usr/bin:/bin"));
     environment.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
     environment.insert(QStringLiteral("HOME"), QStringLiteral("/nonexistent"));
+    for (const QString& variable : environmentExtra)
+        environment.insert(variable.section(QLatin1Char('='), 0, 0),
+                           variable.section(QLatin1Char('='), 1));
     process.setProcessEnvironment(environment);
     process.setWorkingDirectory(QStringLiteral("/"));
     process.start(QStringLiteral("setpriv"), args);
@@ -103,6 +107,9 @@ private slots:
     void studentIsShutOut();
     void teacherRewritesVariant();
     void teacherCreatesSubject();
+    void keeperRefusesCraftedRequests_data();
+    void keeperRefusesCraftedRequests();
+    void studentTakesTestThroughTheKeeper();
 
 private:
     // The path or argument for a row's "{name}" parts.
@@ -129,6 +136,13 @@ void TestLabIdentities::initTestCase() {
                                                     m_program, "--component", component});
         QVERIFY2(failed.isEmpty(), qPrintable(failed));
     }
+    // As the .deb's installation leaves the keeper: set-group-ID to the lab's group. The window's
+    // driver lies beside it, so the window it makes starts that keeper.
+    const QByteArray keeper = QFile::encodeName(m_program + QStringLiteral("normakurs-exam"));
+    QCOMPARE(::chown(keeper.constData(), 0, kLabGroup), 0);
+    QCOMPARE(::chmod(keeper.constData(), 02755), 0);
+    QVERIFY(
+        QFile::copy(QStringLiteral(ATTEMPT_DRIVER), m_program + QStringLiteral("attempt_driver")));
     const QString content = m_program + QStringLiteral("Content");
     const QString failed =
         runHere(m_program + QStringLiteral("lab-layout.sh"), {content, QString::number(kLabGroup)});
@@ -165,7 +179,11 @@ void TestLabIdentities::initTestCase() {
                 {"reports", reports},
                 {"report", report},
                 {"plain", plain},
-                {"subject maker", QStringLiteral(SUBJECT_MAKER)}};
+                {"subject maker", QStringLiteral(SUBJECT_MAKER)},
+                {"keeper", QString::fromLocal8Bit(keeper)},
+                {"driver", m_program + QStringLiteral("attempt_driver")},
+                {"subject name", QFileInfo(QFileInfo(tests).absolutePath()).fileName()},
+                {"variant name", QFileInfo(variant).fileName()}};
 }
 
 QStringList TestLabIdentities::expand(const QStringList& parts) const {
@@ -263,6 +281,72 @@ void TestLabIdentities::teacherCreatesSubject() {
         runAs(Who::Teacher,
               expand({"{tool}", "lab-check", "{content}", "--group", QString::number(kLabGroup)}));
     QVERIFY2(check.exitCode == 0, check.out.constData());
+}
+
+void TestLabIdentities::keeperRefusesCraftedRequests_data() {
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QString>("reply"); // how the last reply begins
+    QTest::addColumn<int>("exitCode");
+    QTest::newRow("a name with a slash")
+        << "OPEN\t../Отличник\tИС-21\t{subject name}\t{variant name}\n"
+        << "ERROR\t" << 0;
+    QTest::newRow("subject ..") << "OPEN\tИван\tИС-21\t..\t{variant name}\n"
+                                << "INVALID\t" << 2;
+    QTest::newRow("a variant outside the tests folder")
+        << "OPEN\tИван\tИС-21\t{subject name}\t../../../etc/shadow\n"
+        << "INVALID\t" << 2;
+    QTest::newRow("a file of the tests folder that is no variant")
+        << "OPEN\tИван\tИС-21\t{subject name}\tОтчеты\n"
+        << "INVALID\t" << 2;
+    QTest::newRow("a missing answer count")
+        << "OPEN\tИван\tИС-21\t{subject name}\t{variant name}\nFINISH\tC\tAAA\n"
+        << "INVALID\t" << 2;
+    QTest::newRow("a finish without a variant") << "FINISH\tC\t1\tA\n"
+                                                << "INVALID\t" << 2;
+    QTest::newRow("a line too long")
+        << QString(2 * 1024 * 1024, QLatin1Char('A')) << "INVALID\t" << 2;
+}
+
+void TestLabIdentities::keeperRefusesCraftedRequests() {
+    QFETCH(QString, input);
+    QFETCH(QString, reply);
+    QFETCH(int, exitCode);
+    const QStringList before = QDir(path("{reports}")).entryList(QDir::AllEntries | QDir::Hidden);
+    const Outcome outcome = runAs(Who::Student, {path("{keeper}")}, path(input).toUtf8());
+    QCOMPARE(outcome.exitCode, exitCode);
+    QVERIFY2(outcome.out.split('\n').value(outcome.out.count('\n') - 1).startsWith(reply.toUtf8()),
+             outcome.out.left(300).constData());
+    // Nothing of a variant left the keeper, and nothing was written.
+    QVERIFY(!outcome.out.contains("\t1) "));
+    QCOMPARE(QDir(path("{reports}")).entryList(QDir::AllEntries | QDir::Hidden), before);
+}
+
+void TestLabIdentities::studentTakesTestThroughTheKeeper() {
+    const QString name = QStringLiteral("Студент Лабораторный");
+    const Outcome attempt =
+        runAs(Who::Student,
+              {path("{driver}"), path("{subject name}"), path("{variant name}"), name, "ИС-21"},
+              QByteArray(), {QStringLiteral("QT_QPA_PLATFORM=offscreen")});
+    QVERIFY2(attempt.exitCode == 0, attempt.err.constData());
+    QVERIFY(attempt.out.startsWith(("Имя фамилия: " + name).toUtf8()));
+
+    // The report is the student's, in the group, closed to everybody else: not even its writer
+    // can reach it again.
+    const QString report = path("{reports}/") + name + QStringLiteral("(0)");
+    struct stat status {};
+    QCOMPARE(::stat(QFile::encodeName(report).constData(), &status), 0);
+    QCOMPARE(status.st_uid, idOf(Who::Student));
+    QCOMPARE(status.st_gid, kLabGroup);
+    QCOMPARE(status.st_mode & 07777, mode_t(0640));
+    QVERIFY(runAs(Who::Student, {"cat", report}).exitCode > 0);
+
+    // The teacher reads it with the teacher's own rights, the account that wrote it beside it.
+    const Outcome journal = runAs(Who::Teacher, expand({"{tool}", "journal", "{content}"}));
+    QVERIFY2(journal.exitCode == 0, journal.err.constData());
+    QVERIFY2(journal.out.contains(name.toUtf8()), journal.out.constData());
+    QVERIFY(journal.out.contains(QByteArray::number(idOf(Who::Student))));
+    const Outcome unpacked = runAs(Who::Teacher, {path("{tool}"), "unpack", report});
+    QCOMPARE(QString::fromUtf8(unpacked.out), QString::fromUtf8(attempt.out));
 }
 
 QTEST_GUILESS_MAIN(TestLabIdentities)
