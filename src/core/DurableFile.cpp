@@ -53,13 +53,19 @@ bool syncDescriptor(int fd) {
     return rc == 0 || errno == EINVAL;
 }
 
-void syncFolder(const QByteArray& folder) {
+// Puts the folder's entries on the device; 0, or the error number of the failing call.
+int folderSyncError(const QByteArray& folder) {
     const int fd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
-        throw Failure(writeError());
+        return errno;
     const bool synced = syncDescriptor(fd);
+    const int error = errno;
     ::close(fd);
-    if (!synced)
+    return synced ? 0 : error;
+}
+
+void syncFolder(const QByteArray& folder) {
+    if (folderSyncError(folder) != 0)
         throw Failure(writeError());
 }
 
@@ -257,9 +263,11 @@ void replace(const QString& path, const std::function<void(QIODevice&)>& write) 
         throw Failure(writeError());
     temporary.placed();
     // The new name is an entry of the folder: only the folder's flush keeps it after a power
-    // cut. If that fails the new content is in place but may not survive one, and the save is
-    // reported as failed.
-    syncFolder(folderOf(target));
+    // cut. If that fails the new content is in place but may not survive one, and the user is
+    // told just that. Not tried again: after a failed flush, a second one may succeed without
+    // the data having reached the device.
+    if (const int error = folderSyncError(folderOf(target)))
+        throw Failure(folderNotFlushed(path, error));
 }
 
 void rewriteInPlace(QIODevice& device, const QString& path, const QByteArray& oldBytes,
@@ -272,6 +280,14 @@ void rewriteInPlace(QIODevice& device, const QString& path, const QByteArray& ol
 QString inPlaceRestored(const QString& path) {
     return inPlaceMessage(path, QStringLiteral("Запись не удалась, прежнее содержимое файла "
                                                "восстановлено"));
+}
+
+QString folderNotFlushed(const QString& path, int error) {
+    const QFileInfo info(path);
+    return QStringLiteral("Файл «%1» сохранён, но папка «%2» не записана на диск (%3): после "
+                          "сбоя питания файла в ней может не оказаться.")
+        .arg(info.fileName(), QDir::toNativeSeparators(info.absolutePath()),
+             SystemFile::systemReason(error));
 }
 
 QString inPlaceLost(const QString& path) {

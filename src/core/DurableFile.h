@@ -42,6 +42,9 @@ void rewriteInPlace(QIODevice& device, const QString& path, const QByteArray& ol
 
 // The messages of a failed in-place rewrite of `path`.
 QString inPlaceRestored(const QString& path);
+// The message of a save whose file `path` is in place but whose folder could not be flushed
+// (the system's `error`): the file is saved, its entry in the folder may not be on the device.
+QString folderNotFlushed(const QString& path, int error);
 QString inPlaceLost(const QString& path);
 
 } // namespace DurableFile
