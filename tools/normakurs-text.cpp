@@ -7,6 +7,7 @@
 #include "DurableFile.h"
 #include "Failure.h"
 #include "ItemAnalysis.h"
+#include "JournalCache.h"
 #include "JournalCsv.h"
 #include "JournalFilter.h"
 #include "LabCheck.h"
@@ -239,8 +240,10 @@ QString parseJournalOptions(const QStringList& args, JournalOptions& options) {
 QVector<ReportRecord> readJournal(const JournalOptions& options) {
     if (!QFileInfo(options.contentDir).isDir())
         throw Failure(QStringLiteral("%1: no such content folder").arg(options.contentDir));
+    // Through the user's journal cache, as the teacher's window reads it.
+    const QString contentDir = QDir(options.contentDir).absolutePath() + QLatin1Char('/');
     QVector<ReportRecord> rows =
-        ReportJournal::load(QDir(options.contentDir).absolutePath() + QLatin1Char('/')).rows;
+        ReportJournal::load(contentDir, {}, JournalCache::fileFor(contentDir)).rows;
     if (!options.subject.isEmpty() && !JournalChoices::subjects(rows).contains(options.subject))
         throw Failure(QStringLiteral("%1: no report of subject \"%2\"")
                           .arg(options.contentDir, options.subject));

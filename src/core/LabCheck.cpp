@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <dirent.h>
 #include <grp.h>
 #include <optional>
@@ -126,7 +128,7 @@ private:
             if (S_ISDIR(own.st_mode)) {
                 testsFolder(child, own, reachable);
             } else if (S_ISLNK(own.st_mode)) {
-                linkInTests(child, reachable);
+                linkInTests(child);
             } else if (reachable && (own.st_mode & (S_IROTH | S_IWOTH))) {
                 file(child, own, QString());
             }
@@ -143,11 +145,14 @@ private:
             QStringLiteral("others can %1 it%2 (%3)").arg(what, through, modeText(status.st_mode)));
     }
 
-    // A link leads wherever it was pointed: what counts is what others may do with its target.
-    // A linked folder is judged by its own mode and not entered.
-    void linkInTests(const Entry& link, bool reachable) {
+    // A link leads wherever it was pointed: what counts is what others may do with its target
+    // by the target's own path, whether or not they can pass through the tests folder. A linked
+    // folder is judged by its own mode and not entered.
+    void linkInTests(const Entry& link) {
+        char resolved[PATH_MAX];
         struct stat target {};
-        if (!reachable || ::stat(link.native.constData(), &target) != 0)
+        if (!::realpath(link.native.constData(), resolved) || ::stat(resolved, &target) != 0 ||
+            !passable(QByteArray(resolved)))
             return;
         if (S_ISDIR(target.st_mode)) {
             if (target.st_mode & S_IRWXO)
@@ -156,6 +161,17 @@ private:
         } else if (target.st_mode & (S_IROTH | S_IWOTH)) {
             file(link, target, QStringLiteral(" through this link"));
         }
+    }
+
+    // Others may pass through every folder on the way to the absolute path `path`.
+    static bool passable(const QByteArray& path) {
+        for (qsizetype slash = path.indexOf('/', 1); slash > 0;
+             slash = path.indexOf('/', slash + 1)) {
+            struct stat folder {};
+            if (::stat(path.left(slash).constData(), &folder) != 0 || !(folder.st_mode & S_IXOTH))
+                return false;
+        }
+        return true;
     }
 
     QVector<Finding>& m_findings;

@@ -11,6 +11,7 @@
 #include "Failure.h"
 #include "GuardedConnect.h"
 #include "ItemAnalysis.h"
+#include "JournalCache.h"
 #include "JournalCsv.h"
 #include "JournalDates.h"
 #include "JournalFilter.h"
@@ -444,7 +445,9 @@ void JournalPage::load() {
         }
         return !dialog->wasCanceled();
     };
-    ReportJournal::Load loaded = ReportJournal::load(m_contentDir(), progress);
+    const QString contentDir = m_contentDir();
+    ReportJournal::Load loaded =
+        ReportJournal::load(contentDir, progress, JournalCache::fileFor(contentDir));
     dialog.reset();
     m_loaded = true;
     m_cancelled = loaded.cancelled;
