@@ -1,7 +1,8 @@
 // Writes that are on the device when the program says they are done. Seen from inside (the
 // system's flush calls recorded, and made to fail, by SyncFaults): a report, a saved document
 // and a document rewritten in place are flushed, then their folder; a flush that fails is a
-// failed save, with "Stream write error" and no complete-looking new file left behind. Seen from
+// failed save, with "Stream write error" and no complete-looking new file left behind, except
+// the folder's flush after a document is in place, which says that it is saved. Seen from
 // outside (strace on separate programs that save as the testing window and the editor do): the
 // file's flush, then the folder's, come before the program reports the save as done.
 
