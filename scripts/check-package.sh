@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Makes the packages in a configured and built build folder and checks them as an installer
 # would see them: the .deb unpacked into a scratch root, its menu entry and AppStream data
-# validated, no path of this machine inside the programs, and the unpacked program started on a
+# validated, no path of this machine inside the programs, the exam keeper and the lab layout the
+# package's configuration makes (checked with lab-check), and the unpacked program started on a
 # real desktop, through a symbolic link and from another working folder, up to its launcher.
 #   scripts/check-package.sh BUILD_DIR
 set -euo pipefail
@@ -42,7 +43,7 @@ for link in normakurs normakurs-text; do
 done
 
 program_dir=$root/opt/normakurs
-for binary in normakurs libnormakurs-web.so normakurs-text; do
+for binary in normakurs libnormakurs-web.so normakurs-text normakurs-exam; do
     if strings -a "$program_dir/$binary" | grep -q -F -e "$source_dir" -e "$build_dir"; then
         fail "$binary holds a path of the build machine"
     else
@@ -50,10 +51,55 @@ for binary in normakurs libnormakurs-web.so normakurs-text; do
     fi
 done
 
+# The exam keeper: in the program folder, made set-group-ID to the lab's group by the package's
+# configuration, and built on the core alone (no widgets, no browser engine).
+keeper=$program_dir/normakurs-exam
+if [ -x "$keeper" ]; then pass "exam keeper installed"; else fail "exam keeper missing"; fi
+if readelf -d "$keeper" 2>/dev/null | grep -q -e Widgets -e WebEngine -e Gui; then
+    fail "exam keeper links more than the core"
+else
+    pass "exam keeper links the core alone"
+fi
+control=$scratch/control
+dpkg-deb -e "$deb" "$control"
+# shellcheck disable=SC2016 # the script's own words, not expanded here
+for step in 'groupadd --system "$group"' 'chown "root:$group" "$program/normakurs-exam"' \
+    'chmod 2755 "$program/normakurs-exam"' '"$program/lab-layout.sh"'; do
+    grep -q -F -e "$step" "$control/postinst" && pass "configuration: $step" ||
+        fail "configuration lacks: $step"
+done
+
+# The lab layout the configuration makes, on a copy of the demo course beside the unpacked
+# programs, with a group number of its own (no group is made on this machine; an account other
+# than root can give only its own group): lab-check finds nothing a student could reach. The
+# open layout of the portable archive must be found out.
+if [ "$(id -u)" = 0 ]; then lab_group=47611; else lab_group=$(id -g); fi
+cp -R "$program_dir/demo-course/Content" "$program_dir/Content"
+if "$program_dir/lab-layout.sh" "$program_dir/Content" "$lab_group" &&
+    "$program_dir/lab-layout.sh" "$program_dir/Content" "$lab_group"; then
+    pass "lab layout applied (twice)"
+else
+    fail "lab layout script failed"
+fi
+if "$program_dir/normakurs-text" lab-check --group "$lab_group"; then
+    pass "lab-check passes the lab layout"
+else
+    fail "lab-check finds the lab layout open"
+fi
+mkdir "$scratch/open"
+cp -R "$program_dir/demo-course/Content" "$scratch/open/Content"
+find "$scratch/open/Content" -type d -exec chmod 0777 {} +
+find "$scratch/open/Content" -type f -exec chmod 0644 {} +
+if "$program_dir/normakurs-text" lab-check "$scratch/open/Content" --group "$lab_group" >/dev/null; then
+    fail "lab-check passes the open layout"
+else
+    pass "lab-check finds the open layout"
+fi
+
 # The portable archive holds the same program folder, with the demo course.
 listing=$(tar tzf "$tgz")
 for entry in normakurs/normakurs normakurs/libnormakurs-web.so normakurs/normakurs-text \
-    normakurs/Source/help.html normakurs/Content/; do
+    normakurs/normakurs-exam normakurs/lab-layout.sh normakurs/Source/help.html normakurs/Content/; do
     grep -q -x -F "$entry" <<<"$listing" && pass "archive holds $entry" || fail "archive lacks $entry"
 done
 
