@@ -276,6 +276,14 @@ constexpr int kOpenFlags = O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
 // Whether the open descriptor `fd` is a regular file, and its size; `status`, when given, gets
 // what the system tells of it. Any other kind closes it and gives the error number its open
 // failure names; 0 means a regular file.
+void fillStatus(const struct stat& found, FileStatus& status) {
+    status.found = true;
+    status.size = qint64(found.st_size);
+    status.modifiedNs = qint64(found.st_mtim.tv_sec) * 1000000000 + found.st_mtim.tv_nsec;
+    status.inode = quint64(found.st_ino);
+    status.owner = uint(found.st_uid);
+}
+
 int checkRegular(int fd, qint64& size, FileStatus* status = nullptr) {
     struct stat found {};
     if (::fstat(fd, &found) != 0) {
@@ -288,13 +296,8 @@ int checkRegular(int fd, qint64& size, FileStatus* status = nullptr) {
         return S_ISDIR(found.st_mode) ? EISDIR : ENXIO;
     }
     size = qint64(found.st_size);
-    if (status) {
-        status->found = true;
-        status->size = size;
-        status->modifiedNs = qint64(found.st_mtim.tv_sec) * 1000000000 + found.st_mtim.tv_nsec;
-        status->inode = quint64(found.st_ino);
-        status->owner = uint(found.st_uid);
-    }
+    if (status)
+        fillStatus(found, *status);
     return 0;
 }
 
@@ -432,6 +435,20 @@ QByteArray FolderReader::OpenFromStream(const QString& name, qint64 capacity, Fi
     if (const int error = checkRegular(fd, size, status))
         openFailed(pathOf(), systemReason(error));
     return readDescriptor(fd, size, pathOf, capacity, m_stream->made ? &m_stream->z : nullptr);
+}
+
+bool FolderReader::statusOf(const QString& name, FileStatus& status) const {
+    struct stat found {};
+    if (m_fd < 0)
+        return false;
+    int result = ::fstatat(m_fd, QFile::encodeName(name).constData(), &found, 0);
+    if (result != 0 && notThereAsUtf8(errno)) // as the file is opened: by its bytes
+        result =
+            ::stat(CodePage::nativePath(m_folder + QLatin1Char('/') + name).constData(), &found);
+    if (result != 0 || !S_ISREG(found.st_mode))
+        return false;
+    fillStatus(found, status);
+    return true;
 }
 
 } // namespace PackedText

@@ -59,6 +59,10 @@ public:
     QByteArray OpenFromStream(const QString& name, qint64 capacity = kMemoCapacity,
                               FileStatus* status = nullptr);
 
+    // What the system tells of the regular file `name` in the folder, without opening it; false
+    // when it is not there by that name, is no regular file or the folder could not be opened.
+    bool statusOf(const QString& name, FileStatus& status) const;
+
 private:
     struct Stream;
 

@@ -1,11 +1,81 @@
 #include "ReportJournal.h"
 
 #include "ContentPaths.h"
+#include "JournalCache.h"
 #include "PackedText.h"
 #include "ReportListing.h"
 #include "ReportParser.h"
 
+#include <QSemaphore>
+#include <QThreadPool>
+
+#include <atomic>
+#include <memory>
+
 namespace ReportJournal {
+namespace {
+
+// A worker reads this many entries of one folder in a row, the folder held open meanwhile.
+constexpr int kBatch = 16;
+// The longest the calling thread waits for the next file before it tells its progress again.
+constexpr int kWaitMs = 40;
+
+// One load's shared state: the workers fill rows and statuses at their own indexes and mark
+// each one ready; the calling thread takes them in order.
+struct Reading {
+    QString contentDir;
+    const JournalCache::Entries* cached = nullptr;
+    ReportRecord* rows = nullptr;
+    PackedText::FileStatus* statuses = nullptr;
+    std::unique_ptr<std::atomic<bool>[]> ready;
+    std::atomic<bool> stop{false};
+    std::atomic<int> fromFiles{0};
+    QSemaphore finished;
+
+    // Reads entries [first, first + count) of subject folder `subject`, named `names`.
+    void readBatch(const QString& subject, const QStringList& names, int first, int offset,
+                   int count) {
+        PackedText::FolderReader folder(ContentPaths::reportsDir(contentDir, subject));
+        const ReportRecord* previous = nullptr;
+        int done = 0;
+        for (; done < count && !stop.load(std::memory_order_relaxed); ++done) {
+            const int at = first + done;
+            const QString& name = names.at(offset + done);
+            ReportRecord& record = rows[at];
+            if (!takeKept(folder, record, statuses[at])) {
+                ReportParser::parseFile(folder, name, record, previous, &statuses[at]);
+                fromFiles.fetch_add(1, std::memory_order_relaxed);
+            }
+            previous = &record;
+            ready[at].store(true, std::memory_order_release);
+            finished.release();
+        }
+        if (done < count)
+            finished.release(count - done); // stopped: the rest will never come
+    }
+
+    // The row kept in the cache for the file `record` names, when the file is the same.
+    bool takeKept(PackedText::FolderReader& folder, ReportRecord& record,
+                  PackedText::FileStatus& status) const {
+        if (!cached || cached->isEmpty())
+            return false;
+        const auto kept = cached->constFind(record.file());
+        if (kept == cached->constEnd() || !folder.statusOf(record.reportName, status) ||
+            !JournalCache::sameFile(kept->status, status)) {
+            status = PackedText::FileStatus();
+            return false;
+        }
+        const QString subjectFolder = record.subjectFolder;
+        const QString reportName = record.reportName;
+        record = kept->record;
+        record.subjectFolder = subjectFolder;
+        record.reportName = reportName;
+        record.owner = status.owner; // a change of owner leaves the time as it was
+        return true;
+    }
+};
+
+} // namespace
 
 QVector<Entry> listEntries(const QString& contentDir) {
     QVector<Entry> found;
@@ -17,36 +87,86 @@ QVector<Entry> listEntries(const QString& contentDir) {
     return found;
 }
 
-Load load(const QString& contentDir, const Progress& progress) {
+Load load(const QString& contentDir, const Progress& progress, const QString& cacheFile) {
     const QVector<ReportListing::Subject> subjects = ReportListing::list(contentDir);
     Load result;
     for (const ReportListing::Subject& subject : subjects)
         result.entries += int(subject.reports.size());
-    result.rows.reserve(result.entries);
-    if (progress && !progress(0, result.entries)) {
-        result.cancelled = result.entries > 0;
+    const int total = result.entries;
+    if (progress && !progress(0, total)) {
+        result.cancelled = total > 0;
         return result;
     }
+    result.rows.resize(total);
+    QVector<PackedText::FileStatus> statuses(total);
+    const JournalCache::Entries cached =
+        cacheFile.isEmpty() ? JournalCache::Entries() : JournalCache::read(cacheFile, contentDir);
+
+    Reading reading;
+    reading.contentDir = contentDir;
+    reading.cached = &cached;
+    reading.rows = result.rows.data();
+    reading.statuses = statuses.data();
+    reading.ready = std::make_unique<std::atomic<bool>[]>(size_t(total));
+    for (int i = 0; i < total; ++i)
+        reading.ready[i].store(false, std::memory_order_relaxed);
+
+    // The pool is sized for waiting on files, not for the processor's cores.
+    QThreadPool pool;
+    pool.setMaxThreadCount(kInFlight);
+    int first = 0;
     for (const ReportListing::Subject& subject : subjects) {
-        if (subject.reports.isEmpty())
-            continue;
-        // The folder is held open while its entries are read, so that the system looks up each
-        // report by its name alone.
-        PackedText::FolderReader folder(ContentPaths::reportsDir(contentDir, subject.name));
-        for (const QString& name : subject.reports) {
-            ReportRecord& record = result.rows.emplace_back();
-            record.subjectFolder = subject.name;
-            record.reportName = name;
-            const int done = int(result.rows.size());
-            // The rows are reserved: the one before stays where it is.
-            const ReportRecord* previous = done > 1 ? &result.rows.at(done - 2) : nullptr;
-            ReportParser::parseFile(folder, name, record, previous);
-            if (progress && !progress(done, result.entries)) {
-                result.cancelled = done < result.entries;
-                return result;
+        for (int offset = 0; offset < subject.reports.size(); offset += kBatch) {
+            ReportRecord* row = reading.rows + first + offset;
+            for (int k = 0; k < kBatch && offset + k < subject.reports.size(); ++k) {
+                row[k].subjectFolder = subject.name;
+                row[k].reportName = subject.reports.at(offset + k);
             }
         }
+        for (int offset = 0; offset < subject.reports.size(); offset += kBatch) {
+            const int count = std::min(kBatch, int(subject.reports.size()) - offset);
+            const int at = first + offset;
+            pool.start([&reading, &subject, at, offset, count] {
+                reading.readBatch(subject.name, subject.reports, at, offset, count);
+            });
+        }
+        first += int(subject.reports.size());
     }
+
+    int done = 0;
+    if (!progress) {
+        pool.waitForDone();
+        done = total;
+    }
+    while (done < total) {
+        // Woken by the next file read, or after a while to tell the same count again.
+        reading.finished.tryAcquire(1, kWaitMs);
+        reading.finished.tryAcquire(reading.finished.available());
+        bool go = true;
+        const int before = done;
+        while (go && done < total && reading.ready[done].load(std::memory_order_acquire))
+            go = progress(++done, total);
+        if (go && done == before)
+            go = progress(done, total);
+        if (!go) {
+            reading.stop.store(true);
+            break;
+        }
+    }
+    pool.waitForDone();
+    result.cancelled = done < total;
+    result.readFromFiles = reading.fromFiles.load();
+    if (result.cancelled) {
+        result.rows.resize(done);
+        return result;
+    }
+    // Written again only when it would hold something else: a report new, changed or gone.
+    const int taken = total - result.readFromFiles;
+    int keep = 0;
+    for (int i = 0; i < total; ++i)
+        keep += statuses.at(i).found && result.rows.at(i).state != ReportRecord::State::Unreadable;
+    if (!cacheFile.isEmpty() && (keep != taken || cached.size() != taken))
+        JournalCache::write(cacheFile, contentDir, result.rows, statuses);
     return result;
 }
 

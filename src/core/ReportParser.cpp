@@ -599,9 +599,12 @@ namespace {
 // Parses what `read` gives; a refusal of the packed-text reader is the reason of an unreadable
 // record.
 template <typename Read>
-void parseRead(const Read& read, ReportRecord& record, const ReportRecord* previous = nullptr) {
+void parseRead(const Read& read, ReportRecord& record, const ReportRecord* previous = nullptr,
+               PackedText::FileStatus* statusOut = nullptr) {
     QByteArray text;
-    PackedText::FileStatus status;
+    PackedText::FileStatus local;
+    PackedText::FileStatus& status = statusOut ? *statusOut : local;
+    status = PackedText::FileStatus();
     record.owner.reset();
     try {
         text = read(status);
@@ -635,12 +638,12 @@ void parseFile(const QString& path, ReportRecord& record) {
 }
 
 void parseFile(PackedText::FolderReader& folder, const QString& name, ReportRecord& record,
-               const ReportRecord* previous) {
+               const ReportRecord* previous, PackedText::FileStatus* status) {
     parseRead(
-        [&](PackedText::FileStatus& status) {
-            return folder.OpenFromStream(name, kReportCapacity, &status);
+        [&](PackedText::FileStatus& opened) {
+            return folder.OpenFromStream(name, kReportCapacity, &opened);
         },
-        record, previous);
+        record, previous, status);
 }
 
 } // namespace ReportParser

@@ -30,7 +30,8 @@ void parseFile(const QString& path, ReportRecord& record);
 // The same for the file `name` in `folder`, as parseFile(folder path + "/" + name) would.
 // `previous`, the record read just before, if any, lends `record` the texts they hold alike, so
 // that a load keeps one copy of a folder's subject, date and the like, not one a report.
+// `status`, when given, gets what the system told of the file as it was opened.
 void parseFile(PackedText::FolderReader& folder, const QString& name, ReportRecord& record,
-               const ReportRecord* previous = nullptr);
+               const ReportRecord* previous = nullptr, PackedText::FileStatus* status = nullptr);
 
 } // namespace ReportParser

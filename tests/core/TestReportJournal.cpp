@@ -124,6 +124,8 @@ private slots:
         });
         QCOMPARE(load.rows.size(), rows);
         QCOMPARE(load.cancelled, cancelled);
+        // Told in order, each count once or more (again while it waits for a file).
+        seen.erase(std::unique(seen.begin(), seen.end()), seen.end());
         QVector<int> expected;
         for (int i = 0; i <= rows; ++i)
             expected << i;
