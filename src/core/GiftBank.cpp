@@ -88,6 +88,10 @@ void readQuestion(const Chars& chars, const QString& place, Bank& bank) {
     const QString before = textOf(chars, from, open);
     const QString after = textOf(chars, close + 1, chars.size()).trimmed();
     const bool html = before.trimmed().startsWith(QLatin1String("[html]"));
+    if (html && QuestionBank::hasPicture(textOf(chars, from, chars.size()))) {
+        bank.skip(q.place, QStringLiteral("рисунок в тексте: в тесте его не показать"));
+        return;
+    }
     q.text = plain(before);
     if (!after.isEmpty()) // a blank to fill in within the text
         q.text += QStringLiteral(" _____ ") + plain(after, html);

@@ -42,20 +42,25 @@ void readQuestion(QXmlStreamReader& xml, Bank& bank) {
     QString text;
     QString single;
     QVector<Answer> answers;
+    bool picture = false;
     while (xml.readNextStartElement()) {
         const QStringView element = xml.name();
         if (element == u"name") {
             name = textOf(xml).trimmed();
         } else if (element == u"questiontext") {
             const QString format = xml.attributes().value(QLatin1String("format")).toString();
-            text = plain(textOf(xml), format);
+            const QString raw = textOf(xml);
+            picture = picture || QuestionBank::hasPicture(raw);
+            text = plain(raw, format);
         } else if (element == u"single") {
             single = xml.readElementText().trimmed();
         } else if (element == u"answer") {
             Answer answer;
             answer.fraction = xml.attributes().value(QLatin1String("fraction")).toDouble();
             const QString format = xml.attributes().value(QLatin1String("format")).toString();
-            answer.text = plain(textOf(xml), format);
+            const QString raw = textOf(xml);
+            picture = picture || QuestionBank::hasPicture(raw);
+            answer.text = plain(raw, format);
             answers.append(answer);
         } else {
             xml.skipCurrentElement();
@@ -70,6 +75,10 @@ void readQuestion(QXmlStreamReader& xml, Bank& bank) {
     }
     if (single != u"true" && single != u"1") {
         bank.skip(place, QStringLiteral("можно выбрать несколько ответов"));
+        return;
+    }
+    if (picture) {
+        bank.skip(place, QStringLiteral("рисунок в тексте: в тесте его не показать"));
         return;
     }
     Question q;

@@ -297,6 +297,10 @@ QString plainFromHtml(const QString& html) {
     return lines.join(QLatin1Char('\n'));
 }
 
+bool hasPicture(const QString& html) {
+    return html.contains(QLatin1String("<img"), Qt::CaseInsensitive);
+}
+
 QString importSummary(const Bank& bank) {
     QString out = QStringLiteral("Импортировано вопросов: %1 из %2")
                       .arg(bank.questions.size())

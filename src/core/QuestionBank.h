@@ -83,6 +83,10 @@ QString write(Format format, const QVector<Question>& questions);
 // breaks as lines.
 QString plainFromHtml(const QString& html);
 
+// Does the HTML show a picture? Reduced to plain text it would lose it, so such a question is
+// left out instead.
+bool hasPicture(const QString& html);
+
 // One line for the teacher: "Импортировано вопросов: 38 из 40; пропущено: 2 — строка 5: ...".
 QString importSummary(const Bank& bank);
 QString exportSummary(const Bank& bank, Format format);

@@ -51,7 +51,7 @@ void TestBankCommands::import_data() {
                              << "Импортировано вопросов: 2 из 2\n";
     QTest::newRow("some left out")
         << "moodle-xml/bank.xml" << QStringList() << 1 << "moodle-xml"
-        << "Импортировано вопросов: 2 из 5; пропущено: 3 — вопрос «Два верных»";
+        << "Импортировано вопросов: 2 из 6; пропущено: 4 — вопрос «Два верных»";
     QTest::newRow("strict refuses the bank")
         << "gift-escapes/bank.gift" << QStringList{"--strict"} << 1 << ""
         << "";
