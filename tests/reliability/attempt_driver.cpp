@@ -3,7 +3,10 @@
 // keeper and course): name, group, subject, variant, "A" for every question, finish. Prints the
 // report the window shows, or every error and notice, and exits 0 only when a report is shown.
 //
-//   attempt_driver SUBJECT VARIANT NAME GROUP
+//   attempt_driver SUBJECT VARIANT NAME GROUP [--stay-after ANSWERS]
+//
+// With --stay-after, the driver gives that many answers and then leaves the window on screen
+// until it is killed, for a look at it on a real desktop.
 
 #include "ErrorGuard.h"
 #include "support/RecordingServices.h"
@@ -31,8 +34,10 @@ void pick(QComboBox* combo, const QString& text) {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() != 5) {
-        std::fprintf(stderr, "usage: attempt_driver SUBJECT VARIANT NAME GROUP\n");
+    const bool stays = args.size() == 7 && args.at(5) == QLatin1String("--stay-after");
+    if (args.size() != 5 && !stays) {
+        std::fprintf(stderr, "usage: attempt_driver SUBJECT VARIANT NAME GROUP "
+                             "[--stay-after ANSWERS]\n");
         return 2;
     }
     RecordingServices services;
@@ -44,6 +49,11 @@ int main(int argc, char** argv) {
     pick(Form3->cbb1, args.at(1));
     pick(Form3->cbb2, args.at(2));
     Form3->btn6->click();
+    if (stays) {
+        for (int i = 0; i < args.at(6).toInt(); ++i)
+            Form3->btn1->click();
+        return app.exec();
+    }
     for (int i = 0; i < Form3->lst1->count(); ++i)
         Form3->btn1->click();
     Form3->btn7->click();
