@@ -73,7 +73,8 @@ std::optional<int> meanTenths(const QVector<ReportRecord>& rows) {
     return int((2 * sum + counted) / (2 * counted)); // rounded half up
 }
 
-QString html(const QVector<ReportRecord>& rows, const QString& course, const QLocale& locale) {
+QString html(const QVector<ReportRecord>& rows, const QString& course, const QLocale& locale,
+             const QString& appendix) {
     QString out = QStringLiteral("<html><body style=\"font-family: %1; font-size: 11pt\">")
                       .arg(QLatin1String(kFonts));
     out += QStringLiteral("<h2 align=\"center\">Ведомость результатов тестирования</h2>");
@@ -104,8 +105,26 @@ QString html(const QVector<ReportRecord>& rows, const QString& course, const QLo
                .arg(rows.size())
                .arg(mean ? tenthsText(*mean, locale) : QStringLiteral("—"));
     out += QStringLiteral("<p><br/>Преподаватель: ______________________ / "
-                          "______________________ /</p></body></html>");
-    return out;
+                          "______________________ /</p>");
+    if (!appendix.isEmpty())
+        out += QStringLiteral("<div style=\"page-break-before: always\">") + appendix +
+               QStringLiteral("</div>");
+    return out + QStringLiteral("</body></html>");
+}
+
+QString tableHtml(const QStringList& header, const QVector<QStringList>& rows) {
+    QString out = QStringLiteral("<table border=\"1\" cellspacing=\"0\" cellpadding=\"3\" "
+                                 "style=\"border-collapse: collapse\"><thead><tr>");
+    for (const QString& cell : header)
+        out += QStringLiteral("<th>") + escaped(cell) + QStringLiteral("</th>");
+    out += QStringLiteral("</tr></thead>");
+    for (const QStringList& row : rows) {
+        out += QStringLiteral("<tr>");
+        for (const QString& cell : row)
+            out += QStringLiteral("<td>") + escaped(cell) + QStringLiteral("</td>");
+        out += QStringLiteral("</tr>");
+    }
+    return out + QStringLiteral("</table>");
 }
 
 QString reportHtml(const QString& reportText) {

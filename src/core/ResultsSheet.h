@@ -4,6 +4,7 @@
 
 #include <QLocale>
 #include <QString>
+#include <QStringList>
 #include <QVector>
 
 // The results sheet a department keeps on paper: the rows of the journal as a table with the
@@ -13,7 +14,12 @@
 namespace ResultsSheet {
 
 // `rows` in the order they are to be printed; dates are read and written in `locale`.
-QString html(const QVector<ReportRecord>& rows, const QString& course, const QLocale& locale);
+// `appendix`, HTML, follows the signature line on a page of its own.
+QString html(const QVector<ReportRecord>& rows, const QString& course, const QLocale& locale,
+             const QString& appendix = QString());
+
+// A table whose header row is repeated on every page it runs on.
+QString tableHtml(const QStringList& header, const QVector<QStringList>& rows);
 
 // An open report's text as a page to print, in the reports' font, lines kept as they are.
 QString reportHtml(const QString& reportText);

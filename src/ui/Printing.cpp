@@ -10,7 +10,8 @@
 
 namespace Printing {
 
-std::optional<QString> print(QWidget* parent, const QString& html, const QString& title) {
+std::optional<QString> print(QWidget* parent, const QString& html, const QString& title,
+                             const QList<Image>& images) {
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageSize(QPageSize(QPageSize::A4));
     printer.setDocName(title);
@@ -21,6 +22,8 @@ std::optional<QString> print(QWidget* parent, const QString& html, const QString
     if (toFile)
         QFile::remove(file); // so that a file left there is not taken for the one written
     QTextDocument document;
+    for (const Image& image : images)
+        document.addResource(QTextDocument::ImageResource, QUrl(image.name), image.image);
     document.setHtml(html);
     // Without a page size of its own the document is broken into the printer's pages, with the
     // page number at the foot of each.

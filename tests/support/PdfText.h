@@ -32,4 +32,16 @@ inline int pages(const QString& pdf) {
     return m.hasMatch() ? m.captured(1).toInt() : -1;
 }
 
+// The number of pictures on the pages; -1 when it cannot be read.
+inline int images(const QString& pdf) {
+    const QString tool = QStandardPaths::findExecutable(QStringLiteral("pdfimages"));
+    if (tool.isEmpty())
+        return -1;
+    const ToolRun run = ToolRun::of(tool, {QStringLiteral("-list"), pdf});
+    if (run.exitCode != 0)
+        return -1;
+    // Two lines of heading, then one line a picture.
+    return int(QString::fromUtf8(run.out).trimmed().split(QLatin1Char('\n')).size()) - 2;
+}
+
 } // namespace PdfText

@@ -12,6 +12,7 @@
 #include "Unit5.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -221,11 +222,31 @@ void TestTeacherBanks::printJournal() {
     QVERIFY(text.contains(
         QRegularExpression(QStringLiteral("Белова\\s+ИС-22\\s+05.03.2014\\s+0\\s*/\\s*1\\s"))));
 
+    QCOMPARE(PdfText::pages(pdf), 1);
+    QCOMPARE(PdfText::images(pdf), 0);
+
+    // With a test chosen, its item analysis follows on a page of its own, with both charts.
+    page.edtSearch->clear();
+    page.cbbSubject->setCurrentIndex(page.cbbSubject->findText(QStringLiteral("Алгебра")));
+    page.cbbTest->setCurrentIndex(page.cbbTest->findText(QStringLiteral("Вариант 1.txt")));
+    m_services->printAnswers = {pdf};
+    QTest::mouseClick(print, Qt::LeftButton);
+    QCOMPARE(m_services->errors.size(), 0);
+    QVERIFY(m_services->notices.last().message.contains(
+        QStringLiteral("ведомость с анализом вопросов, отчётов 2")));
+    const QString withAnalysis = PdfText::text(pdf);
+    QCOMPARE(PdfText::pages(pdf), 2);
+    QVERIFY(
+        withAnalysis.split(QLatin1Char('\f')).value(1).contains(QStringLiteral("Анализ вопросов")));
+    QVERIFY(withAnalysis.contains(QStringLiteral("«Вариант 1.txt», Алгебра: попыток 2")));
+    QCOMPARE(PdfText::images(pdf), 2);
+
     // No rows shown: nothing to print, and the teacher is told so.
     page.edtSearch->setText(QStringLiteral("нет такого"));
+    const int notices = int(m_services->notices.size());
     QTest::mouseClick(print, Qt::LeftButton);
-    QCOMPARE(m_services->printCalls, 2);
-    QCOMPARE(m_services->notices.size(), 2);
+    QCOMPARE(m_services->printCalls, 3);
+    QCOMPARE(m_services->notices.size(), notices + 1);
 }
 
 QTEST_MAIN(TestTeacherBanks)
