@@ -6,6 +6,7 @@
 #include "X11Desktop.h"
 
 #include "Forms.h"
+#include "support/KeeperInThisProcess.h"
 #include "support/ProgramTestSupport.h"
 #include "support/RecordingServices.h"
 #include "support/TempContentTree.h"
@@ -28,8 +29,22 @@
 #include <QScreen>
 #include <QTabWidget>
 #include <QTest>
+#include <QWindow>
 
 #include <memory>
+
+// Waits for what the desktop reports, however long a busy machine takes, then checks it.
+#define DESKTOP_VERIFY(condition)                                                                  \
+    do {                                                                                           \
+        X11Desktop::waitUntil([&] { return bool(condition); }, QStringLiteral(#condition));        \
+        QVERIFY(condition);                                                                        \
+    } while (false)
+#define DESKTOP_COMPARE(actual, expected)                                                          \
+    do {                                                                                           \
+        X11Desktop::waitUntil([&] { return (actual) == (expected); },                              \
+                              QStringLiteral(#actual " == " #expected));                           \
+        QCOMPARE(actual, expected);                                                                \
+    } while (false)
 
 namespace {
 
@@ -134,13 +149,14 @@ private:
     int m_panelHeight = 0;
     std::unique_ptr<TempContentTree> m_content;
     std::unique_ptr<RecordingServices> m_services;
+    KeeperInThisProcess m_keeper;
 };
 
 void TestDesktop::initTestCase() {
     QApplication::setQuitOnLastWindowClosed(false);
     QVERIFY2(QGuiApplication::platformName() == QLatin1String("xcb"),
              "runs on the xcb platform only; see with-openbox.sh");
-    QTRY_VERIFY_WITH_TIMEOUT(X11Desktop::windowManagerRunning(), 10000);
+    DESKTOP_VERIFY(X11Desktop::windowManagerRunning());
     setPanel(kPanelHeight);
 }
 
@@ -153,9 +169,8 @@ void TestDesktop::setPanel(int height) {
     m_panelHeight = height;
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     const QRect expected = screen.adjusted(0, 0, 0, -height);
-    QTRY_COMPARE_WITH_TIMEOUT(X11Desktop::workArea(), expected, 10000);
-    QTRY_COMPARE_WITH_TIMEOUT(QGuiApplication::primaryScreen()->availableGeometry(), expected,
-                              10000);
+    DESKTOP_COMPARE(X11Desktop::workArea(), expected);
+    DESKTOP_COMPARE(QGuiApplication::primaryScreen()->availableGeometry(), expected);
 }
 
 void TestDesktop::init() {
@@ -174,32 +189,32 @@ void TestDesktop::cleanup() {
     setPanel(kPanelHeight);
     m_services.reset();
     m_content.reset();
-    // Let the window manager forget the windows before the next test makes new ones.
-    QTest::qWait(50);
+    // The window manager has forgotten the windows before the next test makes new ones.
+    DESKTOP_VERIFY(X11Desktop::windowOfProcess(QCoreApplication::applicationPid()) == 0);
 }
 
 void TestDesktop::showLauncher() {
     Form1->showForm();
-    QVERIFY(QTest::qWaitForWindowActive(Form1));
+    DESKTOP_VERIFY(Form1->isActiveWindow());
     waitUntilFramed(*Form1);
 }
 
 void TestDesktop::waitUntilFramed(const Form& window) {
-    QVERIFY(QTest::qWaitForWindowExposed(const_cast<Form*>(&window)));
-    QTRY_VERIFY(!X11Desktop::frameExtents(window).isNull());
+    DESKTOP_VERIFY(window.windowHandle() && window.windowHandle()->isExposed());
+    DESKTOP_VERIFY(!X11Desktop::frameExtents(window).isNull());
     // The window manager's own placement is done once the frame is on the screen and stops
     // moving (a window shown again after it was closed minimised is mapped off the screen
     // first, and may take a while on a busy machine).
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     QRect before;
-    QTRY_VERIFY_WITH_TIMEOUT(
+    X11Desktop::waitUntil(
         [&] {
             const QRect now = X11Desktop::outerFrame(window);
             const bool settled = now == before && screen.contains(now);
             before = now;
             return settled;
-        }(),
-        15000);
+        },
+        QStringLiteral("the frame of %1 to settle on the screen").arg(window.objectName()));
 }
 
 void TestDesktop::open(const QString& window) {
@@ -208,7 +223,7 @@ void TestDesktop::open(const QString& window) {
     Form* form = formNamed(window);
     QVERIFY(form);
     waitUntilFramed(*form);
-    QTRY_COMPARE(viewableWindows(), QStringList{window});
+    DESKTOP_COMPARE(viewableWindows(), QStringList{window});
 }
 
 void TestDesktop::startTest() {
@@ -251,7 +266,7 @@ void TestDesktop::fillingWindowsCoverTheWorkArea() {
     // Closed and shown again, maybe after the work area changed: the textbook keeps the size
     // of its first showing, the teacher's window fills the work area as it is now.
     form->closeForm();
-    QTRY_COMPARE(viewableWindows(), QStringList{QStringLiteral("Form1")});
+    DESKTOP_COMPARE(viewableWindows(), QStringList{QStringLiteral("Form1")});
     setPanel(panelThen);
     open(window);
     if (QTest::currentTestFailed())
@@ -367,7 +382,7 @@ void TestDesktop::closeRequestDuringTestDoesNothing() {
     Form3->installEventFilter(&closes);
 
     X11Desktop::requestClose(*Form3);
-    QTRY_COMPARE(closes.requests, 1);
+    DESKTOP_COMPARE(closes.requests, 1);
     QTest::qWait(50);
     QCOMPARE(Form3->state(), TForm3::State::Testing);
     QCOMPARE(viewableWindows(), QStringList{QStringLiteral("Form3")});
@@ -376,8 +391,8 @@ void TestDesktop::closeRequestDuringTestDoesNothing() {
     // Finished, the window closes as usual.
     QTest::mouseClick(Form3->btn7, Qt::LeftButton);
     X11Desktop::requestClose(*Form3);
-    QTRY_COMPARE(closes.requests, 2);
-    QTRY_COMPARE(viewableWindows(), QStringList{QStringLiteral("Form1")});
+    DESKTOP_COMPARE(closes.requests, 2);
+    DESKTOP_COMPARE(viewableWindows(), QStringList{QStringLiteral("Form1")});
 }
 
 void TestDesktop::closeRequestRunsCloseHandler_data() {
@@ -395,7 +410,7 @@ void TestDesktop::closeRequestRunsCloseHandler() {
     if (QTest::currentTestFailed())
         return;
     X11Desktop::requestClose(*formNamed(window));
-    QTRY_COMPARE(viewableWindows(), QStringList{QStringLiteral("Form1")});
+    DESKTOP_COMPARE(viewableWindows(), QStringList{QStringLiteral("Form1")});
     QVERIFY(!formNamed(window)->isVisible());
 }
 
@@ -407,22 +422,22 @@ void TestDesktop::minimisedWindowComesBackAsItWas() {
     const QRect frame = X11Desktop::outerFrame(*Form2);
 
     X11Desktop::requestMinimise(*Form2);
-    QTRY_VERIFY(!X11Desktop::viewable(*Form2));
+    DESKTOP_VERIFY(!X11Desktop::viewable(*Form2));
     QVERIFY(!Form1->isVisible()); // nothing else comes up meanwhile
     X11Desktop::requestActivate(*Form2);
-    QTRY_VERIFY(X11Desktop::viewable(*Form2));
-    QTRY_COMPARE(X11Desktop::outerFrame(*Form2), frame);
+    DESKTOP_VERIFY(X11Desktop::viewable(*Form2));
+    DESKTOP_COMPARE(X11Desktop::outerFrame(*Form2), frame);
 
     // Closed while minimised (from a task bar), the next showing is a normal one.
     X11Desktop::requestMinimise(*Form2);
-    QTRY_VERIFY(!X11Desktop::viewable(*Form2));
+    DESKTOP_VERIFY(!X11Desktop::viewable(*Form2));
     X11Desktop::requestClose(*Form2);
-    QTRY_COMPARE(viewableWindows(), QStringList{QStringLiteral("Form1")});
+    DESKTOP_COMPARE(viewableWindows(), QStringList{QStringLiteral("Form1")});
     open(QStringLiteral("Form2"));
     if (QTest::currentTestFailed())
         return;
     QVERIFY(!Form2->isMinimized());
-    QTRY_COMPARE(X11Desktop::outerFrame(*Form2), frame);
+    DESKTOP_COMPARE(X11Desktop::outerFrame(*Form2), frame);
 }
 
 void TestDesktop::launcherFocusRules() {
@@ -431,15 +446,15 @@ void TestDesktop::launcherFocusRules() {
 
     // Back from a window, the focus is on the button that opened it.
     QTest::mouseClick(Form1->btn6, Qt::LeftButton);
-    QVERIFY(QTest::qWaitForWindowActive(Form3));
+    DESKTOP_VERIFY(Form3->isActiveWindow());
     QTest::mouseClick(Form3->Button1, Qt::LeftButton);
-    QVERIFY(QTest::qWaitForWindowActive(Form1));
+    DESKTOP_VERIFY(Form1->isActiveWindow());
     QCOMPARE(QApplication::focusWidget(), Form1->btn6);
 
     QTest::mouseClick(Form1->btn4, Qt::LeftButton);
-    QVERIFY(QTest::qWaitForWindowActive(Form2));
+    DESKTOP_VERIFY(Form2->isActiveWindow());
     X11Desktop::requestClose(*Form2);
-    QVERIFY(QTest::qWaitForWindowActive(Form1));
+    DESKTOP_VERIFY(Form1->isActiveWindow());
     QCOMPARE(QApplication::focusWidget(), Form1->btn4);
 }
 
@@ -452,18 +467,17 @@ void TestDesktop::programEndsOnLauncherCloseRequest() {
                                            : installed);
     program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     program.start();
-    QVERIFY(program.waitForStarted());
+    QVERIFY(program.waitForStarted(-1));
     std::uint32_t launcher = 0;
-    QTRY_VERIFY_WITH_TIMEOUT((launcher = X11Desktop::windowOfProcess(program.processId())) != 0,
-                             20000);
+    DESKTOP_VERIFY((launcher = X11Desktop::windowOfProcess(program.processId())) != 0);
     QRect frame;
-    QTRY_VERIFY_WITH_TIMEOUT((frame = X11Desktop::outerFrame(launcher)).width() > 869, 10000);
+    DESKTOP_VERIFY((frame = X11Desktop::outerFrame(launcher)).width() > 869);
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     QVERIFY(qAbs(frame.center().x() - screen.center().x()) <= 1);
     QVERIFY(qAbs(frame.center().y() - screen.center().y()) <= 1);
 
     X11Desktop::requestClose(launcher);
-    QVERIFY(program.waitForFinished(20000));
+    QVERIFY(program.waitForFinished(-1));
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.exitCode(), 0);
 }

@@ -3,14 +3,22 @@
 #include <QList>
 #include <QMargins>
 #include <QRect>
+#include <QString>
 
 #include <cstdint>
+#include <functional>
 
 class QWidget;
 
 // What the X server and the window manager say about our windows, read directly over the
 // X11 connection the toolkit uses, and the requests a user makes through the window manager.
 namespace X11Desktop {
+
+// Waits, however long it takes, until `condition` holds. It is checked again at every event
+// the X server sends the program (the window manager's maps, moves and property changes reach
+// it that way) and, should none come, every tenth of a second. No deadline: a busy machine only
+// makes it slower; every ten seconds it says what it still waits for (`what`).
+void waitUntil(const std::function<bool()>& condition, const QString& what);
 
 // Whether a window manager that follows the desktop's window-manager conventions runs.
 bool windowManagerRunning();

@@ -20,8 +20,8 @@ exec 3>"$runtime/display"
 Xvfb -displayfd 3 -screen 0 "${size}x24" -nolisten tcp -noreset >"$runtime/xvfb.log" 2>&1 &
 server=$!
 exec 3>&-
-for _ in $(seq 100); do
-    [ -s "$runtime/display" ] && break
+# However long a busy machine takes; only a server that has died ends the wait.
+until [ -s "$runtime/display" ]; do
     kill -0 "$server" 2>/dev/null || { cat "$runtime/xvfb.log" >&2; exit 1; }
     sleep 0.1
 done
@@ -35,8 +35,7 @@ chmod 700 "$runtime"
 # test's panel) could be missed, and its strut never taken off the work area.
 openbox --sm-disable --startup "touch '$runtime/ready'" >"$runtime/openbox.log" 2>&1 &
 wm=$!
-for _ in $(seq 100); do
-    [ -e "$runtime/ready" ] && break
+until [ -e "$runtime/ready" ]; do
     kill -0 "$wm" 2>/dev/null || { cat "$runtime/openbox.log" >&2; exit 1; }
     sleep 0.1
 done
