@@ -6,6 +6,7 @@
 #include "SystemFile.h"
 
 #include <QFileInfo>
+#include <QHash>
 
 #include <algorithm>
 #include <cerrno>
@@ -14,6 +15,7 @@
 #include <dirent.h>
 #include <grp.h>
 #include <optional>
+#include <pwd.h>
 #include <sys/stat.h>
 
 namespace LabCheck {
@@ -62,6 +64,7 @@ public:
         , m_groupName(std::move(groupName)) {}
 
     void content(const Entry& root, const struct stat& status) {
+        owner(root, status);
         if (status.st_mode & S_IWOTH)
             add(root, QStringLiteral("others can create, rename and remove subjects (%1)")
                           .arg(modeText(status.st_mode)));
@@ -89,6 +92,7 @@ private:
     }
 
     void subject(const Entry& subject, const struct stat& status, bool reachable) {
+        owner(subject, status);
         if (status.st_mode & S_IWOTH)
             add(subject, QStringLiteral("others can create, rename and remove the subject's "
                                         "folders, its tests among them (%1)")
@@ -106,6 +110,7 @@ private:
     // "Тесты" and every folder below it: for the group alone, and set-group-ID so that what is
     // made in it stays in the group.
     void testsFolder(const Entry& folder, const struct stat& status, bool reachable) {
+        owner(folder, status);
         if (status.st_mode & S_IRWXO)
             add(folder, QStringLiteral("others can %1 it (%2)")
                             .arg(status.st_mode & S_IWOTH   ? QStringLiteral("change")
@@ -133,6 +138,34 @@ private:
                 file(child, own, QString());
             }
         }
+    }
+
+    // A folder's owner may change its mode whatever the mode is: an owner outside the group
+    // (a student who made the first reports folder under an open layout) can open it again.
+    void owner(const Entry& folder, const struct stat& status) {
+        if (status.st_uid == 0 || !m_group || inGroup(status.st_uid))
+            return;
+        const struct passwd* account = ::getpwuid(status.st_uid);
+        const QString name =
+            account ? QString::fromLocal8Bit(account->pw_name) : QString::number(status.st_uid);
+        add(folder, QStringLiteral("owned by %1, who is not in %2 and can open it to everybody")
+                        .arg(name, m_groupName));
+    }
+
+    bool inGroup(uid_t uid) {
+        const auto known = m_members.constFind(uid);
+        if (known != m_members.cend())
+            return *known;
+        bool member = false;
+        if (const struct passwd* account = ::getpwuid(uid)) {
+            member = account->pw_gid == *m_group;
+            const QByteArray name(account->pw_name);
+            if (const struct group* group = ::getgrgid(*m_group))
+                for (char** other = group->gr_mem; !member && *other; ++other)
+                    member = name == *other;
+        }
+        m_members.insert(uid, member);
+        return member;
     }
 
     void file(const Entry& entry, const struct stat& status, const QString& through) {
@@ -177,6 +210,7 @@ private:
     QVector<Finding>& m_findings;
     std::optional<gid_t> m_group;
     QString m_groupName;
+    QHash<uid_t, bool> m_members;
 };
 
 // The group's number for a name or a number; nullopt when no group has that name.

@@ -7,7 +7,8 @@
 // A student is an account that owns nothing there and is not in the lab's group: it has what
 // the folders and files give "others". The tests of every subject ("Тесты" and everything below
 // it) are for the group alone; the content folder and the subjects may be read by everybody and
-// changed by the group.
+// changed by the group. A folder owned by an account outside the group is listed as well: its
+// owner can change its mode.
 namespace LabCheck {
 
 struct Finding {
