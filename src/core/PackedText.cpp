@@ -18,6 +18,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 namespace PackedText {
@@ -413,6 +414,9 @@ FolderReader::FolderReader(const QString& folder)
     // By the folder's UTF-8 spelling only: the one every path below it is tried by first. A
     // folder known only by its Windows-1251 bytes is read path by path, the way that finds it.
     m_fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    constexpr decltype(statfs::f_type) kFuse = 0x65735546;
+    struct statfs system {};
+    m_stableInodes = m_fd < 0 || ::fstatfs(m_fd, &system) != 0 || system.f_type != kFuse;
 }
 
 FolderReader::~FolderReader() {
@@ -434,6 +438,8 @@ QByteArray FolderReader::OpenFromStream(const QString& name, qint64 capacity, Fi
     qint64 size = 0;
     if (const int error = checkRegular(fd, size, status))
         openFailed(pathOf(), systemReason(error));
+    if (status && !m_stableInodes)
+        status->inode = 0;
     return readDescriptor(fd, size, pathOf, capacity, m_stream->made ? &m_stream->z : nullptr);
 }
 
@@ -448,6 +454,8 @@ bool FolderReader::statusOf(const QString& name, FileStatus& status) const {
     if (result != 0 || !S_ISREG(found.st_mode))
         return false;
     fillStatus(found, status);
+    if (!m_stableInodes)
+        status.inode = 0;
     return true;
 }
 

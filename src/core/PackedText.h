@@ -37,8 +37,8 @@ struct FileStatus {
     bool found = false; // set once the file is open and known to be a regular file
     qint64 size = 0;
     qint64 modifiedNs = 0; // the last change of its content, in nanoseconds since 1970
-    quint64 inode = 0;
-    uint owner = 0; // the owner's user ID
+    quint64 inode = 0;     // 0 where the file system does not keep it (see FolderReader)
+    uint owner = 0;        // the owner's user ID
 };
 
 // Reads the text of the packed file at `path`, exactly as stored. `status`, when given, is
@@ -69,6 +69,9 @@ private:
     QString m_folder;
     std::unique_ptr<Stream> m_stream; // kept from one file to the next
     int m_fd = -1; // the folder, or -1 when every file is opened by its whole path
+    // Does a file keep its inode number here? Not on a FUSE share (sshfs and the like), whose
+    // numbers are handed out anew as files are looked up: there FileStatus::inode is 0.
+    bool m_stableInodes = true;
 };
 
 // Opens the existing file at `path` for reading into `file`, only when it is a regular file: a

@@ -368,7 +368,7 @@ template <typename Line> QString quoted(const Line& line) {
 // The percent a report must hold for `right` of `total`, as the report writer words it. A
 // journal asks for the same few pairs thousands of times; each is formatted once.
 const QString& expectedPercent(int right, int total) {
-    static QHash<quint64, QString> known;
+    thread_local QHash<quint64, QString> known; // the journal reads on several threads
     const quint64 key = (quint64(quint32(right)) << 32) | quint32(total);
     auto found = known.constFind(key);
     if (found == known.constEnd()) {

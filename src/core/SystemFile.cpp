@@ -24,7 +24,9 @@ QString absolutePath(const QString& path) {
 } // namespace
 
 QString systemReason(int error) {
-    return QString::fromLocal8Bit(std::strerror(error));
+    // The reentrant form: reports are read on several threads at once.
+    char buffer[256];
+    return QString::fromLocal8Bit(::strerror_r(error, buffer, sizeof buffer));
 }
 
 QString createFailure(const QString& path, const QString& reason) {
