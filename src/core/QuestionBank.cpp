@@ -73,9 +73,16 @@ QString unfit(const Question& question) {
 }
 
 QString decode(const QByteArray& bytes) {
+    // A word processor's "Unicode text" is UTF-16 with its byte-order mark.
+    const bool utf16 = bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF");
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8(bytes);
-    if (utf8.hasError())
+    QStringDecoder wide(bytes.startsWith("\xFF\xFE") ? QStringDecoder::Utf16LE
+                                                     : QStringDecoder::Utf16BE,
+                        QStringDecoder::Flag::Stateless);
+    QString text = utf16 ? wide(bytes.mid(2)) : utf8(bytes);
+    if (utf16 && (wide.hasError() || bytes.size() % 2 != 0))
+        throw Failure(QStringLiteral("текст UTF-16 оборван или испорчен"));
+    if (!utf16 && utf8.hasError())
         text = CodePage::decode(bytes);
     else if (text.startsWith(QChar(0xFEFF)))
         text.remove(0, 1);

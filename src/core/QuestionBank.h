@@ -48,8 +48,9 @@ struct Bank {
 // Why `question` does not fit a variant; empty when it does.
 QString unfit(const Question& question);
 
-// A bank file's bytes as text: UTF-8 with or without a byte-order mark when they are valid
-// UTF-8, otherwise Windows-1251; every CR LF, lone CR and lone LF becomes "\n".
+// A bank file's bytes as text: UTF-16 after its byte-order mark, UTF-8 with or without one when
+// they are valid UTF-8, otherwise Windows-1251; every CR LF, lone CR and lone LF becomes "\n".
+// Damaged UTF-16 throws a Failure.
 QString decode(const QByteArray& bytes);
 
 // The format of a bank: by its content where that is unmistakable (an XML document, "ANSWER:"

@@ -4,6 +4,7 @@
 #include "Failure.h"
 #include "QuestionBank.h"
 #include "TextLines.h"
+#include "VariantCheck.h"
 
 #include <QDir>
 #include <QFile>
@@ -64,7 +65,10 @@ void TestQuestionBank::golden() {
     const QString bank =
         QDir(folder).entryInfoList(QStringList{QStringLiteral("bank.*")}).value(0).filePath();
     const QuestionBank::Bank read = QuestionBank::read(bank, fileBytes(bank));
-    QCOMPARE(QuestionBank::variantText(read.questions), fileText(folder + "/variant.txt"));
+    const QString variant = QuestionBank::variantText(read.questions);
+    QCOMPARE(variant, fileText(folder + "/variant.txt"));
+    // A student can take it as it stands.
+    QVERIFY(VariantCheck::check(TextLines::splitLines(variant)).wellFormed());
     QCOMPARE(QuestionBank::skippedLines(read),
              TextLines::splitLines(fileText(folder + "/skipped.txt")));
     // What the teacher is told counts every question of the bank.
@@ -84,6 +88,10 @@ void TestQuestionBank::decode_data() {
     QTest::newRow("windows-1251 that starts like utf-8")
         << QByteArray("\xD0\xE0\xE7") << QStringLiteral("Раз");
     QTest::newRow("CR CR LF is two breaks") << QByteArray("a\r\r\nb") << QStringLiteral("a\n\nb");
+    QTest::newRow("utf-16 little end")
+        << QByteArray("\xFF\xFE\x2F\x04\r\0\n\0b\0", 10) << QStringLiteral("Я\nb");
+    QTest::newRow("utf-16 big end")
+        << QByteArray("\xFE\xFF\x04\x2F\0\r", 6) << QStringLiteral("Я\n");
 }
 
 void TestQuestionBank::decode() {
@@ -133,6 +141,8 @@ void TestQuestionBank::unreadableBank_data() {
                                 << "не читается как XML";
     QTest::newRow("xml without questions")
         << "b.xml" << QByteArray("<quiz/>") << "нет ни одного вопроса";
+    QTest::newRow("utf-16 cut in a character")
+        << "b.txt" << QByteArray("\xFF\xFEQ\0{", 5) << "UTF-16";
 }
 
 void TestQuestionBank::unreadableBank() {
