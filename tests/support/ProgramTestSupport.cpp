@@ -1,13 +1,20 @@
 #include "ProgramTestSupport.h"
 
+#include "Forms.h"
 #include "Unit1.h"
 #include "Unit4.h"
+#include "WindowFixture.h"
 
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 
 namespace ProgramTestSupport {
+
+void makeProgramWindows(WindowFixture& fixture) {
+    createForms();
+    fixture.atStop([] { destroyForms(); });
+}
 
 bool clickThroughTo(const QString& window) {
     if (window == QLatin1String("Form2")) {

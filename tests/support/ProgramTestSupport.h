@@ -2,9 +2,15 @@
 
 #include <QString>
 
+class WindowFixture;
+
 // Helpers for tests that drive the whole program: the five windows made by start-up, with the
 // hand-overs between them.
 namespace ProgramTestSupport {
+
+// Makes the five windows as start-up does, with the hand-overs between them; they go at the
+// fixture's stop().
+void makeProgramWindows(WindowFixture& fixture);
 
 // Reaches a secondary window ("Form2" ... "Form5") from the shown launcher the way the user
 // does: the launcher's button, and for the teacher's window the sign-in with the right account.

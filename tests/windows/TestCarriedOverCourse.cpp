@@ -6,13 +6,11 @@
 
 #include "BrowserView.h"
 #include "myTabPanel.h"
-#include "support/KeeperInThisProcess.h"
 #include "support/CarriedOverCourse.h"
-#include "support/RecordingNavigation.h"
-#include "support/RecordingServices.h"
-#include "support/TempContentTree.h"
+#include "support/KeeperInThisProcess.h"
 #include "support/TestHelpers.h"
 #include "support/TextbookTestSupport.h"
+#include "support/WindowFixture.h"
 #include "support/WindowTestSupport.h"
 #include "Unit2.h"
 #include "Unit3.h"
@@ -50,10 +48,8 @@ class TestCarriedOverCourse : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TempContentTree> m_content;
+    WindowFixture m_fixture;
     KeeperInThisProcess m_keeper;
-    std::unique_ptr<RecordingServices> m_services;
-    std::unique_ptr<RecordingNavigation> m_navigation;
 
     void openTopic(const QString& page);
     QVariant script(const QString& code);
@@ -76,26 +72,18 @@ private slots:
 };
 
 void TestCarriedOverCourse::init() {
-    m_content = std::make_unique<TempContentTree>();
-    QVERIFY(m_content->isValid());
-    QVERIFY(CarriedOverCourse::makeIn(m_content->programDir()));
+    QVERIFY(m_fixture.start());
+    QVERIFY(CarriedOverCourse::makeIn(m_fixture.content->programDir()));
     // On disk by its Windows-1251 bytes only, as the old system left it.
     const QByteArray intro = CodePage::encode(kSubject + QLatin1Char('/') + kIntro);
-    QVERIFY(::access((QFile::encodeName(m_content->contentDir()) + intro).constData(), F_OK) == 0);
-    QVERIFY(!QFile::exists(m_content->contentDir() + kSubject));
-    m_services = std::make_unique<RecordingServices>();
-    m_navigation = std::make_unique<RecordingNavigation>();
-    WindowTestSupport::makeWindow(Form2);
+    QVERIFY(::access((QFile::encodeName(m_fixture.content->contentDir()) + intro).constData(),
+                     F_OK) == 0);
+    QVERIFY(!QFile::exists(m_fixture.content->contentDir() + kSubject));
+    m_fixture.makeWindow(Form2);
 }
 
 void TestCarriedOverCourse::cleanup() {
-    WindowTestSupport::destroyWindow(Form2);
-    WindowTestSupport::destroyWindow(Form3);
-    WindowTestSupport::destroyWindow(Form5);
-    flushDeferredDeletes();
-    m_navigation.reset();
-    m_services.reset();
-    m_content.reset();
+    m_fixture.stop();
 }
 
 QVariant TestCarriedOverCourse::script(const QString& code) {
@@ -118,7 +106,8 @@ void TestCarriedOverCourse::expectPage(const std::function<void()>& act, const Q
     QTRY_VERIFY_WITH_TIMEOUT(loaded.count() > 0, kTimeout);
     QVERIFY(loaded.last().value(0).toBool());
     QCOMPARE(view->url().scheme(), QStringLiteral("normakurs"));
-    QCOMPARE(view->url().path(), m_content->contentDir() + kSubject + QLatin1Char('/') + page);
+    QCOMPARE(view->url().path(),
+             m_fixture.content->contentDir() + kSubject + QLatin1Char('/') + page);
     const QString shown = script(QStringLiteral("document.body.innerText")).toString();
     QVERIFY2(shown.contains(text), qPrintable(shown.left(200)));
 }
@@ -170,7 +159,7 @@ void TestCarriedOverCourse::pageReadsRight() {
     const QString shown = script(QStringLiteral("document.body.innerText")).toString();
     for (const QString& text : texts)
         QVERIFY2(shown.contains(text), qPrintable(text + QStringLiteral(" in ") + shown.left(300)));
-    QVERIFY(m_services->errors.isEmpty());
+    QVERIFY(m_fixture.services->errors.isEmpty());
 }
 
 void TestCarriedOverCourse::followLink_data() {
@@ -217,8 +206,8 @@ void TestCarriedOverCourse::followLink() {
         QVERIFY2(place.at(0).toDouble() >= 0 && place.at(0).toDouble() < place.at(1).toDouble(),
                  qPrintable(place.at(0).toString()));
     }
-    QVERIFY(m_services->openedDocuments.isEmpty());
-    QVERIFY(m_services->errors.isEmpty());
+    QVERIFY(m_fixture.services->openedDocuments.isEmpty());
+    QVERIFY(m_fixture.services->errors.isEmpty());
 }
 
 void TestCarriedOverCourse::backAndForward() {
@@ -232,26 +221,27 @@ void TestCarriedOverCourse::backAndForward() {
     STEP(expectPage([&] { view->back(); }, kLaws, QStringLiteral("Сумма токов")));
     QVERIFY(!view->history()->canGoBack());
     STEP(expectPage([&] { view->forward(); }, kCircuits, QStringLiteral("Электрические цепи")));
-    QVERIFY(m_services->errors.isEmpty());
+    QVERIFY(m_fixture.services->errors.isEmpty());
 }
 
 void TestCarriedOverCourse::documentLinkGoesToTheDesktop() {
     STEP(openTopic(kLaws));
     clickLink(QStringLiteral("lecture"));
-    QTRY_COMPARE_WITH_TIMEOUT(m_services->openedDocuments.size(), 1, kTimeout);
-    QCOMPARE(m_services->openedDocuments.first(),
-             m_content->contentDir() + kSubject + QStringLiteral("/Презентации/Лекция 2.ppt"));
+    QTRY_COMPARE_WITH_TIMEOUT(m_fixture.services->openedDocuments.size(), 1, kTimeout);
+    QCOMPARE(m_fixture.services->openedDocuments.first(),
+             m_fixture.content->contentDir() + kSubject +
+                 QStringLiteral("/Презентации/Лекция 2.ppt"));
     // The page stays: nothing else was loaded in its place.
-    QCOMPARE(activeView()->url().path(), m_content->contentDir() + kSubject + '/' + kLaws);
+    QCOMPARE(activeView()->url().path(), m_fixture.content->contentDir() + kSubject + '/' + kLaws);
     QVERIFY(script(QStringLiteral("document.body.innerText")).toString().contains("Сумма токов"));
-    QVERIFY(m_services->errors.isEmpty());
+    QVERIFY(m_fixture.services->errors.isEmpty());
 }
 
 void TestCarriedOverCourse::newTabIsBlank() {
     Form2->showForm();
     // What the window does once it is on a real screen (not on the offscreen one): the engine
     // readied with the content folder, the page the next tab starts with.
-    BrowserView::prepareSpare(Form2, m_content->contentDir());
+    BrowserView::prepareSpare(Form2, m_fixture.content->contentDir());
     auto* spare = Form2->findChild<QWebEngineView*>();
     QVERIFY(spare);
     QSignalSpy loaded(spare, &QWebEngineView::loadFinished);
@@ -273,7 +263,7 @@ void TestCarriedOverCourse::listingsInRussianOrder() {
                                     kLaws + QStringLiteral(", ") + kCircuits);
     QCOMPARE(dump(*Form2->tv2), kSubject + QStringLiteral(": Лекция 2.ppt, Лекция 10.pptx"));
 
-    WindowTestSupport::makeWindow(Form3);
+    m_fixture.makeWindow(Form3);
     Form3->showForm();
     QCOMPARE(Form3->cbb1->count(), 1);
     QCOMPARE(Form3->cbb1->itemText(0), kSubject);
@@ -287,9 +277,9 @@ void TestCarriedOverCourse::listingsInRussianOrder() {
         expected.append(QStringLiteral("Вариант %1.txt").arg(i));
     QCOMPARE(variants, expected);
 
-    WindowTestSupport::makeWindow(Form5);
+    m_fixture.makeWindow(Form5);
     QCOMPARE(dump(*Form5->tv1), kSubject + QStringLiteral(": Иван Иванов(2), Иван Иванов(10)"));
-    QVERIFY(m_services->errors.isEmpty());
+    QVERIFY(m_fixture.services->errors.isEmpty());
 }
 
 NORMAKURS_TEXTBOOK_TEST_MAIN(TestCarriedOverCourse)

@@ -2,11 +2,9 @@
 // shown, and "Source/help.html" is navigated to afresh every time the page becomes visible.
 
 #include "BrowserView.h"
-#include "support/RecordingNavigation.h"
-#include "support/RecordingServices.h"
-#include "support/TempContentTree.h"
 #include "support/TestHelpers.h"
 #include "support/TextbookTestSupport.h"
+#include "support/WindowFixture.h"
 #include "support/WindowTestSupport.h"
 #include "Unit5.h"
 
@@ -54,9 +52,7 @@ private:
     void signIn();
     void showPage(int index);
 
-    std::unique_ptr<TempContentTree> m_content;
-    std::unique_ptr<RecordingServices> m_services;
-    RecordingNavigation m_navigation;
+    WindowFixture m_fixture;
 };
 
 void TestTeacherHelp::initTestCase() {
@@ -68,19 +64,12 @@ void TestTeacherHelp::initTestCase() {
 }
 
 void TestTeacherHelp::init() {
-    m_content = std::make_unique<TempContentTree>();
-    QVERIFY(m_content->isValid());
-    m_services = std::make_unique<RecordingServices>();
-    m_navigation.requests.clear();
-    WindowTestSupport::makeWindow(Form5);
+    QVERIFY(m_fixture.start());
+    m_fixture.makeWindow(Form5);
 }
 
 void TestTeacherHelp::cleanup() {
-    WindowTestSupport::destroyWindow(Form5);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QCoreApplication::processEvents();
-    m_services.reset();
-    m_content.reset();
+    m_fixture.stop();
 }
 
 // What the sign-in's hand-over does to the teacher's window.
@@ -96,7 +85,7 @@ void TestTeacherHelp::showPage(int index) {
 }
 
 void TestTeacherHelp::reloadedOnEachShowing() {
-    const QString help = m_content->makeFile(QStringLiteral("Source/help.html"), kHelp);
+    const QString help = m_fixture.content->makeFile(QStringLiteral("Source/help.html"), kHelp);
     QSignalSpy navigations(Form5, &TForm5::helpNavigated);
 
     STEP(signIn());
@@ -130,7 +119,7 @@ void TestTeacherHelp::reloadedOnEachShowing() {
     // Showing the window with the help page in front loads it again.
     QTest::mouseClick(Form5->Button1, Qt::LeftButton);
     QVERIFY(Form5->isHidden());
-    QCOMPARE(m_navigation.requests, QStringList{"show Launcher"});
+    QCOMPARE(m_fixture.navigation->requests, QStringList{"show Launcher"});
     QCOMPARE(navigations.count(), 2);
     STEP(signIn());
     QCOMPARE(Form5->pgc1->currentIndex(), 2);
@@ -140,7 +129,7 @@ void TestTeacherHelp::reloadedOnEachShowing() {
     // The view itself started one load for each of the two showings since the first.
     QCOMPARE(starts.count(), 2);
     QCOMPARE(view->url().path(), help);
-    QVERIFY(m_services->errors.isEmpty());
+    QVERIFY(m_fixture.services->errors.isEmpty());
 }
 
 void TestTeacherHelp::missingHelpPageShowsEnginesOwnPage() {
@@ -152,8 +141,8 @@ void TestTeacherHelp::missingHelpPageShowsEnginesOwnPage() {
     QSignalSpy loads(WindowTestSupport::webView(Form5->wb1), &QWebEngineView::loadFinished);
     QTRY_VERIFY_WITH_TIMEOUT(loads.count() >= 1, kTimeout);
     // The system itself says nothing.
-    QVERIFY(m_services->errors.isEmpty());
-    QVERIFY(m_services->notices.isEmpty());
+    QVERIFY(m_fixture.services->errors.isEmpty());
+    QVERIFY(m_fixture.services->notices.isEmpty());
 }
 
 int main(int argc, char** argv) {

@@ -8,10 +8,8 @@
 #include "EngineView.h"
 #include "Failure.h"
 #include "myTabPanel.h"
-#include "support/RecordingNavigation.h"
-#include "support/RecordingServices.h"
-#include "support/TempContentTree.h"
 #include "support/TextbookTestSupport.h"
+#include "support/WindowFixture.h"
 #include "support/WindowTestSupport.h"
 #include "SystemColours.h"
 #include "TabStrip.h"
@@ -87,9 +85,7 @@ class TestTextbookTabs : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TempContentTree> m_content;
-    std::unique_ptr<RecordingServices> m_services;
-    RecordingNavigation m_navigation;
+    WindowFixture m_fixture;
     int m_opened = 0;
 
     void showTextbook();
@@ -122,21 +118,15 @@ private slots:
 };
 
 void TestTextbookTabs::init() {
-    m_content = std::make_unique<TempContentTree>();
-    QVERIFY(m_content->isValid());
-    m_content->makeFile(QStringLiteral("Content/Алгебра/01.html"), "<p>one</p>");
-    m_services = std::make_unique<RecordingServices>();
+    QVERIFY(m_fixture.start());
+    m_fixture.content->makeFile(QStringLiteral("Content/Алгебра/01.html"), "<p>one</p>");
     m_opened = 0;
-    m_navigation.requests.clear();
-    WindowTestSupport::makeWindow(Form2);
+    m_fixture.makeWindow(Form2);
 }
 
 void TestTextbookTabs::cleanup() {
-    WindowTestSupport::destroyWindow(Form2);
-    flushDeferredDeletes();
+    m_fixture.stop();
     QCOMPARE(WindowTestSupport::liveViews(), 0);
-    m_services.reset();
-    m_content.reset();
 }
 
 void TestTextbookTabs::showTextbook() {
@@ -267,7 +257,7 @@ void TestTextbookTabs::sequences() {
     QCOMPARE(idOf(Form2->ActiveTab()), active);
     QCOMPARE(idOf(headerOnTop()), top);
     checkInvariants();
-    QVERIFY(m_services->errors.isEmpty());
+    QVERIFY(m_fixture.services->errors.isEmpty());
 }
 
 void TestTextbookTabs::headerLooks() {
@@ -371,7 +361,7 @@ void TestTextbookTabs::capacityZero() {
     clickNode(*Form2->tv1, page);
     QCOMPARE(Form2->TabCount(), 0);
     QCOMPARE(WindowTestSupport::liveViews(), 0);
-    QVERIFY(m_services->errors.isEmpty());
+    QVERIFY(m_fixture.services->errors.isEmpty());
 }
 
 void TestTextbookTabs::closingTheWindowClosesAllTabs() {
@@ -380,7 +370,7 @@ void TestTextbookTabs::closingTheWindowClosesAllTabs() {
     QPointer<TmyTabPanel> first = Form2->TabList(0);
     QTest::mouseClick(Form2->Button1, Qt::LeftButton);
     QVERIFY(Form2->isHidden());
-    QCOMPARE(m_navigation.requests, QStringList{"show Launcher"});
+    QCOMPARE(m_fixture.navigation->requests, QStringList{"show Launcher"});
     QVERIFY(!first); // destroyed at once, not later
     QCOMPARE(Form2->TabCount(), 0);
     QVERIFY(!Form2->ActiveTab());
@@ -422,8 +412,8 @@ void TestTextbookTabs::viewThatCannotBeCreated() {
     SwitchableEngine engine;
     engine.failure = QStringLiteral("Нет браузера");
     plus();
-    QCOMPARE(m_services->errors.size(), 1);
-    QCOMPARE(m_services->errors.value(0).message, QStringLiteral("Нет браузера."));
+    QCOMPARE(m_fixture.services->errors.size(), 1);
+    QCOMPARE(m_fixture.services->errors.value(0).message, QStringLiteral("Нет браузера."));
     // The header stays, active and without a view.
     QCOMPARE(Form2->TabCount(), 1);
     TmyTabPanel* bare = Form2->ActiveTab();
@@ -433,7 +423,7 @@ void TestTextbookTabs::viewThatCannotBeCreated() {
     // A topic click treats it as no active tab: it opens another one, which fails again.
     QTreeWidgetItem* page = node(*Form2->tv1, QStringLiteral("Алгебра/01.html"));
     clickNode(*Form2->tv1, page);
-    QCOMPARE(m_services->errors.size(), 2);
+    QCOMPARE(m_fixture.services->errors.size(), 2);
     QCOMPARE(Form2->TabCount(), 2);
     QCOMPARE(bare->text(), QStringLiteral("Новая вкладка"));
 
@@ -447,7 +437,7 @@ void TestTextbookTabs::viewThatCannotBeCreated() {
     QTest::mouseClick(bare, Qt::LeftButton, Qt::NoModifier, QPoint(55, 25));
     QCOMPARE(Form2->ActiveTab(), bare);
     QCOMPARE(headerOnTop(), Form2->TabList(2));
-    QCOMPARE(m_services->errors.size(), 2);
+    QCOMPARE(m_fixture.services->errors.size(), 2);
     QCOMPARE(WindowTestSupport::liveViews(), 1);
 }
 
@@ -506,7 +496,6 @@ void TestTextbookTabs::windowDestroyedWithTabsOpen() {
     for (const QPointer<QObject>& view : views)
         QVERIFY(!view);
     QCOMPARE(WindowTestSupport::liveViews(), 0);
-    WindowTestSupport::makeWindow(Form2); // for cleanup()
 }
 
 void TestTextbookTabs::captionThatDoesNotFitIsTheToolTip_data() {

@@ -1,10 +1,8 @@
 // The textbook's three trees, filled from fixture content trees; the presentation and video
 // panels; opening presentations and videos with the desktop.
 
-#include "support/RecordingNavigation.h"
-#include "support/RecordingServices.h"
-#include "support/TempContentTree.h"
 #include "support/TextbookTestSupport.h"
+#include "support/WindowFixture.h"
 #include "support/WindowTestSupport.h"
 #include "TextbookTree.h"
 #include "Unit2.h"
@@ -37,9 +35,7 @@ class TestTextbookTrees : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TempContentTree> m_content;
-    std::unique_ptr<RecordingServices> m_services;
-    RecordingNavigation m_navigation;
+    WindowFixture m_fixture;
 
     void startWith(const QStringList& names);
     void showTextbook();
@@ -67,20 +63,16 @@ private slots:
 };
 
 void TestTextbookTrees::init() {
-    m_content = std::make_unique<TempContentTree>();
-    QVERIFY(m_content->isValid());
-    m_services = std::make_unique<RecordingServices>();
+    QVERIFY(m_fixture.start());
 }
 
 void TestTextbookTrees::cleanup() {
-    WindowTestSupport::destroyWindow(Form2);
-    m_services.reset();
-    m_content.reset();
+    m_fixture.stop();
 }
 
 void TestTextbookTrees::startWith(const QStringList& names) {
-    build(*m_content, names);
-    WindowTestSupport::makeWindow(Form2);
+    build(*m_fixture.content, names);
+    m_fixture.makeWindow(Form2);
 }
 
 void TestTextbookTrees::showTextbook() {
@@ -144,19 +136,19 @@ void TestTextbookTrees::filledAtCreation() {
     QCOMPARE(dump(*Form2->tv1), topics);
     QCOMPARE(dump(*Form2->tv2), presentations);
     QCOMPARE(dump(*Form2->tv3), videos);
-    QVERIFY(m_services->errors.isEmpty());
+    QVERIFY(m_fixture.services->errors.isEmpty());
 }
 
 void TestTextbookTrees::missingContentRoot() {
-    QVERIFY(QDir(m_content->contentDir()).removeRecursively());
-    WindowTestSupport::makeWindow(Form2);
+    QVERIFY(QDir(m_fixture.content->contentDir()).removeRecursively());
+    m_fixture.makeWindow(Form2);
     QCOMPARE(Form2->tv1->topLevelItemCount(), 0);
     QCOMPARE(Form2->tv2->topLevelItemCount(), 0);
     QCOMPARE(Form2->tv3->topLevelItemCount(), 0);
     showTextbook();
     Form2->btn6Click();
     QCOMPARE(Form2->tv1->topLevelItemCount(), 0);
-    QVERIFY(m_services->errors.isEmpty());
+    QVERIFY(m_fixture.services->errors.isEmpty());
 }
 
 void TestTextbookTrees::sameSubjectOrderInAllTrees() {
@@ -189,7 +181,7 @@ void TestTextbookTrees::refreshTwiceDoublesNothing() {
 
 void TestTextbookTrees::refreshPicksUpNewFiles() {
     startWith({"Алгебра/01.html"});
-    build(*m_content, {"Алгебра/02.html", "Физика/Видео/b.avi"});
+    build(*m_fixture.content, {"Алгебра/02.html", "Физика/Видео/b.avi"});
     QCOMPARE(dump(*Form2->tv1), QStringLiteral("Алгебра: 01.html"));
     Form2->btn6Click();
     QCOMPARE(dump(*Form2->tv1), QStringLiteral("Алгебра: 01.html, 02.html | Физика:"));
@@ -198,7 +190,7 @@ void TestTextbookTrees::refreshPicksUpNewFiles() {
 
 void TestTextbookTrees::showingDoesNotRefill() {
     startWith({"Алгебра/01.html"});
-    build(*m_content, {"Алгебра/02.html"});
+    build(*m_fixture.content, {"Алгебра/02.html"});
     showTextbook();
     QCOMPARE(dump(*Form2->tv1), QStringLiteral("Алгебра: 01.html"));
 }
@@ -242,9 +234,9 @@ void TestTextbookTrees::openWithTheDesktop() {
     clickNode(*view, item);
 
     const QStringList expected =
-        opened.isEmpty() ? QStringList() : QStringList{m_content->contentDir() + opened};
-    QCOMPARE(m_services->openedDocuments, expected);
-    QVERIFY(m_services->errors.isEmpty());
+        opened.isEmpty() ? QStringList() : QStringList{m_fixture.content->contentDir() + opened};
+    QCOMPARE(m_fixture.services->openedDocuments, expected);
+    QVERIFY(m_fixture.services->errors.isEmpty());
 }
 
 void TestTextbookTrees::clickOnEmptySpaceOpensSelectedAgain() {
@@ -255,8 +247,9 @@ void TestTextbookTrees::clickOnEmptySpaceOpensSelectedAgain() {
     QVERIFY(item);
     clickNode(*Form2->tv3, item);
     clickEmptySpace(*Form2->tv3);
-    const QString path = m_content->contentDir() + QStringLiteral("Алгебра/Видео/Обзор.avi");
-    QCOMPARE(m_services->openedDocuments, (QStringList{path, path}));
+    const QString path =
+        m_fixture.content->contentDir() + QStringLiteral("Алгебра/Видео/Обзор.avi");
+    QCOMPARE(m_fixture.services->openedDocuments, (QStringList{path, path}));
 }
 
 void TestTextbookTrees::nothingSelectedOpensNothing() {
@@ -266,7 +259,7 @@ void TestTextbookTrees::nothingSelectedOpensNothing() {
     Form2->tv2->clearSelection();
     clickEmptySpace(*Form2->tv2);
     Form2->tv2Click();
-    QVERIFY(m_services->openedDocuments.isEmpty());
+    QVERIFY(m_fixture.services->openedDocuments.isEmpty());
 }
 
 void TestTextbookTrees::editedLabelIsSent() {
@@ -287,13 +280,13 @@ void TestTextbookTrees::editedLabelIsSent() {
     QTRY_COMPARE(item->text(0), QStringLiteral("Другая.ppt"));
 
     clickNode(*Form2->tv2, item);
-    QCOMPARE(
-        m_services->openedDocuments,
-        QStringList{m_content->contentDir() + QStringLiteral("Алгебра/Презентации/Другая.ppt")});
+    QCOMPARE(m_fixture.services->openedDocuments,
+             QStringList{m_fixture.content->contentDir() +
+                         QStringLiteral("Алгебра/Презентации/Другая.ppt")});
     // The file itself is untouched, and nothing is reported about the missing one.
-    QVERIFY(
-        QFile::exists(m_content->contentDir() + QStringLiteral("Алгебра/Презентации/Лекция.ppt")));
-    QVERIFY(m_services->errors.isEmpty());
+    QVERIFY(QFile::exists(m_fixture.content->contentDir() +
+                          QStringLiteral("Алгебра/Презентации/Лекция.ppt")));
+    QVERIFY(m_fixture.services->errors.isEmpty());
 }
 
 void TestTextbookTrees::topicTreeIsReadOnly() {

@@ -3,10 +3,8 @@
 
 #include "BrowserView.h"
 #include "myTabPanel.h"
-#include "support/RecordingNavigation.h"
-#include "support/RecordingServices.h"
-#include "support/TempContentTree.h"
 #include "support/TextbookTestSupport.h"
+#include "support/WindowFixture.h"
 #include "support/WindowTestSupport.h"
 #include "TextbookLayout.h"
 #include "TextbookTree.h"
@@ -44,12 +42,12 @@ class TestTextbookWindow : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<TempContentTree> m_content;
-    std::unique_ptr<RecordingServices> m_services;
-    std::unique_ptr<RecordingNavigation> m_navigation;
+    WindowFixture m_fixture;
 
     void showTextbook();
-    QString page(const QString& relative) const { return m_content->contentDir() + relative; }
+    QString page(const QString& relative) const {
+        return m_fixture.content->contentDir() + relative;
+    }
     void clickTopic(const QString& path);
 
 private slots:
@@ -80,22 +78,15 @@ private slots:
 };
 
 void TestTextbookWindow::init() {
-    m_content = std::make_unique<TempContentTree>();
-    QVERIFY(m_content->isValid());
-    m_content->makeFile(QStringLiteral("Content/Алгебра/01 Введение.html"), "<p>one</p>");
-    m_content->makeFile(QStringLiteral("Content/Алгебра/02.html"), "<p>two</p>");
-    m_content->makeFile(QStringLiteral("Content/Физика/03.html"), "<p>three</p>");
-    m_services = std::make_unique<RecordingServices>();
-    m_navigation = std::make_unique<RecordingNavigation>();
-    WindowTestSupport::makeWindow(Form2);
+    QVERIFY(m_fixture.start());
+    m_fixture.content->makeFile(QStringLiteral("Content/Алгебра/01 Введение.html"), "<p>one</p>");
+    m_fixture.content->makeFile(QStringLiteral("Content/Алгебра/02.html"), "<p>two</p>");
+    m_fixture.content->makeFile(QStringLiteral("Content/Физика/03.html"), "<p>three</p>");
+    m_fixture.makeWindow(Form2);
 }
 
 void TestTextbookWindow::cleanup() {
-    WindowTestSupport::destroyWindow(Form2);
-    flushDeferredDeletes();
-    m_navigation.reset();
-    m_services.reset();
-    m_content.reset();
+    m_fixture.stop();
 }
 
 void TestTextbookWindow::showTextbook() {
@@ -117,7 +108,7 @@ void TestTextbookWindow::noEngineBeforeTheFirstTab() {
     Form2->btn4Click();
     Form2->btn6Click();
     QTest::mouseClick(Form2->btn2, Qt::LeftButton); // to the testing window
-    QCOMPARE(m_navigation->requests, QStringList{"Form2 to Testing"});
+    QCOMPARE(m_fixture.navigation->requests, QStringList{"Form2 to Testing"});
     Form2->closeForm(); // as the hand-over closes its source
     QCOMPARE(WindowTestSupport::visibleWindows(), QStringList());
     for (QWidget* widget : QApplication::allWidgets())
@@ -235,7 +226,7 @@ void TestTextbookWindow::reopen() {
         Form2->btn1Click();
     Form2->Button1Click();
     QCOMPARE(WindowTestSupport::visibleWindows(), QStringList());
-    QCOMPARE(m_navigation->requests, QStringList{"show Launcher"});
+    QCOMPARE(m_fixture.navigation->requests, QStringList{"show Launcher"});
     showTextbook();
 
     // One consistent state, the one the window was left in.
@@ -260,7 +251,7 @@ void TestTextbookWindow::firstTopicClickOpensATab() {
     QCOMPARE(Form2->TabCount(), 1);
     QCOMPARE(Form2->ActiveTab()->text(), QStringLiteral("01 Введение.html"));
     QCOMPARE(shownUrl(), QUrl::fromLocalFile(page(QStringLiteral("Алгебра/01 Введение.html"))));
-    QVERIFY(m_services->errors.isEmpty());
+    QVERIFY(m_fixture.services->errors.isEmpty());
 }
 
 void TestTextbookWindow::topicClickReusesTheActiveTab() {
@@ -316,7 +307,7 @@ void TestTextbookWindow::subjectClickDoesNothing() {
         QCOMPARE(Form2->ActiveTab()->text(), QStringLiteral("Новая вкладка"));
         QVERIFY(shownUrl().isEmpty());
     }
-    QVERIFY(m_services->errors.isEmpty());
+    QVERIFY(m_fixture.services->errors.isEmpty());
 }
 
 void TestTextbookWindow::emptySpaceShowsTheSelectedPageAgain() {
@@ -335,7 +326,7 @@ void TestTextbookWindow::missingPageStillChangesTheCaption() {
     clickTopic(QStringLiteral("Алгебра/02.html"));
     QCOMPARE(Form2->ActiveTab()->text(), QStringLiteral("02.html"));
     QCOMPARE(shownUrl(), QUrl::fromLocalFile(page(QStringLiteral("Алгебра/02.html"))));
-    QVERIFY(m_services->errors.isEmpty());
+    QVERIFY(m_fixture.services->errors.isEmpty());
 }
 
 void TestTextbookWindow::testsHandsOverToTheTestingWindow() {
@@ -343,9 +334,9 @@ void TestTextbookWindow::testsHandsOverToTheTestingWindow() {
     clickTopic(QStringLiteral("Алгебра/02.html"));
     QTest::mouseClick(Form2->btn2, Qt::LeftButton);
     // The hand-over itself, with the other windows, is TestShell's.
-    QCOMPARE(m_navigation->requests, QStringList{"Form2 to Testing"});
+    QCOMPARE(m_fixture.navigation->requests, QStringList{"Form2 to Testing"});
     Form2->closeForm(); // as the hand-over closes its source
-    QCOMPARE(m_navigation->requests, (QStringList{"Form2 to Testing", "show Launcher"}));
+    QCOMPARE(m_fixture.navigation->requests, (QStringList{"Form2 to Testing", "show Launcher"}));
     QCOMPARE(Form2->TabCount(), 0);
     QCOMPARE(WindowTestSupport::liveViews(), 0);
 
@@ -359,7 +350,7 @@ void TestTextbookWindow::exitReturnsToTheLauncher() {
     QTest::mouseClick(Form2->addpage, Qt::LeftButton, Qt::NoModifier, QPoint(4, 10));
     QTest::mouseClick(Form2->Button1, Qt::LeftButton);
     QCOMPARE(WindowTestSupport::visibleWindows(), QStringList());
-    QCOMPARE(m_navigation->requests, QStringList{"show Launcher"});
+    QCOMPARE(m_fixture.navigation->requests, QStringList{"show Launcher"});
     QCOMPARE(Form2->TabCount(), 0);
 
     // A close request from the window system does the same.
@@ -367,9 +358,9 @@ void TestTextbookWindow::exitReturnsToTheLauncher() {
     QTest::mouseClick(Form2->addpage, Qt::LeftButton, Qt::NoModifier, QPoint(4, 10));
     QVERIFY(Form2->close());
     QCOMPARE(WindowTestSupport::visibleWindows(), QStringList());
-    QCOMPARE(m_navigation->requests, (QStringList{"show Launcher", "show Launcher"}));
+    QCOMPARE(m_fixture.navigation->requests, (QStringList{"show Launcher", "show Launcher"}));
     QCOMPARE(Form2->TabCount(), 0);
-    QVERIFY(m_services->errors.isEmpty());
+    QVERIFY(m_fixture.services->errors.isEmpty());
 }
 
 void TestTextbookWindow::ctrlFOpensTheFindBarAndEscapeClosesIt() {
@@ -392,7 +383,7 @@ void TestTextbookWindow::ctrlFOpensTheFindBarAndEscapeClosesIt() {
     QTest::keyClick(line, Qt::Key_Return);
     QTest::keyClick(line, Qt::Key_Escape);
     QVERIFY(bar->isHidden());
-    QVERIFY(m_services->errors.isEmpty());
+    QVERIFY(m_fixture.services->errors.isEmpty());
 }
 
 NORMAKURS_TEXTBOOK_TEST_MAIN(TestTextbookWindow)
