@@ -46,12 +46,13 @@ ExamClient::Opened ExamClient::open(const QString& name, const QString& group,
         return opened;
     }
     bool counted = false;
-    if (reply.first() != QLatin1String(kOk) || reply.size() < 2)
+    if (reply.first() != QLatin1String(kOk) || reply.size() < 3)
         throw Failure(outOfProtocol());
     opened.keys = reply.at(1).toInt(&counted);
     if (!counted || opened.keys < 0)
         throw Failure(outOfProtocol());
-    for (qsizetype i = 2; i < reply.size(); ++i)
+    opened.version = reply.at(2);
+    for (qsizetype i = 3; i < reply.size(); ++i)
         opened.questions.append(splitLines(reply.at(i)));
     return opened;
 }

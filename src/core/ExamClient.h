@@ -20,6 +20,7 @@ public:
     struct Opened {
         QString refusal;              // why the variant cannot run; empty when it can
         int keys = 0;                 // number of key entries, so of answer slots
+        QString version;              // which version of the variant file was opened
         QList<QStringList> questions; // each question's lines, as shown
     };
     Opened open(const QString& name, const QString& group, const QString& subject,

@@ -1,5 +1,6 @@
 #include "ExamKeeper.h"
 
+#include "CodePage.h"
 #include "ContentFolders.h"
 #include "ContentPaths.h"
 #include "ExamProtocol.h"
@@ -15,6 +16,8 @@
 #include "VariantCheck.h"
 
 #include <QLocale>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -63,6 +66,21 @@ bool hasControl(const QString& text) {
             return true;
     }
     return false;
+}
+
+// Which version of the variant file was opened: its device, file number, size and time of
+// change. A saved variant is a new file, so a resumed attempt finds out whether its questions
+// are still the same ones, and nothing of the key can be worked out from it.
+QString fingerprint(const QString& path) {
+    struct stat status {};
+    if (::stat(CodePage::nativePath(path).constData(), &status) != 0)
+        return QString();
+    return QStringLiteral("%1:%2:%3:%4.%5")
+        .arg(quint64(status.st_dev))
+        .arg(quint64(status.st_ino))
+        .arg(qint64(status.st_size))
+        .arg(qint64(status.st_mtim.tv_sec))
+        .arg(qint64(status.st_mtim.tv_nsec));
 }
 
 } // namespace
@@ -162,7 +180,8 @@ QStringList ExamKeeper::open(const QStringList& fields) {
     attempt.SubjectName = subject;
     attempt.VariantName = variant;
     TestFormat::ReadAndLoadTest(lines, attempt);
-    QStringList reply{QLatin1String(kOk), QString::number(attempt.AnswerKey.size())};
+    QStringList reply{QLatin1String(kOk), QString::number(attempt.AnswerKey.size()),
+                      fingerprint(folder + QLatin1Char('/') + variant)};
     for (int q = 0; q < attempt.questionCount(); ++q)
         reply += joinLines(TestFormat::questionLines(lines, attempt, q));
     m_attempt = std::move(attempt);

@@ -11,8 +11,10 @@
 //
 //   window -> keeper                          keeper -> window
 //   LIST subject                              OK variant...
-//   OPEN name group subject variant           OK keys question...   (a question: its lines,
-//                                                                   each ended by "\n")
+//   OPEN name group subject variant           OK keys version question...
+//                                                                   (version: which file was
+//                                                                   opened; a question: its
+//                                                                   lines, each ended by "\n")
 //                                             REFUSED problem       (the variant cannot run)
 //   FINISH locale count answers               OK report             (stored before it is sent)
 //                                             FULL                  (every report number taken)

@@ -1,13 +1,17 @@
 #include "Unit3.h"
 
+#include "AnswerKeys.h"
+#include "ApplicationTitle.h"
 #include "ContentPaths.h"
 #include "Controls.h"
 #include "ErrorGuard.h"
 #include "ExamClient.h"
+#include "Failure.h"
 #include "FolderListing.h"
 #include "Fonts.h"
 #include "GuardedConnect.h"
 #include "Navigation.h"
+#include "PlatformServices.h"
 #include "ReportFile.h"
 #include "StudentName.h"
 #include "TestFormat.h"
@@ -15,8 +19,10 @@
 #include "TestTextHolder.h"
 #include "WorkArea.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -86,7 +92,9 @@ TForm3::TForm3()
     onClick(btn9, this, &TForm3::btn9Click);
     for (QPushButton* answer : {btn1, btn2, btn3, btn4, btn5}) {
         guardedConnect(answer, &QPushButton::clicked, this, [this, answer] { btn1Click(answer); });
+        answer->setToolTip(AnswerKeys::keysOf(answer->text().toLatin1().front()));
     }
+    qApp->installEventFilter(this);
     guardedConnect(cbb1, qOverload<int>(&QComboBox::activated), this, &TForm3::cbb1Select);
     guardedConnect(lst1, &QListWidget::currentRowChanged, this, &TForm3::lst1Click);
 }
@@ -205,17 +213,110 @@ void TForm3::btn6Click() {
         return;
     }
 
-    m_attempt.StudentName = edt1->text();
-    m_attempt.GroupName = edt2->text();
+    beginTest(edt1->text(), edt2->text(), subject, variant, opened);
+    keepAttempt();
+}
+
+void TForm3::beginTest(const QString& name, const QString& group, const QString& subject,
+                       const QString& variant, const ExamClient::Opened& opened) {
+    m_attempt.StudentName = name;
+    m_attempt.GroupName = group;
     m_attempt.SubjectName = subject;
     m_attempt.VariantName = variant;
     m_attempt.clearLoaded();
+    m_version = opened.version;
+    // Only the one copy of the program that holds the account's attempt keeps it.
+    if (!m_claim)
+        m_claim = std::make_unique<AttemptStore::Claim>();
+    m_keeping = m_claim->held();
 
     pnl1->hide();
     setTestControlsEnabled(true);
     m_state = State::Testing;
     ReadAndLoadTest(opened.questions, opened.keys);
     lst1->setFocus();
+}
+
+// After every answer the attempt goes to the account's own state folder, written whole, so a
+// crash or a power cut costs at most the answer being given.
+void TForm3::keepAttempt() {
+    if (!m_keeping)
+        return;
+    try {
+        AttemptStore::save({m_attempt.ContentDir, m_attempt.StudentName, m_attempt.GroupName,
+                            m_attempt.SubjectName, m_attempt.VariantName, m_version,
+                            m_attempt.Answers, m_attempt.CurQuest});
+    } catch (const Failure& failure) {
+        // The test itself goes on; the student is told once that it is not being kept.
+        m_keeping = false;
+        showNotice(QStringLiteral("Ход теста не сохраняется, и после сбоя его придётся начать "
+                                  "заново: ") +
+                   failure.message());
+    }
+}
+
+void TForm3::endAttempt() {
+    if (m_claim && m_claim->held())
+        AttemptStore::discard();
+    m_claim.reset();
+    m_keeping = false;
+}
+
+// A test that a crash or a power cut interrupted, kept by this account for this course, is
+// offered when the window is shown; it goes on where it stood, or it is given up.
+void TForm3::offerResume() {
+    if (m_state != State::Registration || !isVisible())
+        return;
+    const std::optional<SavedAttempt> saved = AttemptStore::load();
+    if (!saved || saved->contentDir != m_attempt.ContentDir)
+        return;
+    auto claim = std::make_unique<AttemptStore::Claim>();
+    if (!claim->held())
+        return; // another copy of the program goes on with it
+    const QString question =
+        QStringLiteral("Тест «%1» по предмету «%2» (%3, %4) не был завершён. Продолжить его?")
+            .arg(saved->variant, saved->subject, saved->student, saved->group);
+    if (!services().askYesNo(applicationTitle(), question)) {
+        AttemptStore::discard();
+        return;
+    }
+    m_claim = std::move(claim);
+    edt1->setText(saved->student);
+    edt2->setText(saved->group);
+    cbb1->setCurrentIndex(cbb1->findText(saved->subject));
+    ExamClient::Opened opened;
+    try {
+        opened = keeper().open(saved->student, saved->group, saved->subject, saved->variant);
+    } catch (const Failure& failure) {
+        endAttempt();
+        showNotice(QStringLiteral("Продолжить тест нельзя: ") + failure.message() +
+                   QStringLiteral(" Начните тест заново."));
+        return;
+    }
+    const bool same = opened.refusal.isEmpty() && opened.version == saved->version &&
+                      opened.keys == saved->answers.size();
+    if (!opened.refusal.isEmpty()) {
+        endAttempt();
+        showNotice(QStringLiteral("Этот вариант теста нельзя пройти: ") + opened.refusal +
+                   QStringLiteral(" Выберите другой вариант или сообщите преподавателю."));
+        return;
+    }
+    beginTest(saved->student, saved->group, saved->subject, saved->variant, opened);
+    if (!same) {
+        showNotice(QStringLiteral("Вариант «%1» изменился с тех пор, как тест был начат: "
+                                  "прежние ответы к нему не подходят. Тест начинается заново.")
+                       .arg(saved->variant));
+        keepAttempt();
+        return;
+    }
+    m_attempt.Answers = saved->answers;
+    for (int i = 0; i < qMin<int>(lst1->count(), m_attempt.Answers.size()); ++i) {
+        if (m_attempt.Answers.at(i) != 0)
+            lst1->item(i)->setText(lst1->item(i)->text() + kAnswered);
+    }
+    if (saved->current >= 0 && saved->current < lst1->count())
+        NextQuest(saved->current);
+    keepAttempt();
 }
 
 // The questions the keeper handed over become the test text, each between two "---" lines, with
@@ -295,6 +396,7 @@ void TForm3::ClickButton(char letter) {
     item->setText(item->text() + kAnswered);
     if (index + 1 < lst1->count())
         NextQuest(index + 1);
+    keepAttempt();
 }
 
 void TForm3::btn7Click() {
@@ -329,6 +431,7 @@ void TForm3::QuestEnd() {
     mmo3->setFocus();
     btn7->setEnabled(false);
     m_state = State::Report;
+    endAttempt(); // the report is stored: nothing is left to continue
 }
 
 void TForm3::btn8Click() {
@@ -375,6 +478,29 @@ void TForm3::Button1Click() {
 void TForm3::FormShow() {
     fillWorkArea();
     layOut();
+    // Asked once the window is on screen, over it.
+    QMetaObject::invokeMethod(
+        this, [this] { guarded([this] { offerResume(); }); }, Qt::QueuedConnection);
+}
+
+// While a test is in progress, the answer keys answer the question on screen from wherever the
+// focus is in this window, exactly as the buttons do.
+bool TForm3::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress || m_state != State::Testing || !isActiveWindow())
+        return Form::eventFilter(watched, event);
+    auto* widget = qobject_cast<QWidget*>(watched);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (!widget || widget->window() != this ||
+        (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
+        return Form::eventFilter(watched, event);
+    const char letter = AnswerKeys::letterFor(key->text());
+    if (letter == 0)
+        return Form::eventFilter(watched, event);
+    QPushButton* buttons[] = {btn1, btn2, btn3, btn4, btn5};
+    QPushButton* button = buttons[letter - 'A'];
+    if (button->isEnabled() && pnl2->isEnabled())
+        guarded([this, button] { btn1Click(button); });
+    return true;
 }
 
 void TForm3::FormClose() {

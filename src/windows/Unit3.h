@@ -1,6 +1,8 @@
 #pragma once
 
+#include "ExamClient.h"
 #include "Form.h"
+#include "SavedAttempt.h"
 #include "TestAttempt.h"
 
 #include <QLocale>
@@ -8,7 +10,6 @@
 
 #include <memory>
 
-class ExamClient;
 class QComboBox;
 class QFrame;
 class QLabel;
@@ -84,6 +85,7 @@ public:
 protected:
     void FormShow() override;
     void FormClose() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     // A test in progress is left only by finishing it.
     bool refusesWindowSystemClose() const override { return m_state == State::Testing; }
 
@@ -97,11 +99,19 @@ private:
     // The keeper of this attempt, started when first needed and let go when the attempt ends.
     ExamClient& keeper();
     void letKeeperGo();
+    void beginTest(const QString& name, const QString& group, const QString& subject,
+                   const QString& variant, const ExamClient::Opened& opened);
+    void keepAttempt();
+    void endAttempt();
+    void offerResume();
 
     TestAttempt m_attempt;
     State m_state = State::Registration;
     QLocale m_locale = QLocale::system();
     std::unique_ptr<ExamClient> m_keeper;
+    QString m_version; // of the variant file the questions came from
+    std::unique_ptr<AttemptStore::Claim> m_claim;
+    bool m_keeping = false; // whether this attempt is kept for a resume
 };
 
 extern TForm3* Form3;

@@ -169,10 +169,22 @@ void TestExamKeeper::onlyTheShownTextLeavesTheKeeper() {
     const QStringList opened =
         reply(keeper.handle(request({QLatin1String(kOpen), QStringLiteral("Иван"),
                                      QStringLiteral("ИС-21"), kSubject, kVariant})));
-    // Two key entries; the questions as shown, the key line inside question 1 without its accent.
-    QCOMPARE(opened,
-             (QStringList{QLatin1String(kOk), QStringLiteral("2"),
-                          QStringLiteral("Вопрос 1\nA) да\nA\n"), QStringLiteral("Вопрос 2\n")}));
+    // Two key entries, the version of the file; the questions as shown, the key line inside
+    // question 1 without its accent.
+    QCOMPARE(opened.size(), 5);
+    QCOMPARE(opened.value(0), QLatin1String(kOk));
+    QCOMPARE(opened.value(1), QStringLiteral("2"));
+    QCOMPARE(opened.mid(3),
+             (QStringList{QStringLiteral("Вопрос 1\nA) да\nA\n"), QStringLiteral("Вопрос 2\n")}));
+    // The version changes with every save of the variant, and only then.
+    const QString version = opened.value(2);
+    QVERIFY(!version.isEmpty());
+    const QStringList open{QLatin1String(kOpen), QStringLiteral("Иван"), QStringLiteral("ИС-21"),
+                           kSubject, kVariant};
+    QCOMPARE(reply(keeper.handle(request(open))).value(2), version);
+    m_content->makePacked(
+        QStringLiteral("Content/") + kSubject + QStringLiteral("/Тесты/") + kVariant, kText);
+    QVERIFY(reply(keeper.handle(request(open))).value(2) != version);
 }
 
 void TestExamKeeper::reportIsStoredBeforeTheScoreLeaves_data() {

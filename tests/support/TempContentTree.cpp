@@ -2,6 +2,7 @@
 
 #include "ContentPaths.h"
 #include "PackedText.h"
+#include "SavedAttempt.h"
 #include "TextLines.h"
 
 #include <QDir>
@@ -16,6 +17,8 @@ TempContentTree::TempContentTree() {
         QDir(m_dir.path()).mkdir(QStringLiteral("Content"));
         ContentPaths::setProgramDir(m_dir.path());
     }
+    // A test in progress is kept apart from the account's own, one tree's beside it.
+    AttemptStore::setFolder(m_state.isValid() ? m_state.path() : QString());
 }
 
 namespace {
@@ -29,6 +32,7 @@ int removeEntry(const char* path, const struct stat*, int, FTW*) {
 
 TempContentTree::~TempContentTree() {
     ContentPaths::setProgramDir(QString());
+    AttemptStore::setFolder(QString());
     // By bytes: the toolkit cannot name (and so cannot remove) entries whose names are not
     // valid UTF-8, such as folders copied from a Windows system.
     if (m_dir.isValid())

@@ -5,7 +5,8 @@
 #include <QTemporaryDir>
 
 // A throw-away program folder with a content tree in it. While it lives, the program's folder
-// points at it; the real one comes back when it is destroyed.
+// points at it, and a test in progress is kept in a folder of its own; the real ones come back
+// when it is destroyed.
 class TempContentTree {
 public:
     TempContentTree();
@@ -28,4 +29,5 @@ public:
 
 private:
     QTemporaryDir m_dir;
+    QTemporaryDir m_state;
 };

@@ -52,6 +52,7 @@ const QString kMechanics = QStringLiteral("Механика.txt");
 const QString kOptics = QStringLiteral("Оптика.txt");
 
 const QString kStudent = QStringLiteral("Иван Петров");
+const QString kAnsweredMark = QStringLiteral("(отвечен)");
 const QString kGroup = QStringLiteral("ИС-21");
 
 // Three questions. The first holds its own key line ("`c", shown as "c"); the keys of the
@@ -169,6 +170,10 @@ private slots:
     void whoSelectIgnoresOtherLetters_data();
     void whoSelectIgnoresOtherLetters();
     void arrowKeysShowEachQuestion();
+    void keysAnswerAsButtons_data();
+    void keysAnswerAsButtons();
+    void interruptedTestIsOffered_data();
+    void interruptedTestIsOffered();
     void everyLineBreakEndsALine();
 
     // Report
@@ -721,6 +726,94 @@ void TestTestingWindow::arrowKeysShowEachQuestion() {
     QTest::keyClick(Form3->lst1, Qt::Key_Up);
     QCOMPARE(Form3->mmo1->toPlainText(), kGoodQuestions[0].join(QLatin1Char('\n')));
     QCOMPARE(buttonStates(), QStringLiteral("11101"));
+}
+
+void TestTestingWindow::keysAnswerAsButtons_data() {
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QByteArray>("answers"); // after the key, on question 1 then on question 2
+    QTest::newRow("Latin") << "c" << QByteArray("CC");
+    QTest::newRow("Russian layout, A's place") << "ф" << QByteArray("AA");
+    QTest::newRow("Russian layout, D's place") << "В" << QByteArray("DD");
+    QTest::newRow("Cyrillic look-alike of E") << "Е" << QByteArray("EE");
+    QTest::newRow("digit") << "2" << QByteArray("BB");
+    QTest::newRow("no answer key") << "f" << QByteArray(2, '\0');
+}
+
+void TestTestingWindow::keysAnswerAsButtons() {
+    QFETCH(QString, key);
+    QFETCH(QByteArray, answers);
+    STEP(startTest(kAlgebra, kGood));
+    STEP(activate());
+    auto press = [&key](QWidget* target) {
+        QTest::sendKeyEvent(QTest::Click, target, Qt::Key(key.at(0).toUpper().unicode()), key,
+                            Qt::NoModifier);
+    };
+    // From the question list and from the question itself, as the button would.
+    press(Form3->lst1);
+    QCOMPARE(Form3->attempt().Answers.left(1), answers.left(1));
+    QCOMPARE(Form3->lst1->currentRow(), answers.at(0) ? 1 : 0);
+    Form3->mmo1->setFocus();
+    if (answers.at(0) == 0)
+        STEP(selectQuestion(1));
+    press(Form3->mmo1);
+    QCOMPARE(Form3->attempt().Answers.left(2), answers);
+    // A key whose button is disabled does nothing: the answer given stays, marked once.
+    STEP(selectQuestion(0));
+    press(Form3->lst1);
+    QCOMPARE(Form3->lst1->item(0)->text(),
+             QStringLiteral("Вопрос №1") + (answers.at(0) ? kAnsweredMark : QString()));
+    QCOMPARE(Form3->state(), TForm3::State::Testing);
+}
+
+void TestTestingWindow::interruptedTestIsOffered_data() {
+    QTest::addColumn<bool>("goOn");
+    QTest::addColumn<bool>("variantChanged");
+    QTest::addColumn<QByteArray>("answers"); // after the window is shown again
+    QTest::newRow("continued") << true << false << QByteArray("CB\0", 3);
+    QTest::newRow("given up") << false << false << QByteArray();
+    QTest::newRow("variant saved since") << true << true << QByteArray(4, '\0');
+}
+
+void TestTestingWindow::interruptedTestIsOffered() {
+    QFETCH(bool, goOn);
+    QFETCH(bool, variantChanged);
+    QFETCH(QByteArray, answers);
+    STEP(startTest(kAlgebra, kGood));
+    STEP(answer(u'C'));
+    STEP(answer(u'B'));
+    // The program ends in the middle of the test, without a word.
+    WindowTestSupport::destroyWindow(Form3);
+    if (variantChanged) // a line more after the last question: not shown, yet another file
+        m_content->makePacked(QStringLiteral("Content/") + kAlgebra + QStringLiteral("/Тесты/") +
+                                  kGood,
+                              kGoodText + QStringLiteral("`E\n"));
+
+    m_services->yesNoAnswers.append(goOn);
+    WindowTestSupport::makeWindow(Form3);
+    Form3->showForm();
+    QTRY_COMPARE(m_services->questions.size(), 1);
+    QVERIFY2(m_services->questions.first().contains(kGood),
+             qPrintable(m_services->questions.first()));
+    QCOMPARE(Form3->attempt().Answers, answers);
+    QCOMPARE(m_services->notices.size(), variantChanged ? 1 : 0);
+    if (!goOn) {
+        STEP(expectRegistration());
+        // Given up for good: the next showing asks nothing.
+        Form3->hide();
+        Form3->showForm();
+        QCoreApplication::processEvents(); // the check waits for the window to be shown
+        QCOMPARE(m_services->questions.size(), 1);
+        return;
+    }
+    QCOMPARE(Form3->state(), TForm3::State::Testing);
+    QCOMPARE(Form3->lst1->currentRow(), variantChanged ? 0 : 2);
+    QCOMPARE(Form3->lst1->item(1)->text(),
+             QStringLiteral("Вопрос №2") + (variantChanged ? QString() : kAnsweredMark));
+    STEP(finish());
+    QCOMPARE(reportFileLines(reportsDir(kAlgebra) + QStringLiteral("/Иван Петров(0)")).mid(5, 2),
+             (QStringList{variantChanged ? QStringLiteral("Вопрос № 1- Неправильно ")
+                                         : QStringLiteral("Вопрос № 1- Правильно "),
+                          QStringLiteral("Вопрос № 2- Неправильно ")}));
 }
 
 void TestTestingWindow::everyLineBreakEndsALine() {
