@@ -74,20 +74,31 @@ done
 # than root can give only its own group): lab-check finds nothing a student could reach. The
 # open layout of the portable archive must be found out.
 if [ "$(id -u)" = 0 ]; then lab_group=47611; else lab_group=$(id -g); fi
-cp -R "$program_dir/demo-course/Content" "$program_dir/Content"
-if "$program_dir/lab-layout.sh" "$program_dir/Content" "$lab_group" &&
-    "$program_dir/lab-layout.sh" "$program_dir/Content" "$lab_group"; then
-    pass "lab layout applied (twice)"
+if find "$program_dir/demo-course/Content" -maxdepth 0 -perm /0077 | grep -q .; then
+    fail "the kept demo course (its keys) is open to others"
+else
+    pass "the kept demo course is for root alone"
+fi
+if "$program_dir/lab-layout.sh" --from "$program_dir/demo-course/Content" "$program_dir/Content" \
+    "$lab_group" && "$program_dir/lab-layout.sh" "$program_dir/Content" "$lab_group"; then
+    pass "lab layout made from the demo course, and applied again"
 else
     fail "lab layout script failed"
+fi
+# Pages, pictures and the folders on the way to them stay open to everybody.
+if find "$program_dir/Content" -regextype posix-extended ! -regex '.*/Тесты(/.*)?' \
+    \( \( -type d ! -perm -0005 \) -o \( -type f ! -perm -0004 \) \) | grep -q .; then
+    fail "the course's pages are not readable by everybody"
+else
+    pass "the course's pages are readable by everybody"
 fi
 if "$program_dir/normakurs-text" lab-check --group "$lab_group"; then
     pass "lab-check passes the lab layout"
 else
     fail "lab-check finds the lab layout open"
 fi
-mkdir "$scratch/open"
-cp -R "$program_dir/demo-course/Content" "$scratch/open/Content"
+mkdir -p "$scratch/open/Content"
+cp -R "$program_dir/demo-course/Content/." "$scratch/open/Content"
 find "$scratch/open/Content" -type d -exec chmod 0777 {} +
 find "$scratch/open/Content" -type f -exec chmod 0644 {} +
 if "$program_dir/normakurs-text" lab-check "$scratch/open/Content" --group "$lab_group" >/dev/null; then

@@ -105,6 +105,7 @@ private slots:
 
     void studentIsShutOut_data();
     void studentIsShutOut();
+    void studentReadsCourse();
     void teacherRewritesVariant();
     void teacherCreatesSubject();
     void keeperRefusesCraftedRequests_data();
@@ -248,6 +249,18 @@ void TestLabIdentities::studentIsShutOut() {
     QVERIFY(statusOf(path(stays)).exists);
     if (!neverMade.isEmpty())
         QVERIFY(!statusOf(path(neverMade)).exists);
+}
+
+void TestLabIdentities::studentReadsCourse() {
+    // The lab layout keeps the tests, not the course: a page and the subjects' list stay open.
+    const QStringList pages =
+        QDir(path("{subject}")).entryList({QStringLiteral("*.html")}, QDir::Files);
+    QVERIFY(!pages.isEmpty());
+    const Outcome page = runAs(Who::Student, {"cat", path("{subject}/") + pages.first()});
+    QVERIFY2(page.exitCode == 0, page.err.constData());
+    QVERIFY(page.out.contains("<html"));
+    const Outcome subjects = runAs(Who::Student, expand({"ls", "{content}"}));
+    QVERIFY(subjects.out.contains(QFileInfo(path("{subject}")).fileName().toUtf8()));
 }
 
 void TestLabIdentities::teacherRewritesVariant() {
