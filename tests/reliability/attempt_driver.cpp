@@ -11,6 +11,9 @@
 //   attempt_driver --resume LETTER
 //                  says "Да" to continuing an interrupted test, answers the questions from the
 //                  one on screen to the last with LETTER, then finishes
+//   attempt_driver --show
+//                  shows the window with the desktop's own message boxes until it is killed,
+//                  for a look at it
 
 #include "ErrorGuard.h"
 #include "support/RecordingServices.h"
@@ -55,6 +58,12 @@ int finish(const RecordingServices& services) {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
+    if (args.size() == 2 && args.at(1) == QLatin1String("--show")) {
+        Form3 = new TForm3();
+        guarded([] { Form3->FormCreate(); });
+        Form3->showForm();
+        return app.exec();
+    }
     const bool resumes = args.size() == 3 && args.at(1) == QLatin1String("--resume");
     const bool stays = args.size() == 7 && args.at(5) == QLatin1String("--stay-after");
     if (args.size() != 5 && !stays && !resumes) {
