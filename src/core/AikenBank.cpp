@@ -66,7 +66,7 @@ void read(const QString& text, Bank& bank) {
         QStringLiteral("^\\s*(?:ANSWER|ОТВЕТ)\\s*:\\s*(.*?)\\s*$"),
         QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression optionLine(
-        QStringLiteral("^\\s*(\\w)(?:\\)[ \\t]*|\\.[ \\t]+)(.*?)\\s*$"),
+        QStringLiteral("^\\s*(\\p{L})(?:\\)[ \\t]*|\\.[ \\t]+)(.*?)\\s*$"),
         QRegularExpression::UseUnicodePropertiesOption);
     const QString noAnswer = QStringLiteral("нет строки ANSWER");
 
@@ -96,11 +96,15 @@ void read(const QString& text, Bank& bank) {
             bank.skip(pending->question.place, noAnswer);
             pending.reset();
         }
+        QString text = line.trimmed();
         if (!pending) {
             pending.emplace();
             pending->question.place = place;
+            // A word processor's numbering ("12. " or "12) ") is the variant's to give.
+            static const QRegularExpression number(QStringLiteral("^\\d+[.)]\\s+"));
+            text.remove(number);
         }
-        pending->text.append(line.trimmed());
+        pending->text.append(text);
     }
     if (pending)
         bank.skip(pending->question.place, noAnswer);

@@ -111,7 +111,7 @@ void TestBankCommands::exportThenImport() {
         arguments.append(bank);
     const ToolRun exported = ToolRun::of(kTool, arguments);
     QCOMPARE(exported.exitCode, 0);
-    QCOMPARE(exported.err, QStringLiteral("Экспортировано вопросов (%1): 2 из 2\n").arg(format));
+    QCOMPARE(exported.err, QStringLiteral("Экспортировано вопросов (%1): 3 из 3\n").arg(format));
     if (!toFile)
         QVERIFY(writeFile(bank, exported.out));
     else
