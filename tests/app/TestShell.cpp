@@ -3,10 +3,9 @@
 
 #include "Forms.h"
 #include "support/ProgramTestSupport.h"
-#include "support/RecordingServices.h"
-#include "support/TempContentTree.h"
 #include "support/TestHelpers.h"
 #include "support/TextbookTestSupport.h"
+#include "support/WindowFixture.h"
 #include "support/WindowTestSupport.h"
 #include "Unit1.h"
 #include "Unit2.h"
@@ -117,27 +116,21 @@ private:
     // Reaches a secondary window from the launcher the way the user does.
     void openFromLauncher(const QString& window);
 
-    std::unique_ptr<TempContentTree> m_content;
-    std::unique_ptr<RecordingServices> m_services;
+    WindowFixture m_fixture;
 };
 
 void TestShell::initTestCase() {
     // As in the program: only the launcher ends the run, never the last window closing.
-    QApplication::setQuitOnLastWindowClosed(false);
-    WindowTestSupport::quietOffscreenWarnings();
+    WindowFixture::prepareApplication();
 }
 
 void TestShell::init() {
-    m_content = std::make_unique<TempContentTree>();
-    QVERIFY(m_content->isValid());
-    m_services = std::make_unique<RecordingServices>();
-    createForms();
+    QVERIFY(m_fixture.start());
+    ProgramTestSupport::makeProgramWindows(m_fixture);
 }
 
 void TestShell::cleanup() {
-    destroyForms();
-    m_services.reset();
-    m_content.reset();
+    m_fixture.stop();
 }
 
 void TestShell::showLauncher() {
@@ -429,7 +422,7 @@ void TestShell::launcherHandsOver() {
     else
         Form1->btn3Click();
     QCOMPARE(WindowTestSupport::visibleWindows(), QStringList{target});
-    QVERIFY(m_services->errors.isEmpty());
+    QVERIFY(m_fixture.services->errors.isEmpty());
 }
 
 void TestShell::closingReturnsToLauncher_data() {
@@ -472,7 +465,7 @@ void TestShell::closingReturnsToLauncher() {
     QCOMPARE(formNamed(window), form);
     QVERIFY(form->isHidden());
     QCOMPARE(termination.count(), 0);
-    QVERIFY(m_services->errors.isEmpty());
+    QVERIFY(m_fixture.services->errors.isEmpty());
 }
 
 void TestShell::focusReturnsToLastPressedButton_data() {
@@ -590,9 +583,9 @@ void TestShell::exitRequestsTerminationWithoutQuestion() {
     QCOMPARE(termination.count(), 1);
     QCoreApplication::processEvents();
     QCOMPARE(termination.count(), 1);
-    QVERIFY(m_services->questions.isEmpty());
-    QVERIFY(m_services->errors.isEmpty());
-    QVERIFY(m_services->notices.isEmpty());
+    QVERIFY(m_fixture.services->questions.isEmpty());
+    QVERIFY(m_fixture.services->errors.isEmpty());
+    QVERIFY(m_fixture.services->notices.isEmpty());
     QVERIFY(WindowTestSupport::visibleWindows().isEmpty());
 }
 

@@ -1,10 +1,9 @@
 // The teacher's sign-in: the exact comparison of both fields, the hand-over to the teacher's
 // control window, "Назад", and fields that keep their text for the whole run.
 
-#include "Forms.h"
-#include "support/RecordingServices.h"
-#include "support/TempContentTree.h"
+#include "support/ProgramTestSupport.h"
 #include "support/TestHelpers.h"
+#include "support/WindowFixture.h"
 #include "support/WindowTestSupport.h"
 #include "Unit1.h"
 #include "Unit2.h"
@@ -72,26 +71,20 @@ private:
     // From the launcher to the sign-in window, by its "Преподаватель" button.
     void openSignIn();
 
-    std::unique_ptr<TempContentTree> m_content;
-    std::unique_ptr<RecordingServices> m_services;
+    WindowFixture m_fixture;
 };
 
 void TestSignIn::initTestCase() {
-    QApplication::setQuitOnLastWindowClosed(false);
-    WindowTestSupport::quietOffscreenWarnings();
+    WindowFixture::prepareApplication();
 }
 
 void TestSignIn::init() {
-    m_content = std::make_unique<TempContentTree>();
-    QVERIFY(m_content->isValid());
-    m_services = std::make_unique<RecordingServices>();
-    createForms();
+    QVERIFY(m_fixture.start());
+    ProgramTestSupport::makeProgramWindows(m_fixture);
 }
 
 void TestSignIn::cleanup() {
-    destroyForms();
-    m_services.reset();
-    m_content.reset();
+    m_fixture.stop();
 }
 
 void TestSignIn::openSignIn() {
@@ -221,9 +214,9 @@ void TestSignIn::signIn() {
     Form4->edt2->setText(password);
     QTest::mouseClick(Form4->btn1, Qt::LeftButton);
 
-    QVERIFY(m_services->errors.isEmpty());
-    QVERIFY(m_services->notices.isEmpty());
-    QVERIFY(m_services->questions.isEmpty());
+    QVERIFY(m_fixture.services->errors.isEmpty());
+    QVERIFY(m_fixture.services->notices.isEmpty());
+    QVERIFY(m_fixture.services->questions.isEmpty());
     QCOMPARE(Form4->edt1->text(), user);
     QCOMPARE(Form4->edt2->text(), password);
     if (signsIn) {
@@ -314,8 +307,8 @@ void TestSignIn::backShowsLauncherAndKeepsFields() {
     STEP(openSignIn());
     QCOMPARE(Form4->edt1->text(), QStringLiteral("teacher"));
     QCOMPARE(Form4->edt2->text(), QStringLiteral("secret"));
-    QVERIFY(m_services->errors.isEmpty());
-    QVERIFY(m_services->notices.isEmpty());
+    QVERIFY(m_fixture.services->errors.isEmpty());
+    QVERIFY(m_fixture.services->notices.isEmpty());
 }
 
 void TestSignIn::signInAgainAfterTeacherWindow() {

@@ -6,11 +6,10 @@
 #include "QuestionCountBox.h"
 #include "support/KeeperInThisProcess.h"
 #include "support/ProgramTestSupport.h"
-#include "support/RecordingServices.h"
-#include "support/TempContentTree.h"
 #include "support/TestHelpers.h"
 #include "support/TextbookTestSupport.h"
 #include "support/WidgetTestHelpers.h"
+#include "support/WindowFixture.h"
 #include "support/WindowTestSupport.h"
 #include "TextLines.h"
 #include "Unit1.h"
@@ -51,27 +50,21 @@ private:
     void typeAtLineStart(int line, const QString& text);
     void appendToLine(int line, const QString& text);
 
-    std::unique_ptr<TempContentTree> m_content;
+    WindowFixture m_fixture;
     KeeperInThisProcess m_keeper;
-    std::unique_ptr<RecordingServices> m_services;
 };
 
 void TestTeacherToStudent::initTestCase() {
-    QApplication::setQuitOnLastWindowClosed(false);
-    WindowTestSupport::quietOffscreenWarnings();
+    WindowFixture::prepareApplication();
 }
 
 void TestTeacherToStudent::init() {
-    m_content = std::make_unique<TempContentTree>();
-    QVERIFY(m_content->isValid());
-    m_services = std::make_unique<RecordingServices>();
-    createForms();
+    QVERIFY(m_fixture.start());
+    ProgramTestSupport::makeProgramWindows(m_fixture);
 }
 
 void TestTeacherToStudent::cleanup() {
-    destroyForms();
-    m_services.reset();
-    m_content.reset();
+    m_fixture.stop();
 }
 
 void TestTeacherToStudent::signIn() {
@@ -134,11 +127,11 @@ void TestTeacherToStudent::teacherToStudentLoop() {
              QStringLiteral("Вопросов: 2, строк с ключом: 2. Ошибок в тесте не найдено."));
 
     const QString variantPath =
-        m_content->contentDir() + subject + QStringLiteral("/Тесты/") + variant;
-    m_services->saveAnswers << variantPath;
+        m_fixture.content->contentDir() + subject + QStringLiteral("/Тесты/") + variant;
+    m_fixture.services->saveAnswers << variantPath;
     QTest::mouseClick(Form5->btn2, Qt::LeftButton);
-    QVERIFY(m_services->errors.isEmpty());
-    QVERIFY(m_services->questions.isEmpty());
+    QVERIFY(m_fixture.services->errors.isEmpty());
+    QVERIFY(m_fixture.services->questions.isEmpty());
     QVERIFY(QFileInfo(variantPath).isFile());
     // The testing window and the report tree listed the subjects at this start, before it.
     QCOMPARE(Form3->cbb1->findText(subject), -1);
@@ -161,7 +154,7 @@ void TestTeacherToStudent::teacherToStudentLoop() {
     Form3->cbb2->setCurrentIndex(variantIndex);
     emit Form3->cbb2->activated(variantIndex);
     QTest::mouseClick(Form3->btn6, Qt::LeftButton);
-    QVERIFY(m_services->notices.isEmpty());
+    QVERIFY(m_fixture.services->notices.isEmpty());
     QCOMPARE(Form3->state(), TForm3::State::Testing);
     QVERIFY(Form3->attempt().AnswerKey.isEmpty()); // the keeper keeps it
     QCOMPARE(Form3->mmo1->toPlainText(), QStringLiteral("1) 2 + 2 = ?\nA) 3\nB) 5\nC) 4\nD)\nE)"));
@@ -172,8 +165,8 @@ void TestTeacherToStudent::teacherToStudentLoop() {
     const QString report = Form3->mmo3->toPlainText();
     QVERIFY(report.contains(QStringLiteral("Вопрос № 1- Правильно \n")));
     QVERIFY(report.contains(QStringLiteral("Вопрос № 2- Неправильно \n")));
-    const QString reportPath =
-        m_content->contentDir() + subject + QStringLiteral("/Тесты/Отчеты/") + student + "(0)";
+    const QString reportPath = m_fixture.content->contentDir() + subject +
+                               QStringLiteral("/Тесты/Отчеты/") + student + "(0)";
     QVERIFY(QFileInfo(reportPath).isFile());
     QTest::mouseClick(Form3->btn9, Qt::LeftButton);
 
@@ -195,7 +188,7 @@ void TestTeacherToStudent::teacherToStudentLoop() {
     QTest::mouseClick(Form5->tv1->viewport(), Qt::LeftButton, Qt::NoModifier,
                       Form5->tv1->visualItemRect(reportNode).center());
     QCOMPARE(Form5->tv1->currentItem(), reportNode);
-    QVERIFY(m_services->errors.isEmpty());
+    QVERIFY(m_fixture.services->errors.isEmpty());
     QCOMPARE(Form5->mmo2->toPlainText(), report);
 }
 

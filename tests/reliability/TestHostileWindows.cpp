@@ -7,14 +7,13 @@
 
 #include "CodePage.h"
 #include "ContentPaths.h"
-#include "Forms.h"
 #include "HostileTrees.h"
 #include "PackedText.h"
 #include "ReliabilitySupport.h"
 #include "ReportFile.h"
 #include "support/KeeperInThisProcess.h"
-#include "support/RecordingServices.h"
-#include "support/TempContentTree.h"
+#include "support/ProgramTestSupport.h"
+#include "support/WindowFixture.h"
 #include "TextbookTree.h"
 #include "TextLines.h"
 #include "Unit2.h"
@@ -57,16 +56,6 @@ const QString kStudent = QStringLiteral("Пётр Сидоров");
 const QString kGroup = QStringLiteral("ИС-21");
 // How many of a crowded list's entries are tried beyond the expected ones.
 constexpr int kTried = 5;
-
-QtMessageHandler s_defaultHandler = nullptr;
-
-// The offscreen platform says so every time a window is raised; that is no finding of ours.
-void quietOffscreenWarnings(QtMsgType type, const QMessageLogContext& context,
-                            const QString& message) {
-    if (type == QtWarningMsg && message.startsWith(QLatin1String("This plugin does not support")))
-        return;
-    s_defaultHandler(type, context, message);
-}
 
 // After `seconds`, opens the writing end of each pipe without waiting: that succeeds only when
 // somebody is blocked opening it for reading, and frees them. How often that happened is the
@@ -178,6 +167,8 @@ private slots:
     void programStarts();
 
 private:
+    // A fresh tree of this kind, with its outside folder, and the services.
+    bool startWith(Kind kind, HostileTrees::Expected* expected = nullptr);
     void checkTextbook(const HostileTrees::Expected& expected);
     void takeTest(const QString& subject, const QString& variant, bool mustStart);
     void checkTesting(const HostileTrees::Expected& expected);
@@ -186,24 +177,32 @@ private:
     void refusePipes(const HostileTrees::Expected& expected);
 
     std::unique_ptr<QTemporaryDir> m_outside;
-    std::unique_ptr<TempContentTree> m_content;
+    WindowFixture m_fixture;
     KeeperInThisProcess m_keeper;
-    std::unique_ptr<RecordingServices> m_services;
     int m_reportsSaved = 0;
 };
 
 void TestHostileWindows::initTestCase() {
-    QApplication::setQuitOnLastWindowClosed(false);
-    s_defaultHandler = qInstallMessageHandler(quietOffscreenWarnings);
+    WindowFixture::prepareApplication();
 }
 
 void TestHostileWindows::cleanup() {
-    destroyForms();
-    m_services.reset();
-    if (m_content)
-        HostileTrees::removeAll(m_content->programDir());
-    m_content.reset();
+    m_fixture.stop();
     m_outside.reset();
+}
+
+bool TestHostileWindows::startWith(Kind kind, HostileTrees::Expected* expected) {
+    m_outside = std::make_unique<QTemporaryDir>();
+    if (!m_fixture.start() || !m_outside->isValid())
+        return false;
+    // Taken apart after the windows, before the tree goes: some entries need more than a
+    // removal of the folder.
+    m_fixture.atStop([this] { HostileTrees::removeAll(m_fixture.content->programDir()); });
+    const HostileTrees::Expected built =
+        HostileTrees::build(kind, *m_fixture.content, m_outside->path());
+    if (expected)
+        *expected = built;
+    return true;
 }
 
 void TestHostileWindows::windows_data() {
@@ -215,20 +214,16 @@ void TestHostileWindows::windows_data() {
 void TestHostileWindows::windows() {
     QFETCH(Kind, kind);
 
-    m_outside = std::make_unique<QTemporaryDir>();
-    m_content = std::make_unique<TempContentTree>();
-    QVERIFY(m_outside->isValid() && m_content->isValid());
-    const HostileTrees::Expected expected =
-        HostileTrees::build(kind, *m_content, m_outside->path());
-    m_services = std::make_unique<RecordingServices>();
+    HostileTrees::Expected expected;
+    QVERIFY(startWith(kind, &expected));
 
     QElapsedTimer clock;
     clock.start();
     {
         PipeWatch watch(expected.pipes, 15);
-        createForms();
+        ProgramTestSupport::makeProgramWindows(m_fixture);
         QVERIFY(Form2 && Form3 && Form5);
-        QCOMPARE(m_services->errors.size(), 0);
+        QCOMPARE(m_fixture.services->errors.size(), 0);
         const qint64 created = clock.elapsed();
 
         checkTextbook(expected);
@@ -257,15 +252,12 @@ void TestHostileWindows::programStarts() {
     QFETCH(Kind, kind);
 
     // The program itself, in a process of its own, from the start to the launcher on screen.
-    m_outside = std::make_unique<QTemporaryDir>();
-    m_content = std::make_unique<TempContentTree>();
-    QVERIFY(m_outside->isValid() && m_content->isValid());
-    HostileTrees::build(kind, *m_content, m_outside->path());
+    QVERIFY(startWith(kind));
     QProcess program;
     program.setProcessChannelMode(QProcess::MergedChannels);
     QElapsedTimer clock;
     clock.start();
-    program.start(QStringLiteral(PROGRAM_START), {m_content->programDir()});
+    program.start(QStringLiteral(PROGRAM_START), {m_fixture.content->programDir()});
     const bool ended = program.waitForFinished(120000);
     const QByteArray output = program.readAll();
     if (!ended) {
@@ -297,7 +289,8 @@ void TestHostileWindows::checkTextbook(const HostileTrees::Expected& expected) {
 }
 
 void TestHostileWindows::takeTest(const QString& subject, const QString& variant, bool mustStart) {
-    const int errorsBefore = int(m_services->errors.size() + m_services->notices.size());
+    const int errorsBefore =
+        int(m_fixture.services->errors.size() + m_fixture.services->notices.size());
     Form3->edt1->setText(kStudent);
     Form3->edt2->setText(kGroup);
     const int s = Form3->cbb1->findText(subject);
@@ -313,7 +306,8 @@ void TestHostileWindows::takeTest(const QString& subject, const QString& variant
     if (Form3->state() != TForm3::State::Testing) {
         // Refused with a box; the student is back at the registration with what was typed.
         QVERIFY2(!mustStart, qPrintable(shown(variant)));
-        QVERIFY(m_services->errors.size() + m_services->notices.size() > errorsBefore);
+        QVERIFY(m_fixture.services->errors.size() + m_fixture.services->notices.size() >
+                errorsBefore);
         QCOMPARE(Form3->state(), TForm3::State::Registration);
         QCOMPARE(Form3->edt1->text(), kStudent);
         return;
@@ -323,7 +317,7 @@ void TestHostileWindows::takeTest(const QString& subject, const QString& variant
     QCOMPARE(Form3->state(), TForm3::State::Report);
     const QString folder = ContentPaths::reportsDir(ContentPaths::ContentDir(), subject);
     const QString first = folder + QLatin1Char('/') + ReportFile::reportName(kStudent, 0);
-    if (m_services->errors.size() + m_services->notices.size() == errorsBefore) {
+    if (m_fixture.services->errors.size() + m_fixture.services->notices.size() == errorsBefore) {
         // By its bytes on disk: a subject named in Windows-1251 holds its report there.
         struct stat report {};
         QVERIFY2(::stat(CodePage::nativePath(first).constData(), &report) == 0 &&
@@ -381,12 +375,12 @@ void TestHostileWindows::openReport(const QString& subject, const QString& repor
     QVERIFY2(node, qPrintable(shown(report)));
     parent->setExpanded(true);
     tree->scrollToItem(node);
-    const int errorsBefore = int(m_services->errors.size());
+    const int errorsBefore = int(m_fixture.services->errors.size());
     QTest::mouseClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier,
                       tree->visualItemRect(node).center());
     QCOMPARE(tree->currentItem(), node);
     if (!text.isNull()) {
-        QCOMPARE(m_services->errors.size(), errorsBefore);
+        QCOMPARE(m_fixture.services->errors.size(), errorsBefore);
         QCOMPARE(Form5->mmo2->toPlainText(), text);
     }
 }
@@ -428,20 +422,20 @@ void TestHostileWindows::refusePipes(const HostileTrees::Expected& expected) {
         const QString name = info.fileName();
 
         // As a document and as a plain file in the editor.
-        m_services->errors.clear();
+        m_fixture.services->errors.clear();
         Form5->pgc1->setCurrentWidget(Form5->ts1);
         Form5->mmo1->setPlainText(QStringLiteral("как было"));
-        m_services->openAnswers << pipe << pipe;
+        m_fixture.services->openAnswers << pipe << pipe;
         QTest::mouseClick(Form5->btn1, Qt::LeftButton);
         QTest::mouseClick(Form5->openfile, Qt::LeftButton);
-        QCOMPARE(m_services->errors.size(), 2);
-        QCOMPARE(m_services->errors.at(0).message, refusal);
-        QCOMPARE(m_services->errors.at(1).message, refusal);
+        QCOMPARE(m_fixture.services->errors.size(), 2);
+        QCOMPARE(m_fixture.services->errors.at(0).message, refusal);
+        QCOMPARE(m_fixture.services->errors.at(1).message, refusal);
         QCOMPARE(Form5->editorText(), QStringLiteral("как было"));
 
         // As a variant the list never showed, picked all the same.
         if (info.path().endsWith(QStringLiteral("/Тесты"))) {
-            m_services->errors.clear();
+            m_fixture.services->errors.clear();
             Form3->edt1->setText(kStudent);
             Form3->edt2->setText(kGroup);
             const int s = Form3->cbb1->findText(HostileTrees::kSubject);
@@ -450,22 +444,22 @@ void TestHostileWindows::refusePipes(const HostileTrees::Expected& expected) {
             Form3->cbb2->addItem(name);
             Form3->cbb2->setCurrentIndex(Form3->cbb2->count() - 1);
             QTest::mouseClick(Form3->btn6, Qt::LeftButton);
-            QCOMPARE(m_services->errors.size(), 1);
-            QCOMPARE(m_services->errors.at(0).message, refusal);
+            QCOMPARE(m_fixture.services->errors.size(), 1);
+            QCOMPARE(m_fixture.services->errors.at(0).message, refusal);
             QCOMPARE(Form3->state(), TForm3::State::Registration);
         }
 
         // As a report the tree never showed.
         if (info.path().endsWith(QStringLiteral("/Отчеты"))) {
-            m_services->errors.clear();
+            m_fixture.services->errors.clear();
             Form5->pgc1->setCurrentWidget(Form5->ts2);
             QTreeWidgetItem* parent = branch(Form5->tv1, HostileTrees::kSubject);
             QVERIFY(parent);
             parent->addChild(new QTreeWidgetItem(QStringList{name}));
             Form5->mmo2->setPlainText(QStringLiteral("как было"));
             openReport(HostileTrees::kSubject, name, QString());
-            QCOMPARE(m_services->errors.size(), 1);
-            QCOMPARE(m_services->errors.at(0).message, refusal);
+            QCOMPARE(m_fixture.services->errors.size(), 1);
+            QCOMPARE(m_fixture.services->errors.at(0).message, refusal);
             QCOMPARE(Form5->mmo2->toPlainText(), QStringLiteral("как было"));
         }
     }

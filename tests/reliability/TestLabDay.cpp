@@ -6,13 +6,12 @@
 // resident set by design, the live heap) within 2 MiB and opens no more descriptors than it
 // had; every report on disk is complete and holds the attempt that wrote it.
 
-#include "Forms.h"
 #include "PackedText.h"
 #include "ReliabilitySupport.h"
 #include "ReportFile.h"
 #include "support/KeeperInThisProcess.h"
-#include "support/RecordingServices.h"
-#include "support/TempContentTree.h"
+#include "support/ProgramTestSupport.h"
+#include "support/WindowFixture.h"
 #include "support/WindowTestSupport.h"
 #include "TextLines.h"
 #include "Unit1.h"
@@ -114,16 +113,14 @@ private:
     void readReport(int number);
     void editorRound(int number);
 
-    std::unique_ptr<TempContentTree> m_content;
+    WindowFixture m_fixture;
     KeeperInThisProcess m_keeper{[] { return QDateTime(QDate(2014, 3, 5), QTime(9, 7, 41)); }};
-    std::unique_ptr<RecordingServices> m_services;
     QMap<QString, int> m_reportsOf; // "subject/name": reports written so far today
     int m_reportsChecked = 0;
 };
 
 void TestLabDay::initTestCase() {
-    QApplication::setQuitOnLastWindowClosed(false);
-    WindowTestSupport::quietOffscreenWarnings();
+    WindowFixture::prepareApplication();
 }
 
 void TestLabDay::attempt(int number) {
@@ -156,8 +153,8 @@ void TestLabDay::attempt(int number) {
 
     const QString key = subject + QLatin1Char('/') + name;
     const int n = m_reportsOf[key]++;
-    const QString file = m_content->contentDir() + subject + QStringLiteral("/Тесты/Отчеты/") +
-                         ReportFile::reportName(name, n);
+    const QString file = m_fixture.content->contentDir() + subject +
+                         QStringLiteral("/Тесты/Отчеты/") + ReportFile::reportName(name, n);
     const QString shown = Form3->mmo3->toPlainText();
     QVERIFY2(shown.contains(QStringLiteral("\nПравильно: %1    (").arg(right)), qPrintable(shown));
     QCOMPARE(PackedText::OpenFromStream(file), TextLines::fromEditorText(shown));
@@ -191,42 +188,40 @@ void TestLabDay::readReport(int number) {
 }
 
 void TestLabDay::editorRound(int number) {
-    const QString draft = m_content->programDir() + QStringLiteral("Черновики/Вариант.txt");
+    const QString draft = m_fixture.content->programDir() + QStringLiteral("Черновики/Вариант.txt");
     QString text = variantText();
     for (int i = 0; i < number % 7; ++i)
         text += QStringLiteral("дополнение %1\n").arg(number);
     Form5->mmo1->setPlainText(text);
-    m_services->saveAnswers = {draft};
-    m_services->yesNoAnswers = {true}; // replace the draft of the round before
+    m_fixture.services->saveAnswers = {draft};
+    m_fixture.services->yesNoAnswers = {true}; // replace the draft of the round before
     Form5->btn2Click();
     Form5->mmo1->setPlainText(QStringLiteral("другое"));
-    m_services->openAnswers = {draft};
+    m_fixture.services->openAnswers = {draft};
     Form5->btn1Click();
     QCOMPARE(Form5->mmo1->toPlainText(), text);
     // The services' own records of the day are not the program's memory.
-    m_services->openCalls.clear();
-    m_services->saveCalls.clear();
-    m_services->questions.clear();
+    m_fixture.services->openCalls.clear();
+    m_fixture.services->saveCalls.clear();
+    m_fixture.services->questions.clear();
 }
 
 void TestLabDay::labDay() {
-    m_content = std::make_unique<TempContentTree>();
-    QVERIFY(m_content->isValid());
-    const QString misplaced = Reliability::notOnShare(m_content->programDir());
+    QVERIFY(m_fixture.start());
+    const QString misplaced = Reliability::notOnShare(m_fixture.content->programDir());
     QVERIFY2(misplaced.isEmpty(), qPrintable(misplaced));
     for (const QString& subject : kSubjects) {
-        m_content->makePacked(QStringLiteral("Content/") + subject + QStringLiteral("/Тесты/") +
-                                  kVariant,
-                              variantText());
+        m_fixture.content->makePacked(QStringLiteral("Content/") + subject +
+                                          QStringLiteral("/Тесты/") + kVariant,
+                                      variantText());
         for (int k = 0; k < kReportsPerSubjectAtStart; ++k)
-            m_content->makePacked(QStringLiteral("Content/") + subject +
-                                      QStringLiteral("/Тесты/Отчеты/") +
-                                      ReportFile::reportName(QStringLiteral("Ранний %1").arg(k), 0),
-                                  startReport(subject, k));
+            m_fixture.content->makePacked(
+                QStringLiteral("Content/") + subject + QStringLiteral("/Тесты/Отчеты/") +
+                    ReportFile::reportName(QStringLiteral("Ранний %1").arg(k), 0),
+                startReport(subject, k));
     }
-    m_content->makeFolder(QStringLiteral("Черновики"));
-    m_services = std::make_unique<RecordingServices>();
-    createForms();
+    m_fixture.content->makeFolder(QStringLiteral("Черновики"));
+    ProgramTestSupport::makeProgramWindows(m_fixture);
     Form3->setLocale(QLocale(QLocale::Russian, QLocale::Russia));
 
     Form1->showForm();
@@ -259,8 +254,9 @@ void TestLabDay::labDay() {
             if (QTest::currentTestFailed())
                 return;
         }
-        QVERIFY2(m_services->errors.isEmpty(), qPrintable(m_services->errors.value(0).message));
-        QVERIFY(m_services->notices.isEmpty());
+        QVERIFY2(m_fixture.services->errors.isEmpty(),
+                 qPrintable(m_fixture.services->errors.value(0).message));
+        QVERIFY(m_fixture.services->notices.isEmpty());
         if (qEnvironmentVariableIsSet("LABDAY_TRACE"))
             qInfo("round %d: %lld KiB", round, sizeNow() / 1024);
         if (round == 0) {
@@ -287,7 +283,7 @@ void TestLabDay::labDay() {
     // Every report of the day is on disk, under the numbers that climbed, and nothing else is.
     int files = 0;
     for (const QString& subject : kSubjects) {
-        files += int(Reliability::entriesOf(m_content->contentDir() + subject +
+        files += int(Reliability::entriesOf(m_fixture.content->contentDir() + subject +
                                             QStringLiteral("/Тесты/Отчеты"))
                          .size()) -
                  kReportsPerSubjectAtStart;
@@ -296,9 +292,7 @@ void TestLabDay::labDay() {
     QCOMPARE(m_reportsChecked, kRounds * kAttemptsPerRound);
     qInfo("reports written and checked: %d", m_reportsChecked);
 
-    destroyForms();
-    m_services.reset();
-    m_content.reset();
+    m_fixture.stop();
 }
 
 QTEST_MAIN(TestLabDay)

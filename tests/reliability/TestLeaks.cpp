@@ -6,12 +6,11 @@
 // screen wide enough for twenty tabs (tests/windows/screens/wide.json).
 
 #include "BrowserView.h"
-#include "Forms.h"
 #include "myTabPanel.h"
 #include "ReliabilitySupport.h"
-#include "support/RecordingServices.h"
-#include "support/TempContentTree.h"
+#include "support/ProgramTestSupport.h"
 #include "support/TextbookTestSupport.h"
+#include "support/WindowFixture.h"
 #include "support/WindowTestSupport.h"
 #include "Unit1.h"
 #include "Unit2.h"
@@ -50,16 +49,6 @@ int objectsIn(const QObject* root) {
     return int(root->findChildren<QObject*>().size());
 }
 
-QtMessageHandler s_defaultHandler = nullptr;
-
-// The offscreen platform says so every time a window is raised; that is no finding of ours.
-void quietOffscreenWarnings(QtMsgType type, const QMessageLogContext& context,
-                            const QString& message) {
-    if (type == QtWarningMsg && message.startsWith(QLatin1String("This plugin does not support")))
-        return;
-    s_defaultHandler(type, context, message);
-}
-
 } // namespace
 
 class TestLeaks : public QObject {
@@ -79,29 +68,22 @@ private:
     QList<QPointer<QObject>> tabRound();
     void signInRound();
 
-    std::unique_ptr<TempContentTree> m_content;
-    std::unique_ptr<RecordingServices> m_services;
+    WindowFixture m_fixture;
 };
 
 void TestLeaks::initTestCase() {
-    QApplication::setQuitOnLastWindowClosed(false);
-    s_defaultHandler = qInstallMessageHandler(quietOffscreenWarnings);
+    WindowFixture::prepareApplication();
 }
 
 void TestLeaks::init() {
-    m_content = std::make_unique<TempContentTree>();
-    QVERIFY(m_content->isValid());
-    m_content->makeFile(QStringLiteral("Content/Алгебра/01.html"), "<p>one</p>");
-    m_services = std::make_unique<RecordingServices>();
-    createForms();
+    QVERIFY(m_fixture.start());
+    m_fixture.content->makeFile(QStringLiteral("Content/Алгебра/01.html"), "<p>one</p>");
+    ProgramTestSupport::makeProgramWindows(m_fixture);
 }
 
 void TestLeaks::cleanup() {
-    destroyForms();
-    flushDeferredDeletes();
+    m_fixture.stop();
     QCOMPARE(WindowTestSupport::liveViews(), 0);
-    m_services.reset();
-    m_content.reset();
 }
 
 void TestLeaks::cleanupTestCase() {
@@ -180,7 +162,7 @@ void TestLeaks::signInAndOutTenTimes() {
         QCOMPARE(objectsIn(Form4), signIn);
         QCOMPARE(objectsIn(Form1), launcher);
     }
-    QVERIFY(m_services->errors.isEmpty());
+    QVERIFY(m_fixture.services->errors.isEmpty());
     QCOMPARE(leaksNow(), 0);
 }
 

@@ -5,12 +5,10 @@
 
 #include "X11Desktop.h"
 
-#include "Forms.h"
 #include "support/KeeperInThisProcess.h"
 #include "support/ProgramTestSupport.h"
-#include "support/RecordingServices.h"
-#include "support/TempContentTree.h"
 #include "support/TextbookTestSupport.h"
+#include "support/WindowFixture.h"
 #include "support/WindowTestSupport.h"
 #include "Unit1.h"
 #include "Unit2.h"
@@ -147,8 +145,7 @@ private:
 
     std::unique_ptr<X11Desktop::Panel> m_panel;
     int m_panelHeight = 0;
-    std::unique_ptr<TempContentTree> m_content;
-    std::unique_ptr<RecordingServices> m_services;
+    WindowFixture m_fixture;
     KeeperInThisProcess m_keeper;
 };
 
@@ -174,21 +171,17 @@ void TestDesktop::setPanel(int height) {
 }
 
 void TestDesktop::init() {
-    m_content = std::make_unique<TempContentTree>();
-    QVERIFY(m_content->isValid());
-    m_content->makePacked(
+    QVERIFY(m_fixture.start());
+    m_fixture.content->makePacked(
         QStringLiteral("Content/Алгебра/Тесты/Вариант 1.txt"),
         QStringLiteral("---\nДва плюс два?\nA) 3\nB) 4\n---\nТри?\nA) 3\n---\n`B\n`A\n"));
-    m_content->makeFile(QStringLiteral("Content/Алгебра/Тема.html"), "<h1>Тема</h1>");
-    m_services = std::make_unique<RecordingServices>();
-    createForms();
+    m_fixture.content->makeFile(QStringLiteral("Content/Алгебра/Тема.html"), "<h1>Тема</h1>");
+    ProgramTestSupport::makeProgramWindows(m_fixture);
 }
 
 void TestDesktop::cleanup() {
-    destroyForms();
+    m_fixture.stop();
     setPanel(kPanelHeight);
-    m_services.reset();
-    m_content.reset();
     // The window manager has forgotten the windows before the next test makes new ones.
     DESKTOP_VERIFY(X11Desktop::windowOfProcess(QCoreApplication::applicationPid()) == 0);
 }
