@@ -73,7 +73,8 @@ void readQuestion(QXmlStreamReader& xml, Bank& bank) {
         bank.skip(place, QStringLiteral("вопрос другого типа (%1)").arg(type));
         return;
     }
-    if (single != u"true" && single != u"1") {
+    // Without <single> a question takes one answer, as the format's readers take it.
+    if (!single.isEmpty() && single != u"true" && single != u"1") {
         bank.skip(place, QStringLiteral("можно выбрать несколько ответов"));
         return;
     }
