@@ -64,7 +64,7 @@ public:
         , m_groupName(std::move(groupName)) {}
 
     void content(const Entry& root, const struct stat& status) {
-        owner(root, status);
+        owner(root, status, true);
         if (status.st_mode & S_IWOTH)
             add(root, QStringLiteral("others can create, rename and remove subjects (%1)")
                           .arg(modeText(status.st_mode)));
@@ -92,7 +92,7 @@ private:
     }
 
     void subject(const Entry& subject, const struct stat& status, bool reachable) {
-        owner(subject, status);
+        owner(subject, status, reachable);
         if (status.st_mode & S_IWOTH)
             add(subject, QStringLiteral("others can create, rename and remove the subject's "
                                         "folders, its tests among them (%1)")
@@ -110,7 +110,7 @@ private:
     // "Тесты" and every folder below it: for the group alone, and set-group-ID so that what is
     // made in it stays in the group.
     void testsFolder(const Entry& folder, const struct stat& status, bool reachable) {
-        owner(folder, status);
+        owner(folder, status, reachable);
         if (status.st_mode & S_IRWXO)
             add(folder, QStringLiteral("others can %1 it (%2)")
                             .arg(status.st_mode & S_IWOTH   ? QStringLiteral("change")
@@ -140,10 +140,12 @@ private:
         }
     }
 
-    // A folder's owner may change its mode whatever the mode is: an owner outside the group
-    // (a student who made the first reports folder under an open layout) can open it again.
-    void owner(const Entry& folder, const struct stat& status) {
-        if (status.st_uid == 0 || !m_group || inGroup(status.st_uid))
+    // A folder's owner may change its mode whatever the mode is: an owner outside the group (a
+    // student who made the first reports folder under an open layout) can open it again, where
+    // the way to it is open. Behind a folder for the group alone (a reports folder the keeper
+    // made for a student) its owner cannot reach it.
+    void owner(const Entry& folder, const struct stat& status, bool reachable) {
+        if (!reachable || status.st_uid == 0 || !m_group || inGroup(status.st_uid))
             return;
         const struct passwd* account = ::getpwuid(status.st_uid);
         const QString name =

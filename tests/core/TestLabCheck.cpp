@@ -130,12 +130,14 @@ void TestLabCheck::findings_data() {
         << (root
                 ? QStringList{"Content/Физика/Тесты|not in", "Content/Физика/Тесты/Отчеты|not in"}
                 : QStringList{"Content|owned", "Content/Физика|owned", "Content/Физика/Тесты|owned",
-                              "Content/Физика/Тесты|not in", "Content/Физика/Тесты/Отчеты|owned",
-                              "Content/Физика/Тесты/Отчеты|not in"});
-    // A student made the first reports folder under the open layout, and still owns it.
-    QTest::newRow("reports folder owned by a student")
-        << QStringList{"o 47612 Content/Физика/Тесты/Отчеты"} << "own"
-        << QStringList{"Content/Физика/Тесты/Отчеты|owned by 47612"};
+                              "Content/Физика/Тесты|not in", "Content/Физика/Тесты/Отчеты|not in"});
+    // A student made the tests folder's first folder under the open layout, and still owns it.
+    QTest::newRow("tests folder owned by a student")
+        << QStringList{"o 47612 Content/Физика/Тесты"} << "own"
+        << QStringList{"Content/Физика/Тесты|owned by 47612"};
+    // The keeper made the reports folder for a student, who cannot reach it.
+    QTest::newRow("reports folder the keeper made")
+        << QStringList{"o 47612 Content/Физика/Тесты/Отчеты"} << "own" << QStringList();
     QTest::newRow("group that does not exist")
         << QStringList() << "no-such-group-of-a-lab" << QStringList{"no-such-group-of-a-lab|group"};
     QTest::newRow("tests folder named in Windows-1251")
