@@ -1,11 +1,14 @@
 // P5: saving a report when numbers 0 to 254 are taken for the name, against one plain listing
 // of the same folder. P5 durable: what one report costs now that it is on the device when the
 // save returns, against creating and writing the same bytes without waiting for the device.
+// P5 attempt: keeping a 200-question test in progress after an answer, against writing the same
+// bytes into a file without waiting for the device.
 
 #include "PackedText.h"
 #include "PairTiming.h"
 #include "ReportFile.h"
 #include "ReportText.h"
+#include "SavedAttempt.h"
 #include "Scoring.h"
 #include "TestAttempt.h"
 #include "TextLines.h"
@@ -118,7 +121,45 @@ void P5_DurableReport(benchmark::State& state) {
         });
 }
 
+// Where the account keeps its state: on its home's disk (or the share it lies on).
+void P5_KeepAttempt(benchmark::State& state) {
+    QTemporaryDir dir(QDir::homePath() + QStringLiteral("/normakurs-bench-XXXXXX"));
+    AttemptStore::setFolder(dir.filePath(QStringLiteral("state")));
+    SavedAttempt attempt{QStringLiteral("/opt/normakurs/Content/"),
+                         QStringLiteral("Иван Петров"),
+                         QStringLiteral("ИС-21"),
+                         QStringLiteral("Алгоритмы"),
+                         QStringLiteral("Вариант 1.txt"),
+                         QStringLiteral("2049:1234567:4096:1765000000.123456789"),
+                         QByteArray(200, '\0'),
+                         0};
+    const QByteArray plain = QFile::encodeName(dir.filePath(QStringLiteral("plain")));
+    const QByteArray bytes(400, 'x');
+    comparePair(
+        state,
+        [&] {
+            attempt.answers[attempt.current] = 'C';
+            attempt.current = (attempt.current + 1) % 200;
+            AttemptStore::save(attempt);
+        },
+        [&] {
+            const int fd =
+                ::open(plain.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+            if (fd >= 0) {
+                benchmark::DoNotOptimize(::write(fd, bytes.constData(), size_t(bytes.size())));
+                ::close(fd);
+            }
+        });
+    AttemptStore::setFolder(QString());
+}
+
 } // namespace
+
+BENCHMARK(P5_KeepAttempt)
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond)
+    ->Iterations(100)
+    ->Repetitions(5);
 
 BENCHMARK(P5_DurableReport)
     ->UseManualTime()
