@@ -107,10 +107,9 @@ private slots:
     void skeletonSavedAndReopened();
     void savedAndReopened_data();
     void savedAndReopened();
-    void emptyEditorSavedAndReopened();
-    void unpackedFileThroughOpenDocument();
+    void openFailureKeepsText_data();
+    void openFailureKeepsText();
     void packedFileThroughOpenFile();
-    void missingFileThroughOpenFile();
     void replaceIsAsked_data();
     void replaceIsAsked();
     void lossIsAsked_data();
@@ -128,12 +127,11 @@ private slots:
     // Report review
     void treeListsEverySubject();
     void clickShowsReport();
-    void clickOnSubjectChangesNothing();
+    void clicksInTheTree_data();
+    void clicksInTheTree();
     void clickOnEmptySpaceReadsSelectedAgain();
     void keyboardAloneOpensNothing();
-    void subFolderClickGivesError();
     void editedLabelBuildsPath();
-    void emptyReportEmptiesView();
     void tenThousandReports();
 
     // Editor keys and clipboard
@@ -577,6 +575,7 @@ void TestTeacherWindow::savedAndReopened_data() {
     QTest::newRow("ending with an empty line") << "строка\n\n";
     QTest::newRow("non-breaking blank") << QString("a") + QChar(0xA0) + "b";
     QTest::newRow("long line") << QString(6000, QLatin1Char('z')) + "\n";
+    QTest::newRow("empty editor") << QString(); // stored length 0
 }
 
 void TestTeacherWindow::savedAndReopened() {
@@ -587,42 +586,44 @@ void TestTeacherWindow::savedAndReopened() {
     const QString path = m_fixture.content->contentDir() + QStringLiteral("документ.txt");
     m_fixture.services->saveAnswers << path;
     Form5->btn2Click();
-    QCOMPARE(PackedText::OpenFromStream(path), TextLines::fromEditorText(text));
-    Form5->mmo1->clear();
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.peek(2), QByteArray("\x78\xDA"));
+    QCOMPARE(PackedText::readStream(file), TextLines::fromEditorText(text));
+    Form5->mmo1->setPlainText(QStringLiteral("что-то"));
     m_fixture.services->openAnswers << path;
     Form5->btn1Click();
     QCOMPARE(Form5->editorText(), text);
     QVERIFY(m_fixture.services->errors.isEmpty());
 }
 
-void TestTeacherWindow::emptyEditorSavedAndReopened() {
-    STEP(signIn());
-    QCOMPARE(Form5->editorText(), QString());
-    const QString path = m_fixture.content->contentDir() + QStringLiteral("пустой.txt");
-    m_fixture.services->saveAnswers << path;
-    Form5->btn2Click();
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.peek(2), QByteArray("\x78\xDA"));
-    QCOMPARE(PackedText::readStream(file), QByteArray()); // stored length 0
-    Form5->mmo1->setPlainText(QStringLiteral("что-то"));
-    m_fixture.services->openAnswers << path;
-    Form5->btn1Click();
-    QCOMPARE(Form5->editorText(), QString());
+void TestTeacherWindow::openFailureKeepsText_data() {
+    QTest::addColumn<bool>("packed"); // "Открыть документ"; else "Открыть файл"
+    QTest::addColumn<QByteArray>("bytes"); // the file's bytes; empty: there is no file
+    QTest::addColumn<QString>("message");  // %1: the file's path
+
+    const QString missing = QStringLiteral("Cannot open file \"%1\". No such file or directory.");
+    QTest::newRow("plain file as a document")
+        << true << CodePage::encode(QStringLiteral("просто текст\r\n")) << "Error.";
+    QTest::newRow("missing document") << true << QByteArray() << missing;
+    QTest::newRow("missing file") << false << QByteArray() << missing;
 }
 
-void TestTeacherWindow::unpackedFileThroughOpenDocument() {
+void TestTeacherWindow::openFailureKeepsText() {
+    QFETCH(bool, packed);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, message);
     STEP(signIn());
     const QString path =
-        m_fixture.content->makeFile(QStringLiteral("Content/простой.txt"),
-                                    CodePage::encode(QStringLiteral("просто текст\r\n")));
-    Form5->mmo1->setPlainText(QStringLiteral("до\n"));
+        bytes.isEmpty() ? m_fixture.content->contentDir() + QStringLiteral("нет.txt")
+                        : m_fixture.content->makeFile(QStringLiteral("Content/простой.txt"), bytes);
+    Form5->mmo1->setPlainText(QStringLiteral("остаётся\n"));
     m_fixture.services->openAnswers << path;
-    QTest::mouseClick(Form5->btn1, Qt::LeftButton);
+    QTest::mouseClick(packed ? Form5->btn1 : Form5->openfile, Qt::LeftButton);
     QCOMPARE(m_fixture.services->errors.size(), 1);
-    QCOMPARE(m_fixture.services->errors.first().message, QStringLiteral("Error."));
+    QCOMPARE(m_fixture.services->errors.first().message, message.arg(path));
     QCOMPARE(m_fixture.services->errors.first().title, applicationTitle());
-    QCOMPARE(Form5->editorText(), QStringLiteral("до\n"));
+    QCOMPARE(Form5->editorText(), QStringLiteral("остаётся\n"));
 }
 
 void TestTeacherWindow::packedFileThroughOpenFile() {
@@ -642,18 +643,6 @@ void TestTeacherWindow::packedFileThroughOpenFile() {
     m_fixture.services->openAnswers << plain;
     Form5->openfileClick();
     QCOMPARE(Form5->editorText(), QStringLiteral("a\nb\nc\nЯ"));
-}
-
-void TestTeacherWindow::missingFileThroughOpenFile() {
-    STEP(signIn());
-    Form5->mmo1->setPlainText(QStringLiteral("остаётся"));
-    const QString path = m_fixture.content->contentDir() + QStringLiteral("нет.txt");
-    m_fixture.services->openAnswers << path;
-    QTest::mouseClick(Form5->openfile, Qt::LeftButton);
-    QCOMPARE(m_fixture.services->errors.size(), 1);
-    QCOMPARE(m_fixture.services->errors.first().message,
-             QStringLiteral("Cannot open file \"%1\". No such file or directory.").arg(path));
-    QCOMPARE(Form5->editorText(), QStringLiteral("остаётся"));
 }
 
 void TestTeacherWindow::replaceIsAsked_data() {
@@ -849,14 +838,40 @@ void TestTeacherWindow::clickShowsReport() {
     QCOMPARE(Form5->mmo2->toPlainText(), QStringLiteral("второй отчёт\n"));
 }
 
-void TestTeacherWindow::clickOnSubjectChangesNothing() {
+void TestTeacherWindow::clicksInTheTree_data() {
+    QTest::addColumn<QStringList>("clicks");
+    QTest::addColumn<QString>("shown");  // the view held "прежнее" before the clicks
+    QTest::addColumn<QString>("folder"); // the folder the last click failed on, if any
+
+    QTest::newRow("subjects change nothing")
+        << QStringList{kGeometry, kAlgebra} << QStringLiteral("прежнее") << QString();
+    QTest::newRow("an empty report empties the view")
+        << QStringList{QStringLiteral("Алгебра/Иван Петров(0)"),
+                       QStringLiteral("Алгебра/Пустой(0)")}
+        << QString() << QString();
+    QTest::newRow("a folder is an error, the view stays")
+        << QStringList{QStringLiteral("Алгебра/Иван Петров(0)"), QStringLiteral("Алгебра/Папка")}
+        << kReportText << QStringLiteral("Алгебра/Тесты/Отчеты/Папка");
+}
+
+void TestTeacherWindow::clicksInTheTree() {
+    QFETCH(QStringList, clicks);
+    QFETCH(QString, shown);
+    QFETCH(QString, folder);
     STEP(signIn());
     STEP(showPage(Form5->ts2));
     Form5->mmo2->setPlainText(QStringLiteral("прежнее"));
-    STEP(clickReport(kGeometry));
-    STEP(clickReport(kAlgebra));
-    QCOMPARE(Form5->mmo2->toPlainText(), QStringLiteral("прежнее"));
-    QVERIFY(m_fixture.services->errors.isEmpty());
+    for (const QString& click : std::as_const(clicks))
+        STEP(clickReport(click));
+    QCOMPARE(Form5->mmo2->toPlainText(), shown);
+    if (folder.isEmpty()) {
+        QVERIFY(m_fixture.services->errors.isEmpty());
+        return;
+    }
+    QCOMPARE(m_fixture.services->errors.size(), 1);
+    QCOMPARE(m_fixture.services->errors.first().message,
+             QStringLiteral("Cannot open file \"%1\". Is a directory.")
+                 .arg(m_fixture.content->contentDir() + folder));
 }
 
 void TestTeacherWindow::clickOnEmptySpaceReadsSelectedAgain() {
@@ -880,19 +895,6 @@ void TestTeacherWindow::keyboardAloneOpensNothing() {
     QCOMPARE(Form5->tv1->currentItem(),
              node(*Form5->tv1, QStringLiteral("Алгебра/Иван Петров(0)")));
     QCOMPARE(Form5->mmo2->toPlainText(), QString());
-}
-
-void TestTeacherWindow::subFolderClickGivesError() {
-    STEP(signIn());
-    STEP(showPage(Form5->ts2));
-    STEP(clickReport(QStringLiteral("Алгебра/Иван Петров(0)")));
-    STEP(clickReport(QStringLiteral("Алгебра/Папка")));
-    QCOMPARE(m_fixture.services->errors.size(), 1);
-    const QString folder =
-        m_fixture.content->contentDir() + QStringLiteral("Алгебра/Тесты/Отчеты/Папка");
-    QCOMPARE(m_fixture.services->errors.first().message,
-             QStringLiteral("Cannot open file \"%1\". Is a directory.").arg(folder));
-    QCOMPARE(Form5->mmo2->toPlainText(), kReportText);
 }
 
 void TestTeacherWindow::editedLabelBuildsPath() {
@@ -922,15 +924,6 @@ void TestTeacherWindow::editedLabelBuildsPath() {
     // Nothing on disk was renamed.
     QVERIFY(QFileInfo::exists(m_fixture.content->contentDir() +
                               QStringLiteral("Алгебра/Тесты/Отчеты/Иван Петров(1)")));
-}
-
-void TestTeacherWindow::emptyReportEmptiesView() {
-    STEP(signIn());
-    STEP(showPage(Form5->ts2));
-    STEP(clickReport(QStringLiteral("Алгебра/Иван Петров(0)")));
-    STEP(clickReport(QStringLiteral("Алгебра/Пустой(0)")));
-    QVERIFY(m_fixture.services->errors.isEmpty());
-    QCOMPARE(Form5->mmo2->toPlainText(), QString());
 }
 
 void TestTeacherWindow::tenThousandReports() {
