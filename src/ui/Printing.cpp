@@ -1,10 +1,12 @@
 #include "Printing.h"
 
+#include "DurableFile.h"
 #include "Failure.h"
 #include "PlatformServices.h"
 
-#include <QFileInfo>
+#include <QBuffer>
 #include <QPageSize>
+#include <QPdfWriter>
 #include <QPrinter>
 #include <QTextDocument>
 
@@ -17,20 +19,34 @@ std::optional<QString> print(QWidget* parent, const QString& html, const QString
     printer.setDocName(title);
     if (!services().askPrinter(parent, printer))
         return std::nullopt;
-    const bool toFile = printer.outputFormat() == QPrinter::PdfFormat;
-    const QString file = printer.outputFileName();
-    if (toFile)
-        QFile::remove(file); // so that a file left there is not taken for the one written
     QTextDocument document;
     for (const Image& image : images)
         document.addResource(QTextDocument::ImageResource, QUrl(image.name), image.image);
     document.setHtml(html);
-    // Without a page size of its own the document is broken into the printer's pages, with the
+    // Without a page size of its own the document is broken into the device's pages, with the
     // page number at the foot of each.
-    document.print(&printer);
-    if (toFile && !QFileInfo(file).isFile())
-        throw Failure(QStringLiteral("Cannot create file \"%1\"").arg(file));
-    return toFile ? file : QString();
+    if (printer.outputFormat() != QPrinter::PdfFormat) {
+        document.print(&printer);
+        return QString();
+    }
+    // A PDF file is made in memory and saved as every file of the program is: whole or not at
+    // all, and a file it replaces stays as it was when the save fails.
+    const QString file = printer.outputFileName();
+    QBuffer pdf;
+    pdf.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter writer(&pdf);
+        writer.setPageLayout(printer.pageLayout());
+        writer.setResolution(printer.resolution());
+        writer.setTitle(title);
+        document.print(&writer);
+    }
+    const QByteArray bytes = pdf.data();
+    DurableFile::replace(file, [&](QIODevice& device) {
+        if (device.write(bytes) != bytes.size())
+            throw Failure(QStringLiteral("Stream write error"));
+    });
+    return file;
 }
 
 } // namespace Printing

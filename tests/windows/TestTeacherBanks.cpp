@@ -162,14 +162,19 @@ void TestTeacherBanks::importRefused() {
 }
 
 void TestTeacherBanks::printReport_data() {
-    QTest::addColumn<bool>("toPdf");
-    QTest::newRow("to a PDF file") << true;
-    QTest::newRow("cancelled") << false;
+    QTest::addColumn<QString>("answer"); // the PDF file chosen; "" for cancel
+    QTest::addColumn<bool>("written");
+    QTest::newRow("to a PDF file") << "отчёт.pdf" << true;
+    QTest::newRow("over a PDF file") << "old.pdf" << true;
+    QTest::newRow("into a missing folder") << "нет/отчёт.pdf" << false;
+    QTest::newRow("cancelled") << "" << false;
 }
 
 void TestTeacherBanks::printReport() {
-    QFETCH(bool, toPdf);
-    const QString pdf = m_content->path(QStringLiteral("отчёт.pdf"));
+    QFETCH(QString, answer);
+    QFETCH(bool, written);
+    const QString pdf = m_content->path(answer);
+    m_content->makeFile(QStringLiteral("old.pdf"), "old");
     Form5->showForm();
     Form5->pgc1->setCurrentWidget(Form5->ts2);
     QTest::mouseClick(Form5->btnPrintReport, Qt::LeftButton); // nothing open yet
@@ -179,15 +184,17 @@ void TestTeacherBanks::printReport() {
     QTreeWidgetItem* node = Form5->tv1->topLevelItem(0)->child(1); // Иван Петров(0)
     Form5->tv1->setCurrentItem(node);
     Form5->tv1Click();
-    if (toPdf)
+    if (!answer.isEmpty())
         m_services->printAnswers = {pdf};
     QTest::mouseClick(Form5->btnPrintReport, Qt::LeftButton);
     QCOMPARE(m_services->printCalls, 1);
-    QCOMPARE(m_services->errors.size(), 0);
-    QCOMPARE(QFile::exists(pdf), toPdf);
-    QCOMPARE(m_services->notices.size(), toPdf ? 2 : 1);
-    if (!toPdf)
+    // A file that cannot be made is said in the error box, and nothing else.
+    QCOMPARE(m_services->errors.size(), !answer.isEmpty() && !written ? 1 : 0);
+    QCOMPARE(m_services->notices.size(), written ? 2 : 1);
+    if (!written) {
+        QVERIFY(!QFile::exists(m_content->path(QStringLiteral("нет"))));
         return;
+    }
     QCOMPARE(m_services->notices.last().message,
              QStringLiteral("Сохранено в PDF: отчёт «Иван Петров(0)» — ") + pdf);
     const QString text = PdfText::text(pdf);
