@@ -408,27 +408,34 @@ struct FolderReader::Stream {
     Stream& operator=(const Stream&) = delete;
 };
 
-FolderReader::FolderReader(const QString& folder)
-    : m_folder(folder)
-    , m_stream(std::make_unique<Stream>()) {
-    // By the folder's UTF-8 spelling only: the one every path below it is tried by first. A
-    // folder known only by its Windows-1251 bytes is read path by path, the way that finds it.
+OpenFolder::OpenFolder(const QString& folder)
+    : m_path(folder) {
     m_fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     constexpr decltype(statfs::f_type) kFuse = 0x65735546;
     struct statfs system {};
     m_stableInodes = m_fd < 0 || ::fstatfs(m_fd, &system) != 0 || system.f_type != kFuse;
 }
 
-FolderReader::~FolderReader() {
+OpenFolder::~OpenFolder() {
     if (m_fd >= 0)
         ::close(m_fd);
 }
 
+FolderReader::FolderReader(const QString& folder)
+    : FolderReader(std::make_shared<const OpenFolder>(folder)) {}
+
+FolderReader::FolderReader(std::shared_ptr<const OpenFolder> folder)
+    : m_folder(std::move(folder))
+    , m_stream(std::make_unique<Stream>()) {}
+
+FolderReader::~FolderReader() = default;
+
 QByteArray FolderReader::OpenFromStream(const QString& name, qint64 capacity, FileStatus* status) {
-    const auto pathOf = [this, &name] { return m_folder + QLatin1Char('/') + name; };
-    if (m_fd < 0)
+    const auto pathOf = [this, &name] { return m_folder->path() + QLatin1Char('/') + name; };
+    const int folder = m_folder->descriptor();
+    if (folder < 0)
         return PackedText::OpenFromStream(pathOf(), capacity, status);
-    int fd = ::openat(m_fd, QFile::encodeName(name).constData(), kOpenFlags);
+    int fd = ::openat(folder, QFile::encodeName(name).constData(), kOpenFlags);
     if (fd < 0 && notThereAsUtf8(errno)) // the whole path's own search
         return PackedText::OpenFromStream(pathOf(), capacity, status);
     if (fd < 0) {
@@ -438,23 +445,23 @@ QByteArray FolderReader::OpenFromStream(const QString& name, qint64 capacity, Fi
     qint64 size = 0;
     if (const int error = checkRegular(fd, size, status))
         openFailed(pathOf(), systemReason(error));
-    if (status && !m_stableInodes)
+    if (status && !m_folder->stableInodes())
         status->inode = 0;
     return readDescriptor(fd, size, pathOf, capacity, m_stream->made ? &m_stream->z : nullptr);
 }
 
 bool FolderReader::statusOf(const QString& name, FileStatus& status) const {
     struct stat found {};
-    if (m_fd < 0)
+    if (m_folder->descriptor() < 0)
         return false;
-    int result = ::fstatat(m_fd, QFile::encodeName(name).constData(), &found, 0);
+    int result = ::fstatat(m_folder->descriptor(), QFile::encodeName(name).constData(), &found, 0);
     if (result != 0 && notThereAsUtf8(errno)) // as the file is opened: by its bytes
-        result =
-            ::stat(CodePage::nativePath(m_folder + QLatin1Char('/') + name).constData(), &found);
+        result = ::stat(
+            CodePage::nativePath(m_folder->path() + QLatin1Char('/') + name).constData(), &found);
     if (result != 0 || !S_ISREG(found.st_mode))
         return false;
     fillStatus(found, status);
-    if (!m_stableInodes)
+    if (!m_folder->stableInodes())
         status.inode = 0;
     return true;
 }

@@ -46,12 +46,36 @@ struct FileStatus {
 QByteArray OpenFromStream(const QString& path, qint64 capacity = kMemoCapacity,
                           FileStatus* status = nullptr);
 
+// A folder held open, for the readers of its files, on one thread or several.
+class OpenFolder {
+public:
+    // By the folder's UTF-8 spelling only: a folder known only by its Windows-1251 bytes is not
+    // opened, and its files are read path by path, the way that finds them.
+    explicit OpenFolder(const QString& folder);
+    ~OpenFolder();
+    OpenFolder(const OpenFolder&) = delete;
+    OpenFolder& operator=(const OpenFolder&) = delete;
+
+    const QString& path() const { return m_path; }
+    int descriptor() const { return m_fd; } // -1 when it could not be opened
+    // Does a file keep its inode number here? Not on a FUSE share (sshfs and the like), whose
+    // numbers are handed out anew as files are looked up: there FileStatus::inode is 0.
+    bool stableInodes() const { return m_stableInodes; }
+
+private:
+    QString m_path;
+    int m_fd = -1;
+    bool m_stableInodes = true;
+};
+
 // A folder held open while many of its packed files are read: each file is looked up by its name
 // in the folder instead of by its whole path. What a name gives, text or failure (with the whole
 // path in its message), is what OpenFromStream gives for the folder's path, "/" and the name.
+// One reader is for one thread; readers on several threads may share one OpenFolder.
 class FolderReader {
 public:
     explicit FolderReader(const QString& folder);
+    explicit FolderReader(std::shared_ptr<const OpenFolder> folder);
     ~FolderReader();
     FolderReader(const FolderReader&) = delete;
     FolderReader& operator=(const FolderReader&) = delete;
@@ -66,12 +90,8 @@ public:
 private:
     struct Stream;
 
-    QString m_folder;
+    std::shared_ptr<const OpenFolder> m_folder;
     std::unique_ptr<Stream> m_stream; // kept from one file to the next
-    int m_fd = -1; // the folder, or -1 when every file is opened by its whole path
-    // Does a file keep its inode number here? Not on a FUSE share (sshfs and the like), whose
-    // numbers are handed out anew as files are looked up: there FileStatus::inode is 0.
-    bool m_stableInodes = true;
 };
 
 // Opens the existing file at `path` for reading into `file`, only when it is a regular file: a

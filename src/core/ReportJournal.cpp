@@ -11,6 +11,8 @@
 
 #include <atomic>
 #include <memory>
+#include <mutex>
+#include <vector>
 
 namespace ReportJournal {
 namespace {
@@ -19,6 +21,13 @@ namespace {
 constexpr int kBatch = 16;
 // The longest the calling thread waits for the next file before it tells its progress again.
 constexpr int kWaitMs = 40;
+
+// A subject's reports folder, opened by the first of its workers and shared by the others (on
+// a network share, opening a folder costs a round trip or two).
+struct SubjectFolder {
+    std::once_flag opening;
+    std::shared_ptr<const PackedText::OpenFolder> open;
+};
 
 // One load's shared state: the workers fill rows and statuses at their own indexes and mark
 // each one ready; the calling thread takes them in order.
@@ -33,9 +42,13 @@ struct Reading {
     QSemaphore finished;
 
     // Reads entries [first, first + count) of subject folder `subject`, named `names`.
-    void readBatch(const QString& subject, const QStringList& names, int first, int offset,
-                   int count) {
-        PackedText::FolderReader folder(ContentPaths::reportsDir(contentDir, subject));
+    void readBatch(SubjectFolder& opened, const QString& subject, const QStringList& names,
+                   int first, int offset, int count) {
+        std::call_once(opened.opening, [&] {
+            opened.open = std::make_shared<const PackedText::OpenFolder>(
+                ContentPaths::reportsDir(contentDir, subject));
+        });
+        PackedText::FolderReader folder(opened.open);
         const ReportRecord* previous = nullptr;
         int done = 0;
         for (; done < count && !stop.load(std::memory_order_relaxed); ++done) {
@@ -112,10 +125,13 @@ Load load(const QString& contentDir, const Progress& progress, const QString& ca
         reading.ready[i].store(false, std::memory_order_relaxed);
 
     // The pool is sized for waiting on files, not for the processor's cores.
+    std::vector<SubjectFolder> folders(size_t(subjects.size()));
     QThreadPool pool;
     pool.setMaxThreadCount(kInFlight);
     int first = 0;
-    for (const ReportListing::Subject& subject : subjects) {
+    for (int s = 0; s < subjects.size(); ++s) {
+        const ReportListing::Subject& subject = subjects.at(s);
+        SubjectFolder& opened = folders[size_t(s)];
         for (int offset = 0; offset < subject.reports.size(); offset += kBatch) {
             ReportRecord* row = reading.rows + first + offset;
             for (int k = 0; k < kBatch && offset + k < subject.reports.size(); ++k) {
@@ -126,8 +142,8 @@ Load load(const QString& contentDir, const Progress& progress, const QString& ca
         for (int offset = 0; offset < subject.reports.size(); offset += kBatch) {
             const int count = std::min(kBatch, int(subject.reports.size()) - offset);
             const int at = first + offset;
-            pool.start([&reading, &subject, at, offset, count] {
-                reading.readBatch(subject.name, subject.reports, at, offset, count);
+            pool.start([&reading, &opened, &subject, at, offset, count] {
+                reading.readBatch(opened, subject.name, subject.reports, at, offset, count);
             });
         }
         first += int(subject.reports.size());
