@@ -19,6 +19,7 @@
 #include "TestTextHolder.h"
 #include "WorkArea.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
 #include <QFrame>
@@ -29,6 +30,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
+
+#include <utility>
 
 TForm3* Form3 = nullptr;
 
@@ -373,6 +376,27 @@ void TForm3::SelectQuest() {
     mmo1->setPlainText(
         TestFormat::questionLines(mmo2->lines(), m_attempt, index).join(QLatin1Char('\n')));
     WhoSelect(index < m_attempt.Answers.size() ? m_attempt.Answers.at(index) : char(0));
+    speakQuestion(index, std::exchange(m_spokenLead, QString()));
+}
+
+// What a screen reader says of a question's list item: its number, its whole text with the
+// options and the answer given, after `lead` (what just happened). The list item itself only
+// shows the number.
+void TForm3::speakQuestion(int index, const QString& lead) {
+    QListWidgetItem* item = lst1->item(index);
+    if (!item)
+        return;
+    QString spoken =
+        lead + QStringLiteral("Вопрос №%1: ").arg(index + 1) +
+        TestFormat::questionLines(mmo2->lines(), m_attempt, index).join(QLatin1Char('\n'));
+    if (index < m_attempt.Answers.size() && m_attempt.Answers.at(index) != 0)
+        spoken += QStringLiteral("\nДан ответ: ") + QChar(m_attempt.Answers.at(index));
+    item->setData(Qt::AccessibleTextRole, spoken);
+    if (QAccessible::isActive()) {
+        QAccessibleEvent changed(lst1, QAccessible::NameChanged);
+        changed.setChild(index);
+        QAccessible::updateAccessibility(&changed);
+    }
 }
 
 void TForm3::WhoSelect(char letter) {
@@ -394,8 +418,14 @@ void TForm3::ClickButton(char letter) {
     m_attempt.Answers[index] = letter;
     QListWidgetItem* item = lst1->item(index);
     item->setText(item->text() + kAnswered);
-    if (index + 1 < lst1->count())
+    speakQuestion(index);
+    const QString accepted = QStringLiteral("Ответ %1 принят. ").arg(QChar(letter));
+    if (index + 1 < lst1->count()) {
+        m_spokenLead = accepted;
         NextQuest(index + 1);
+    } else {
+        speakQuestion(index, accepted);
+    }
     keepAttempt();
 }
 

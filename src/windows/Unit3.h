@@ -104,6 +104,7 @@ private:
     void keepAttempt();
     void endAttempt();
     void offerResume();
+    void speakQuestion(int index, const QString& lead = QString());
 
     TestAttempt m_attempt;
     State m_state = State::Registration;
@@ -112,6 +113,7 @@ private:
     QString m_version; // of the variant file the questions came from
     std::unique_ptr<AttemptStore::Claim> m_claim;
     bool m_keeping = false; // whether this attempt is kept for a resume
+    QString m_spokenLead;   // said before the next question a screen reader reads
 };
 
 extern TForm3* Form3;

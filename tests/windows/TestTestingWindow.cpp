@@ -18,6 +18,7 @@
 #include "TextLines.h"
 #include "Unit3.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -172,6 +173,7 @@ private slots:
     void arrowKeysShowEachQuestion();
     void keysAnswerAsButtons_data();
     void keysAnswerAsButtons();
+    void questionsAreSpoken();
     void interruptedTestIsOffered_data();
     void interruptedTestIsOffered();
     void everyLineBreakEndsALine();
@@ -763,6 +765,26 @@ void TestTestingWindow::keysAnswerAsButtons() {
     QCOMPARE(Form3->lst1->item(0)->text(),
              QStringLiteral("Вопрос №1") + (answers.at(0) ? kAnsweredMark : QString()));
     QCOMPARE(Form3->state(), TForm3::State::Testing);
+}
+
+// What a screen reader reads of the question list, through the toolkit's accessibility
+// interfaces: the number and the whole question, the answer given, and what just happened.
+void TestTestingWindow::questionsAreSpoken() {
+    STEP(startTest(kAlgebra, kGood));
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(Form3->lst1);
+    QVERIFY(list);
+    auto spoken = [list](int row) { return list->child(row)->text(QAccessible::Name); };
+    const QString first = QStringLiteral("Вопрос №1: ") + kGoodQuestions[0].join(QLatin1Char('\n'));
+    QCOMPARE(spoken(0), first);
+    STEP(answer(u'C'));
+    QCOMPARE(spoken(0), first + QStringLiteral("\nДан ответ: C"));
+    QCOMPARE(spoken(1), QStringLiteral("Ответ C принят. Вопрос №2: ") +
+                            kGoodQuestions[1].join(QLatin1Char('\n')));
+    // Coming back to a question later says it as it is, without the news of the moment.
+    STEP(selectQuestion(0));
+    STEP(selectQuestion(1));
+    QCOMPARE(spoken(1), QStringLiteral("Вопрос №2: ") + kGoodQuestions[1].join(QLatin1Char('\n')));
+    QCOMPARE(Form3->lst1->item(1)->text(), QStringLiteral("Вопрос №2"));
 }
 
 void TestTestingWindow::interruptedTestIsOffered_data() {
