@@ -29,12 +29,15 @@ async def relay(reader, write, drain, delay):
             await drain()
 
     sender = asyncio.ensure_future(forward())
-    while True:
-        data = await reader.read(65536)
-        queue.put_nowait((time.monotonic() + delay, data))
-        if not data:
-            break
-    await sender
+    try:
+        while True:
+            data = await reader.read(65536)
+            queue.put_nowait((time.monotonic() + delay, data))
+            if not data:
+                break
+        await sender
+    finally:
+        sender.cancel()
 
 
 async def serve(client_reader, client_writer, delay, server_path):

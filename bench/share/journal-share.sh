@@ -8,9 +8,13 @@
 #   second load  normakurs-text journal again, nothing changed, its cache from the first load
 #     floor      one listing of the same folders (ls -f of the content folder and of every
 #                reports folder)
+#   start-up     the program's start-up to the launcher's first paint, offscreen, over the
+#                share as its program folder (with PROGRAM_START, the test suite's program_start)
+#     floor      ls -f of every folder it lists, one after the other
 #
 #   bench/share/journal-share.sh [COUNT...]      (default: 2000 10000)
-# Environment: DELAY_MS (default 1), ROUNDS (default 3), TOOL (default build/normakurs-text).
+# Environment: DELAY_MS (default 1), ROUNDS (default 3), TOOL (default build/normakurs-text),
+# PROGRAM_START (default build/tests/program_start; skipped where it is not built).
 # Prints each measurement, then the medians and their ratios to the floors. Needs root (FUSE),
 # sshfs and the OpenSSH sftp-server.
 set -euo pipefail
@@ -19,6 +23,7 @@ repo=$(cd "$here/../.." && pwd)
 TOOL=${TOOL:-$repo/build/normakurs-text}
 DELAY_MS=${DELAY_MS:-1}
 ROUNDS=${ROUNDS:-3}
+PROGRAM_START=${PROGRAM_START:-$repo/build/tests/program_start}
 counts=("$@")
 [ ${#counts[@]} -gt 0 ] || counts=(2000 10000)
 UNMOUNT=$(command -v fusermount3 || command -v fusermount)
@@ -65,6 +70,7 @@ for count in "${counts[@]}"; do
     python3 "$here/make_reports.py" "$remote/Content" "$count"
     (cd "$remote/Content" && find . -type f -print0) >"$work/files-$count"
     : >"$work/first-$count"; : >"$work/cat-$count"; : >"$work/second-$count"; : >"$work/ls-$count"
+    : >"$work/start-$count"; : >"$work/all-$count"
     for round in $(seq 1 "$ROUNDS"); do
         cache=$work/cache-$count-$round
         mkdir -p "$cache"
@@ -100,6 +106,28 @@ for count in "${counts[@]}"; do
         unmount_share
         seconds "$t0" "$t1" >>"$work/ls-$count"
 
+        if [ -x "$PROGRAM_START" ]; then
+            mount_share "$remote"
+            t0=$(now)
+            QT_QPA_PLATFORM=offscreen LD_LIBRARY_PATH="$(dirname "$TOOL")" \
+                "$PROGRAM_START" "$mnt/" >/dev/null 2>&1
+            t1=$(now)
+            unmount_share
+            seconds "$t0" "$t1" >>"$work/start-$count"
+
+            mount_share "$remote"
+            t0=$(now)
+            ls -f "$mnt/Content" >/dev/null
+            for folder in "$mnt"/Content/*; do
+                ls -f "$folder" "$folder/Тесты" "$folder/Тесты/Отчеты" >/dev/null
+            done
+            t1=$(now)
+            unmount_share
+            seconds "$t0" "$t1" >>"$work/all-$count"
+            echo "$count reports, round $round: start-up $(tail -1 "$work/start-$count") s," \
+                 "every folder listed $(tail -1 "$work/all-$count") s"
+        fi
+
         echo "$count reports, round $round: first $(tail -1 "$work/first-$count") s," \
              "cat x16 $(tail -1 "$work/cat-$count") s, second $(tail -1 "$work/second-$count") s," \
              "listing $(tail -1 "$work/ls-$count") s"
@@ -111,6 +139,11 @@ for count in "${counts[@]}"; do
     summary+=("$(printf '%6d reports  first load %7.3f s  cat x16 %7.3f s  ratio %5.2f   second load %7.3f s  listing %7.3f s  ratio %5.2f' \
         "$count" "$first" "$floor" "$(echo "$first $floor" | awk '{ print $1 / $2 }')" \
         "$second" "$listing" "$(echo "$second $listing" | awk '{ print $1 / $2 }')")")
+    if [ -x "$PROGRAM_START" ]; then
+        start=$(median <"$work/start-$count"); all=$(median <"$work/all-$count")
+        summary+=("$(printf '%6d reports  start-up %7.3f s  every folder listed %7.3f s  ratio %5.2f' \
+            "$count" "$start" "$all" "$(echo "$start $all" | awk '{ print $1 / $2 }')")")
+    fi
 done
 echo
 echo "Medians of $ROUNDS rounds:"

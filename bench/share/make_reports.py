@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Writes COUNT reports in 20 subjects under CONTENT_DIR, as the testing window writes them:
-packed texts (zlib, level 9, an 8-byte little-endian length before the Windows-1251 text).
+packed texts (zlib, level 9, an 8-byte little-endian length before the Windows-1251 text); each
+subject gets five pages and a variant beside them, so that a start-up has a course to list.
 
     make_reports.py CONTENT_DIR COUNT
 """
@@ -41,6 +42,11 @@ def main():
         subject = "Предмет %d" % (s + 1)
         folder = os.path.join(content, subject, "Тесты", "Отчеты")
         os.makedirs(folder, exist_ok=True)
+        for p in range(5):
+            with open(os.path.join(content, subject, "Тема %d.htm" % (p + 1)), "w") as page:
+                page.write("<p>%d</p>\n" % (p + 1))
+        with open(os.path.join(content, subject, "Тесты", "Вариант 1.txt"), "wb") as variant:
+            variant.write(zlib.compress(struct.pack("<q", 0), 9))
         for r in range(per_subject):
             name = "Студент %d(%d)" % (r // 2, r % 2)
             with open(os.path.join(folder, name), "wb") as out:
