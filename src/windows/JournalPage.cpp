@@ -15,8 +15,8 @@
 #include "JournalCsv.h"
 #include "JournalDates.h"
 #include "JournalFilter.h"
-#include "PlatformServices.h"
 #include "JournalSheetButton.h"
+#include "PlatformServices.h"
 #include "ReportJournal.h"
 
 #include <QAbstractTableModel>
@@ -356,8 +356,8 @@ void JournalPage::build() {
     filters->addWidget(edtSearch, 3);
     filters->addWidget(btnRefresh);
     filters->addWidget(btnSaveCsv);
-
     JournalSheetButton::add(this, filters, [this] { return shownRows(); });
+
     auto* table = new QWidget(this);
     auto* tableColumn = new QVBoxLayout(table);
     tableColumn->setContentsMargins(0, 0, 0, 0);
