@@ -72,7 +72,7 @@ protected:
 
 } // namespace
 
-class TestShell : public QObject {
+class TestShell : public QObject, protected WindowFixture {
     Q_OBJECT
 
 private slots:
@@ -114,8 +114,6 @@ private:
     void showLauncher();
     // Reaches a secondary window from the launcher the way the user does.
     void openFromLauncher(const QString& window);
-
-    WindowFixture m_fixture;
 };
 
 void TestShell::initTestCase() {
@@ -124,12 +122,12 @@ void TestShell::initTestCase() {
 }
 
 void TestShell::init() {
-    QVERIFY(m_fixture.start());
-    ProgramTestSupport::makeProgramWindows(m_fixture);
+    QVERIFY(startFixture());
+    ProgramTestSupport::makeProgramWindows(*this);
 }
 
 void TestShell::cleanup() {
-    m_fixture.stop();
+    stopFixture();
 }
 
 void TestShell::showLauncher() {
@@ -416,7 +414,7 @@ void TestShell::launcherHandsOver() {
     else
         Form1->btn3Click();
     QCOMPARE(WindowTestSupport::visibleWindows(), QStringList{target});
-    QVERIFY(m_fixture.services->errors.isEmpty());
+    QVERIFY(m_services->errors.isEmpty());
 }
 
 void TestShell::closingReturnsToLauncher_data() {
@@ -459,7 +457,7 @@ void TestShell::closingReturnsToLauncher() {
     QCOMPARE(formNamed(window), form);
     QVERIFY(form->isHidden());
     QCOMPARE(termination.count(), 0);
-    QVERIFY(m_fixture.services->errors.isEmpty());
+    QVERIFY(m_services->errors.isEmpty());
 }
 
 void TestShell::focusReturnsToLastPressedButton_data() {
@@ -577,9 +575,9 @@ void TestShell::exitRequestsTerminationWithoutQuestion() {
     QCOMPARE(termination.count(), 1);
     QCoreApplication::processEvents();
     QCOMPARE(termination.count(), 1);
-    QVERIFY(m_fixture.services->questions.isEmpty());
-    QVERIFY(m_fixture.services->errors.isEmpty());
-    QVERIFY(m_fixture.services->notices.isEmpty());
+    QVERIFY(m_services->questions.isEmpty());
+    QVERIFY(m_services->errors.isEmpty());
+    QVERIFY(m_services->notices.isEmpty());
     QVERIFY(WindowTestSupport::visibleWindows().isEmpty());
 }
 

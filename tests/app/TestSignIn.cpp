@@ -41,7 +41,7 @@ protected:
 
 } // namespace
 
-class TestSignIn : public QObject {
+class TestSignIn : public QObject, protected WindowFixture {
     Q_OBJECT
 
 private slots:
@@ -69,8 +69,6 @@ private slots:
 private:
     // From the launcher to the sign-in window, by its "Преподаватель" button.
     void openSignIn();
-
-    WindowFixture m_fixture;
 };
 
 void TestSignIn::initTestCase() {
@@ -78,12 +76,12 @@ void TestSignIn::initTestCase() {
 }
 
 void TestSignIn::init() {
-    QVERIFY(m_fixture.start());
-    ProgramTestSupport::makeProgramWindows(m_fixture);
+    QVERIFY(startFixture());
+    ProgramTestSupport::makeProgramWindows(*this);
 }
 
 void TestSignIn::cleanup() {
-    m_fixture.stop();
+    stopFixture();
 }
 
 void TestSignIn::openSignIn() {
@@ -218,9 +216,9 @@ void TestSignIn::signIn() {
 
     // Closing the sign-in shows the launcher for a moment; the hand-over hides it again at once.
     QCOMPARE(launcherShows.shows, signsIn ? 1 : 0);
-    QVERIFY(m_fixture.services->errors.isEmpty());
-    QVERIFY(m_fixture.services->notices.isEmpty());
-    QVERIFY(m_fixture.services->questions.isEmpty());
+    QVERIFY(m_services->errors.isEmpty());
+    QVERIFY(m_services->notices.isEmpty());
+    QVERIFY(m_services->questions.isEmpty());
     QCOMPARE(Form4->edt1->text(), user);
     QCOMPARE(Form4->edt2->text(), password);
     if (signsIn) {
@@ -296,8 +294,8 @@ void TestSignIn::backShowsLauncherAndKeepsFields() {
     STEP(openSignIn());
     QCOMPARE(Form4->edt1->text(), QStringLiteral("teacher"));
     QCOMPARE(Form4->edt2->text(), QStringLiteral("secret"));
-    QVERIFY(m_fixture.services->errors.isEmpty());
-    QVERIFY(m_fixture.services->notices.isEmpty());
+    QVERIFY(m_services->errors.isEmpty());
+    QVERIFY(m_services->notices.isEmpty());
 }
 
 void TestSignIn::signInAgainAfterTeacherWindow() {

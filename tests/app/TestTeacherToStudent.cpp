@@ -34,7 +34,7 @@
 using TextbookTestSupport::node;
 using WidgetTestHelpers::typeText;
 
-class TestTeacherToStudent : public QObject {
+class TestTeacherToStudent : public QObject, protected WindowFixture {
     Q_OBJECT
 
 private slots:
@@ -50,7 +50,6 @@ private:
     void typeAtLineStart(int line, const QString& text);
     void appendToLine(int line, const QString& text);
 
-    WindowFixture m_fixture;
     KeeperInThisProcess m_keeper;
 };
 
@@ -59,12 +58,12 @@ void TestTeacherToStudent::initTestCase() {
 }
 
 void TestTeacherToStudent::init() {
-    QVERIFY(m_fixture.start());
-    ProgramTestSupport::makeProgramWindows(m_fixture);
+    QVERIFY(startFixture());
+    ProgramTestSupport::makeProgramWindows(*this);
 }
 
 void TestTeacherToStudent::cleanup() {
-    m_fixture.stop();
+    stopFixture();
 }
 
 void TestTeacherToStudent::signIn() {
@@ -127,11 +126,11 @@ void TestTeacherToStudent::teacherToStudentLoop() {
              QStringLiteral("Вопросов: 2, строк с ключом: 2. Ошибок в тесте не найдено."));
 
     const QString variantPath =
-        m_fixture.content->contentDir() + subject + QStringLiteral("/Тесты/") + variant;
-    m_fixture.services->saveAnswers << variantPath;
+        m_content->contentDir() + subject + QStringLiteral("/Тесты/") + variant;
+    m_services->saveAnswers << variantPath;
     QTest::mouseClick(Form5->btn2, Qt::LeftButton);
-    QVERIFY(m_fixture.services->errors.isEmpty());
-    QVERIFY(m_fixture.services->questions.isEmpty());
+    QVERIFY(m_services->errors.isEmpty());
+    QVERIFY(m_services->questions.isEmpty());
     QVERIFY(QFileInfo(variantPath).isFile());
     // The testing window and the report tree listed the subjects at this start, before it.
     QCOMPARE(Form3->cbb1->findText(subject), -1);
@@ -154,7 +153,7 @@ void TestTeacherToStudent::teacherToStudentLoop() {
     Form3->cbb2->setCurrentIndex(variantIndex);
     emit Form3->cbb2->activated(variantIndex);
     QTest::mouseClick(Form3->btn6, Qt::LeftButton);
-    QVERIFY(m_fixture.services->notices.isEmpty());
+    QVERIFY(m_services->notices.isEmpty());
     QCOMPARE(Form3->state(), TForm3::State::Testing);
     QVERIFY(Form3->attempt().AnswerKey.isEmpty()); // the keeper keeps it
     QCOMPARE(Form3->mmo1->toPlainText(), QStringLiteral("1) 2 + 2 = ?\nA) 3\nB) 5\nC) 4\nD)\nE)"));
@@ -165,8 +164,8 @@ void TestTeacherToStudent::teacherToStudentLoop() {
     const QString report = Form3->mmo3->toPlainText();
     QVERIFY(report.contains(QStringLiteral("Вопрос № 1- Правильно \n")));
     QVERIFY(report.contains(QStringLiteral("Вопрос № 2- Неправильно \n")));
-    const QString reportPath = m_fixture.content->contentDir() + subject +
-                               QStringLiteral("/Тесты/Отчеты/") + student + "(0)";
+    const QString reportPath =
+        m_content->contentDir() + subject + QStringLiteral("/Тесты/Отчеты/") + student + "(0)";
     QVERIFY(QFileInfo(reportPath).isFile());
     QTest::mouseClick(Form3->btn9, Qt::LeftButton);
 
@@ -188,7 +187,7 @@ void TestTeacherToStudent::teacherToStudentLoop() {
     QTest::mouseClick(Form5->tv1->viewport(), Qt::LeftButton, Qt::NoModifier,
                       Form5->tv1->visualItemRect(reportNode).center());
     QCOMPARE(Form5->tv1->currentItem(), reportNode);
-    QVERIFY(m_fixture.services->errors.isEmpty());
+    QVERIFY(m_services->errors.isEmpty());
     QCOMPARE(Form5->mmo2->toPlainText(), report);
 }
 

@@ -154,7 +154,7 @@ QString listingProblem(const QStringList& listed, const QStringList& wanted,
 
 } // namespace
 
-class TestHostileWindows : public QObject {
+class TestHostileWindows : public QObject, protected WindowFixture {
     Q_OBJECT
 
 private slots:
@@ -177,7 +177,6 @@ private:
     void refusePipes(const HostileTrees::Expected& expected);
 
     std::unique_ptr<QTemporaryDir> m_outside;
-    WindowFixture m_fixture;
     KeeperInThisProcess m_keeper;
     int m_reportsSaved = 0;
 };
@@ -187,19 +186,18 @@ void TestHostileWindows::initTestCase() {
 }
 
 void TestHostileWindows::cleanup() {
-    m_fixture.stop();
+    stopFixture();
     m_outside.reset();
 }
 
 bool TestHostileWindows::startWith(Kind kind, HostileTrees::Expected* expected) {
     m_outside = std::make_unique<QTemporaryDir>();
-    if (!m_fixture.start() || !m_outside->isValid())
+    if (!startFixture() || !m_outside->isValid())
         return false;
     // Taken apart after the windows, before the tree goes: some entries need more than a
     // removal of the folder.
-    m_fixture.atStop([this] { HostileTrees::removeAll(m_fixture.content->programDir()); });
-    const HostileTrees::Expected built =
-        HostileTrees::build(kind, *m_fixture.content, m_outside->path());
+    atStop([this] { HostileTrees::removeAll(m_content->programDir()); });
+    const HostileTrees::Expected built = HostileTrees::build(kind, *m_content, m_outside->path());
     if (expected)
         *expected = built;
     return true;
@@ -221,9 +219,9 @@ void TestHostileWindows::windows() {
     clock.start();
     {
         PipeWatch watch(expected.pipes, 15);
-        ProgramTestSupport::makeProgramWindows(m_fixture);
+        ProgramTestSupport::makeProgramWindows(*this);
         QVERIFY(Form2 && Form3 && Form5);
-        QCOMPARE(m_fixture.services->errors.size(), 0);
+        QCOMPARE(m_services->errors.size(), 0);
         const qint64 created = clock.elapsed();
 
         checkTextbook(expected);
@@ -257,7 +255,7 @@ void TestHostileWindows::programStarts() {
     program.setProcessChannelMode(QProcess::MergedChannels);
     QElapsedTimer clock;
     clock.start();
-    program.start(QStringLiteral(PROGRAM_START), {m_fixture.content->programDir()});
+    program.start(QStringLiteral(PROGRAM_START), {m_content->programDir()});
     const bool ended = program.waitForFinished(120000);
     const QByteArray output = program.readAll();
     if (!ended) {
@@ -289,8 +287,7 @@ void TestHostileWindows::checkTextbook(const HostileTrees::Expected& expected) {
 }
 
 void TestHostileWindows::takeTest(const QString& subject, const QString& variant, bool mustStart) {
-    const int errorsBefore =
-        int(m_fixture.services->errors.size() + m_fixture.services->notices.size());
+    const int errorsBefore = int(m_services->errors.size() + m_services->notices.size());
     Form3->edt1->setText(kStudent);
     Form3->edt2->setText(kGroup);
     const int s = Form3->cbb1->findText(subject);
@@ -306,8 +303,7 @@ void TestHostileWindows::takeTest(const QString& subject, const QString& variant
     if (Form3->state() != TForm3::State::Testing) {
         // Refused with a box; the student is back at the registration with what was typed.
         QVERIFY2(!mustStart, qPrintable(shown(variant)));
-        QVERIFY(m_fixture.services->errors.size() + m_fixture.services->notices.size() >
-                errorsBefore);
+        QVERIFY(m_services->errors.size() + m_services->notices.size() > errorsBefore);
         QCOMPARE(Form3->state(), TForm3::State::Registration);
         QCOMPARE(Form3->edt1->text(), kStudent);
         return;
@@ -317,7 +313,7 @@ void TestHostileWindows::takeTest(const QString& subject, const QString& variant
     QCOMPARE(Form3->state(), TForm3::State::Report);
     const QString folder = ContentPaths::reportsDir(ContentPaths::ContentDir(), subject);
     const QString first = folder + QLatin1Char('/') + ReportFile::reportName(kStudent, 0);
-    if (m_fixture.services->errors.size() + m_fixture.services->notices.size() == errorsBefore) {
+    if (m_services->errors.size() + m_services->notices.size() == errorsBefore) {
         // By its bytes on disk: a subject named in Windows-1251 holds its report there.
         struct stat report {};
         QVERIFY2(::stat(CodePage::nativePath(first).constData(), &report) == 0 &&
@@ -375,12 +371,12 @@ void TestHostileWindows::openReport(const QString& subject, const QString& repor
     QVERIFY2(node, qPrintable(shown(report)));
     parent->setExpanded(true);
     tree->scrollToItem(node);
-    const int errorsBefore = int(m_fixture.services->errors.size());
+    const int errorsBefore = int(m_services->errors.size());
     QTest::mouseClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier,
                       tree->visualItemRect(node).center());
     QCOMPARE(tree->currentItem(), node);
     if (!text.isNull()) {
-        QCOMPARE(m_fixture.services->errors.size(), errorsBefore);
+        QCOMPARE(m_services->errors.size(), errorsBefore);
         QCOMPARE(Form5->mmo2->toPlainText(), text);
     }
 }
@@ -422,20 +418,20 @@ void TestHostileWindows::refusePipes(const HostileTrees::Expected& expected) {
         const QString name = info.fileName();
 
         // As a document and as a plain file in the editor.
-        m_fixture.services->errors.clear();
+        m_services->errors.clear();
         Form5->pgc1->setCurrentWidget(Form5->ts1);
         Form5->mmo1->setPlainText(QStringLiteral("как было"));
-        m_fixture.services->openAnswers << pipe << pipe;
+        m_services->openAnswers << pipe << pipe;
         QTest::mouseClick(Form5->btn1, Qt::LeftButton);
         QTest::mouseClick(Form5->openfile, Qt::LeftButton);
-        QCOMPARE(m_fixture.services->errors.size(), 2);
-        QCOMPARE(m_fixture.services->errors.at(0).message, refusal);
-        QCOMPARE(m_fixture.services->errors.at(1).message, refusal);
+        QCOMPARE(m_services->errors.size(), 2);
+        QCOMPARE(m_services->errors.at(0).message, refusal);
+        QCOMPARE(m_services->errors.at(1).message, refusal);
         QCOMPARE(Form5->editorText(), QStringLiteral("как было"));
 
         // As a variant the list never showed, picked all the same.
         if (info.path().endsWith(QStringLiteral("/Тесты"))) {
-            m_fixture.services->errors.clear();
+            m_services->errors.clear();
             Form3->edt1->setText(kStudent);
             Form3->edt2->setText(kGroup);
             const int s = Form3->cbb1->findText(HostileTrees::kSubject);
@@ -444,22 +440,22 @@ void TestHostileWindows::refusePipes(const HostileTrees::Expected& expected) {
             Form3->cbb2->addItem(name);
             Form3->cbb2->setCurrentIndex(Form3->cbb2->count() - 1);
             QTest::mouseClick(Form3->btn6, Qt::LeftButton);
-            QCOMPARE(m_fixture.services->errors.size(), 1);
-            QCOMPARE(m_fixture.services->errors.at(0).message, refusal);
+            QCOMPARE(m_services->errors.size(), 1);
+            QCOMPARE(m_services->errors.at(0).message, refusal);
             QCOMPARE(Form3->state(), TForm3::State::Registration);
         }
 
         // As a report the tree never showed.
         if (info.path().endsWith(QStringLiteral("/Отчеты"))) {
-            m_fixture.services->errors.clear();
+            m_services->errors.clear();
             Form5->pgc1->setCurrentWidget(Form5->ts2);
             QTreeWidgetItem* parent = branch(Form5->tv1, HostileTrees::kSubject);
             QVERIFY(parent);
             parent->addChild(new QTreeWidgetItem(QStringList{name}));
             Form5->mmo2->setPlainText(QStringLiteral("как было"));
             openReport(HostileTrees::kSubject, name, QString());
-            QCOMPARE(m_fixture.services->errors.size(), 1);
-            QCOMPARE(m_fixture.services->errors.at(0).message, refusal);
+            QCOMPARE(m_services->errors.size(), 1);
+            QCOMPARE(m_services->errors.at(0).message, refusal);
             QCOMPARE(Form5->mmo2->toPlainText(), QStringLiteral("как было"));
         }
     }

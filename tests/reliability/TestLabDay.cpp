@@ -101,7 +101,7 @@ int descriptorsNow() {
 
 } // namespace
 
-class TestLabDay : public QObject {
+class TestLabDay : public QObject, protected WindowFixture {
     Q_OBJECT
 
 private slots:
@@ -113,7 +113,6 @@ private:
     void readReport(int number);
     void editorRound(int number);
 
-    WindowFixture m_fixture;
     KeeperInThisProcess m_keeper{[] { return QDateTime(QDate(2014, 3, 5), QTime(9, 7, 41)); }};
     QMap<QString, int> m_reportsOf; // "subject/name": reports written so far today
     int m_reportsChecked = 0;
@@ -153,8 +152,8 @@ void TestLabDay::attempt(int number) {
 
     const QString key = subject + QLatin1Char('/') + name;
     const int n = m_reportsOf[key]++;
-    const QString file = m_fixture.content->contentDir() + subject +
-                         QStringLiteral("/Тесты/Отчеты/") + ReportFile::reportName(name, n);
+    const QString file = m_content->contentDir() + subject + QStringLiteral("/Тесты/Отчеты/") +
+                         ReportFile::reportName(name, n);
     const QString shown = Form3->mmo3->toPlainText();
     QVERIFY2(shown.contains(QStringLiteral("\nПравильно: %1    (").arg(right)), qPrintable(shown));
     QCOMPARE(PackedText::OpenFromStream(file), TextLines::fromEditorText(shown));
@@ -188,40 +187,40 @@ void TestLabDay::readReport(int number) {
 }
 
 void TestLabDay::editorRound(int number) {
-    const QString draft = m_fixture.content->programDir() + QStringLiteral("Черновики/Вариант.txt");
+    const QString draft = m_content->programDir() + QStringLiteral("Черновики/Вариант.txt");
     QString text = variantText();
     for (int i = 0; i < number % 7; ++i)
         text += QStringLiteral("дополнение %1\n").arg(number);
     Form5->mmo1->setPlainText(text);
-    m_fixture.services->saveAnswers = {draft};
-    m_fixture.services->yesNoAnswers = {true}; // replace the draft of the round before
+    m_services->saveAnswers = {draft};
+    m_services->yesNoAnswers = {true}; // replace the draft of the round before
     Form5->btn2Click();
     Form5->mmo1->setPlainText(QStringLiteral("другое"));
-    m_fixture.services->openAnswers = {draft};
+    m_services->openAnswers = {draft};
     Form5->btn1Click();
     QCOMPARE(Form5->mmo1->toPlainText(), text);
     // The services' own records of the day are not the program's memory.
-    m_fixture.services->openCalls.clear();
-    m_fixture.services->saveCalls.clear();
-    m_fixture.services->questions.clear();
+    m_services->openCalls.clear();
+    m_services->saveCalls.clear();
+    m_services->questions.clear();
 }
 
 void TestLabDay::labDay() {
-    QVERIFY(m_fixture.start());
-    const QString misplaced = Reliability::notOnShare(m_fixture.content->programDir());
+    QVERIFY(startFixture());
+    const QString misplaced = Reliability::notOnShare(m_content->programDir());
     QVERIFY2(misplaced.isEmpty(), qPrintable(misplaced));
     for (const QString& subject : kSubjects) {
-        m_fixture.content->makePacked(QStringLiteral("Content/") + subject +
-                                          QStringLiteral("/Тесты/") + kVariant,
-                                      variantText());
+        m_content->makePacked(QStringLiteral("Content/") + subject + QStringLiteral("/Тесты/") +
+                                  kVariant,
+                              variantText());
         for (int k = 0; k < kReportsPerSubjectAtStart; ++k)
-            m_fixture.content->makePacked(
-                QStringLiteral("Content/") + subject + QStringLiteral("/Тесты/Отчеты/") +
-                    ReportFile::reportName(QStringLiteral("Ранний %1").arg(k), 0),
-                startReport(subject, k));
+            m_content->makePacked(QStringLiteral("Content/") + subject +
+                                      QStringLiteral("/Тесты/Отчеты/") +
+                                      ReportFile::reportName(QStringLiteral("Ранний %1").arg(k), 0),
+                                  startReport(subject, k));
     }
-    m_fixture.content->makeFolder(QStringLiteral("Черновики"));
-    ProgramTestSupport::makeProgramWindows(m_fixture);
+    m_content->makeFolder(QStringLiteral("Черновики"));
+    ProgramTestSupport::makeProgramWindows(*this);
     Form3->setLocale(QLocale(QLocale::Russian, QLocale::Russia));
 
     Form1->showForm();
@@ -254,9 +253,8 @@ void TestLabDay::labDay() {
             if (QTest::currentTestFailed())
                 return;
         }
-        QVERIFY2(m_fixture.services->errors.isEmpty(),
-                 qPrintable(m_fixture.services->errors.value(0).message));
-        QVERIFY(m_fixture.services->notices.isEmpty());
+        QVERIFY2(m_services->errors.isEmpty(), qPrintable(m_services->errors.value(0).message));
+        QVERIFY(m_services->notices.isEmpty());
         if (qEnvironmentVariableIsSet("LABDAY_TRACE"))
             qInfo("round %d: %lld KiB", round, sizeNow() / 1024);
         if (round == 0) {
@@ -283,7 +281,7 @@ void TestLabDay::labDay() {
     // Every report of the day is on disk, under the numbers that climbed, and nothing else is.
     int files = 0;
     for (const QString& subject : kSubjects) {
-        files += int(Reliability::entriesOf(m_fixture.content->contentDir() + subject +
+        files += int(Reliability::entriesOf(m_content->contentDir() + subject +
                                             QStringLiteral("/Тесты/Отчеты"))
                          .size()) -
                  kReportsPerSubjectAtStart;
@@ -292,7 +290,7 @@ void TestLabDay::labDay() {
     QCOMPARE(m_reportsChecked, kRounds * kAttemptsPerRound);
     qInfo("reports written and checked: %d", m_reportsChecked);
 
-    m_fixture.stop();
+    stopFixture();
 }
 
 QTEST_MAIN(TestLabDay)

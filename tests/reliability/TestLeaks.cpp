@@ -51,7 +51,7 @@ int objectsIn(const QObject* root) {
 
 } // namespace
 
-class TestLeaks : public QObject {
+class TestLeaks : public QObject, protected WindowFixture {
     Q_OBJECT
 
 private slots:
@@ -67,8 +67,6 @@ private:
     // Opens twenty tabs and closes them again by their close labels; returns what was made.
     QList<QPointer<QObject>> tabRound();
     void signInRound();
-
-    WindowFixture m_fixture;
 };
 
 void TestLeaks::initTestCase() {
@@ -76,13 +74,13 @@ void TestLeaks::initTestCase() {
 }
 
 void TestLeaks::init() {
-    QVERIFY(m_fixture.start());
-    m_fixture.content->makeFile(QStringLiteral("Content/Алгебра/01.html"), "<p>one</p>");
-    ProgramTestSupport::makeProgramWindows(m_fixture);
+    QVERIFY(startFixture());
+    m_content->makeFile(QStringLiteral("Content/Алгебра/01.html"), "<p>one</p>");
+    ProgramTestSupport::makeProgramWindows(*this);
 }
 
 void TestLeaks::cleanup() {
-    m_fixture.stop();
+    stopFixture();
     QCOMPARE(WindowTestSupport::liveViews(), 0);
 }
 
@@ -162,7 +160,7 @@ void TestLeaks::signInAndOutTenTimes() {
         QCOMPARE(objectsIn(Form4), signIn);
         QCOMPARE(objectsIn(Form1), launcher);
     }
-    QVERIFY(m_fixture.services->errors.isEmpty());
+    QVERIFY(m_services->errors.isEmpty());
     QCOMPARE(leaksNow(), 0);
 }
 

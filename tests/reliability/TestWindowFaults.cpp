@@ -85,7 +85,7 @@ QString createFailure(const QString& path, const QString& reason) {
 
 } // namespace
 
-class TestWindowFaults : public QObject {
+class TestWindowFaults : public QObject, protected WindowFixture {
     Q_OBJECT
 
 private slots:
@@ -106,7 +106,6 @@ private:
     QString reportsDir() const;
 
     QByteArray m_bomb;
-    WindowFixture m_fixture;
     KeeperInThisProcess m_keeper;
 };
 
@@ -117,24 +116,23 @@ void TestWindowFaults::initTestCase() {
 }
 
 void TestWindowFaults::init() {
-    QVERIFY(m_fixture.start());
+    QVERIFY(startFixture());
     const QString tests = QStringLiteral("Content/") + kSubject + QStringLiteral("/Тесты/");
-    m_fixture.content->makePacked(tests + kVariant, kVariantText);
-    m_fixture.content->makeFile(tests + kBombVariant, m_bomb);
-    m_fixture.content->makeFile(
-        tests + QStringLiteral("Отчеты/") + ReportFile::reportName(kStudent, 0), m_bomb);
-    m_fixture.content->makePacked(tests + QStringLiteral("Отчеты/Анна(0)"),
-                                  QStringLiteral("отчёт\n"));
-    ProgramTestSupport::makeProgramWindows(m_fixture);
+    m_content->makePacked(tests + kVariant, kVariantText);
+    m_content->makeFile(tests + kBombVariant, m_bomb);
+    m_content->makeFile(tests + QStringLiteral("Отчеты/") + ReportFile::reportName(kStudent, 0),
+                        m_bomb);
+    m_content->makePacked(tests + QStringLiteral("Отчеты/Анна(0)"), QStringLiteral("отчёт\n"));
+    ProgramTestSupport::makeProgramWindows(*this);
     QVERIFY(Form3 && Form5);
 }
 
 void TestWindowFaults::cleanup() {
-    m_fixture.stop();
+    stopFixture();
 }
 
 QString TestWindowFaults::reportsDir() const {
-    return m_fixture.content->contentDir() + kSubject + QStringLiteral("/Тесты/Отчеты");
+    return m_content->contentDir() + kSubject + QStringLiteral("/Тесты/Отчеты");
 }
 
 void TestWindowFaults::startAndFinish() {
@@ -189,7 +187,7 @@ void TestWindowFaults::reportFailureKeepsTheTestGoing() {
     QCOMPARE(Form3->state(), TForm3::State::Testing);
     QTest::mouseClick(Form3->btn1, Qt::LeftButton);
 
-    const QString testsDir = m_fixture.content->contentDir() + kSubject + QStringLiteral("/Тесты");
+    const QString testsDir = m_content->contentDir() + kSubject + QStringLiteral("/Тесты");
     if (fault == QLatin1String("gone")) {
         QVERIFY(QDir(testsDir).removeRecursively());
         expected = createFailure(report, QStringLiteral("No such file or directory"));
@@ -203,7 +201,7 @@ void TestWindowFaults::reportFailureKeepsTheTestGoing() {
         QTest::mouseClick(Form3->btn7, Qt::LeftButton);
     }
 
-    QCOMPARE(messages(m_fixture.services->errors), QStringList{expected});
+    QCOMPARE(messages(m_services->errors), QStringList{expected});
     // No score without its report: the test stays on screen with the answers given, to be
     // finished again once the report can be stored.
     QCOMPARE(Form3->state(), TForm3::State::Testing);
@@ -228,10 +226,10 @@ void TestWindowFaults::allNumbersTakenIsANotice() {
                          "earlier"));
     const QStringList before = entriesOf(reportsDir());
     startAndFinish();
-    QCOMPARE(messages(m_fixture.services->errors), QStringList());
-    QCOMPARE(m_fixture.services->notices.size(), 1);
-    QVERIFY2(m_fixture.services->notices.first().message.contains(QStringLiteral("256")),
-             qPrintable(m_fixture.services->notices.first().message));
+    QCOMPARE(messages(m_services->errors), QStringList());
+    QCOMPARE(m_services->notices.size(), 1);
+    QVERIFY2(m_services->notices.first().message.contains(QStringLiteral("256")),
+             qPrintable(m_services->notices.first().message));
     QCOMPARE(entriesOf(reportsDir()), before);
     QCOMPARE(Form3->state(), TForm3::State::Testing);
     QVERIFY(!Form3->mmo3->isVisible());
@@ -253,28 +251,28 @@ void TestWindowFaults::editorSaveFailureKeepsOldFile() {
     QFETCH(QString, fault);
 
     const QString variant =
-        m_fixture.content->contentDir() + kSubject + QStringLiteral("/Тесты/") + kVariant;
+        m_content->contentDir() + kSubject + QStringLiteral("/Тесты/") + kVariant;
     const QByteArray oldBytes = readAll(variant);
     QString target = variant;
     QString expected = QStringLiteral("Stream write error.");
     if (fault == QLatin1String("folder")) {
-        target = m_fixture.content->makeFolder(QStringLiteral("Content/Папка.txt"));
+        target = m_content->makeFolder(QStringLiteral("Content/Папка.txt"));
         expected = createFailure(target, QStringLiteral("Is a directory"));
     } else if (fault == QLatin1String("missing")) {
-        target = m_fixture.content->contentDir() + QStringLiteral("Нет/v.txt");
+        target = m_content->contentDir() + QStringLiteral("Нет/v.txt");
         expected = createFailure(target, QStringLiteral("No such file or directory"));
     } else if (fault == QLatin1String("through")) {
         target = variant + QStringLiteral("/v.txt");
         expected = createFailure(target, QStringLiteral("Not a directory"));
     }
-    const QStringList contentBefore = entriesOf(m_fixture.content->contentDir());
+    const QStringList contentBefore = entriesOf(m_content->contentDir());
     const QStringList testsBefore = entriesOf(QFileInfo(variant).path());
 
     Form5->showForm();
     const QString text = QStringLiteral("---\nНовый вопрос\n`C\n---\n");
     Form5->mmo1->setPlainText(text);
-    m_fixture.services->saveAnswers << target;
-    m_fixture.services->yesNoAnswers << true; // replace the file that is there
+    m_services->saveAnswers << target;
+    m_services->yesNoAnswers << true; // replace the file that is there
     if (fault.startsWith(QLatin1String("limit"))) {
         FileSizeLimit limit(fault.mid(6).toLongLong());
         QVERIFY(limit.ok());
@@ -282,9 +280,9 @@ void TestWindowFaults::editorSaveFailureKeepsOldFile() {
     } else {
         QTest::mouseClick(Form5->btn2, Qt::LeftButton);
     }
-    QCOMPARE(messages(m_fixture.services->errors), QStringList{expected});
+    QCOMPARE(messages(m_services->errors), QStringList{expected});
     QCOMPARE(readAll(variant), oldBytes);
-    QCOMPARE(entriesOf(m_fixture.content->contentDir()), contentBefore);
+    QCOMPARE(entriesOf(m_content->contentDir()), contentBefore);
     QCOMPARE(entriesOf(QFileInfo(variant).path()), testsBefore);
     QCOMPARE(Form5->editorText(), text);
 }
@@ -315,7 +313,7 @@ void TestWindowFaults::tooLargeChangesNothingOnScreen() {
         Form3->cbb2->setCurrentIndex(variant);
         emit Form3->cbb2->activated(variant);
         QTest::mouseClick(Form3->btn6, Qt::LeftButton);
-        QCOMPARE(messages(m_fixture.services->errors), QStringList{kTooLarge});
+        QCOMPARE(messages(m_services->errors), QStringList{kTooLarge});
         QCOMPARE(Form3->state(), TForm3::State::Registration);
         QVERIFY(Form3->pnl1->isVisible());
         QCOMPARE(Form3->edt1->text(), kStudent);
@@ -332,13 +330,13 @@ void TestWindowFaults::tooLargeChangesNothingOnScreen() {
     memo->setPlainText(before);
     memo->document()->setModified(false);
     if (where == QLatin1String("document")) {
-        m_fixture.services->openAnswers << m_fixture.content->contentDir() + kSubject +
-                                               QStringLiteral("/Тесты/") + kBombVariant;
+        m_services->openAnswers << m_content->contentDir() + kSubject + QStringLiteral("/Тесты/") +
+                                       kBombVariant;
         QTest::mouseClick(Form5->btn1, Qt::LeftButton);
     } else if (where == QLatin1String("plain")) {
-        const QString large = m_fixture.content->makeFile(QStringLiteral("Content/большой.txt"));
+        const QString large = m_content->makeFile(QStringLiteral("Content/большой.txt"));
         QVERIFY(QFile::resize(large, PackedText::kMemoCapacity + 1)); // sparse: no disk used
-        m_fixture.services->openAnswers << large;
+        m_services->openAnswers << large;
         QTest::mouseClick(Form5->openfile, Qt::LeftButton);
     } else {
         Form5->pgc1->setCurrentWidget(Form5->ts2);
@@ -358,7 +356,7 @@ void TestWindowFaults::tooLargeChangesNothingOnScreen() {
                           tree->visualItemRect(node).center());
         QCOMPARE(tree->currentItem(), node);
     }
-    QCOMPARE(messages(m_fixture.services->errors), QStringList{kTooLarge});
+    QCOMPARE(messages(m_services->errors), QStringList{kTooLarge});
     QCOMPARE(memo->toPlainText(), before);
     QVERIFY(!memo->document()->isModified());
 }

@@ -9,7 +9,7 @@ class WindowFixture;
 namespace ProgramTestSupport {
 
 // Makes the five windows as start-up does, with the hand-overs between them; they go at the
-// fixture's stop().
+// fixture's stopFixture().
 void makeProgramWindows(WindowFixture& fixture);
 
 // Reaches a secondary window ("Form2" ... "Form5") from the shown launcher the way the user

@@ -9,13 +9,13 @@ void WindowFixture::prepareApplication() {
     WindowTestSupport::quietOffscreenWarnings();
 }
 
-bool WindowFixture::start() {
-    content = std::make_unique<TempContentTree>();
-    services = std::make_unique<RecordingServices>();
-    return content->isValid();
+bool WindowFixture::startFixture() {
+    m_content = std::make_unique<TempContentTree>();
+    m_services = std::make_unique<RecordingServices>();
+    return m_content->isValid();
 }
 
-void WindowFixture::stop() {
+void WindowFixture::stopFixture() {
     while (!m_undo.empty()) {
         const std::function<void()> undo = std::move(m_undo.back());
         m_undo.pop_back();
@@ -23,7 +23,7 @@ void WindowFixture::stop() {
     }
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QCoreApplication::processEvents();
-    navigation.reset();
-    services.reset();
-    content.reset();
+    m_navigation.reset();
+    m_services.reset();
+    m_content.reset();
 }

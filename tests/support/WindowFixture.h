@@ -11,8 +11,10 @@
 
 // The set-up nearly every window and program test repeats, made anew for each test function: a
 // fresh content tree for the windows to read, platform services that record every box and
-// answer the dialogs from queues, and the windows under test. stop() takes it all down again:
-// the windows first, then what they left for the event loop to delete, the services, the tree.
+// answer the dialogs from queues, and the windows under test. A test class derives from it
+// (after QObject), calls startFixture() in init() and stopFixture() in cleanup(), which takes it
+// all down again: the windows first, then what they left for the event loop to delete, the
+// services, the tree.
 class WindowFixture {
 public:
     // For initTestCase(): as in the program, only the launcher ends a run; the offscreen
@@ -20,24 +22,24 @@ public:
     static void prepareApplication();
 
     // For init(): a new tree and new services. False when the tree cannot be made.
-    bool start();
+    bool startFixture();
     // For cleanup().
-    void stop();
+    void stopFixture();
 
     // Makes one window the way start-up does, on its own: what it asks of other windows is only
-    // recorded (navigation->requests). The window goes at stop().
+    // recorded (m_navigation->requests). The window goes at stopFixture().
     template <typename T> void makeWindow(T*& global) {
-        if (!navigation)
-            navigation = std::make_unique<RecordingNavigation>();
+        if (!m_navigation)
+            m_navigation = std::make_unique<RecordingNavigation>();
         WindowTestSupport::makeWindow(global);
         atStop([&global] { WindowTestSupport::destroyWindow(global); });
     }
-    // Something stop() undoes before all that was made earlier (the program's windows).
+    // Something stopFixture() undoes before all that was made earlier (the program's windows).
     void atStop(std::function<void()> undo) { m_undo.push_back(std::move(undo)); }
 
-    std::unique_ptr<TempContentTree> content;
-    std::unique_ptr<RecordingServices> services;
-    std::unique_ptr<RecordingNavigation> navigation;
+    std::unique_ptr<TempContentTree> m_content;
+    std::unique_ptr<RecordingServices> m_services;
+    std::unique_ptr<RecordingNavigation> m_navigation; // only while a window is made alone
 
 private:
     std::vector<std::function<void()>> m_undo;

@@ -48,12 +48,10 @@ QWebEngineView* activeView() {
 
 } // namespace
 
-class TestBrowserView : public QObject {
+class TestBrowserView : public QObject, protected WindowFixture {
     Q_OBJECT
 
 private:
-    WindowFixture m_fixture;
-
     void showTextbook();
     // Clicks the topic and waits until its page has loaded; `ok` is what the engine said.
     void openTopic(const QString& page, bool* ok = nullptr);
@@ -78,16 +76,16 @@ private slots:
 };
 
 void TestBrowserView::init() {
-    QVERIFY(m_fixture.start());
+    QVERIFY(startFixture());
 }
 
 void TestBrowserView::cleanup() {
-    m_fixture.stop();
+    stopFixture();
 }
 
 void TestBrowserView::showTextbook() {
     if (!Form2) // a second call in one test reuses the window instead of leaking the first one
-        m_fixture.makeWindow(Form2);
+        makeWindow(Form2);
     Form2->showForm();
     QVERIFY(Form2->isVisible());
 }
@@ -98,9 +96,8 @@ void TestBrowserView::openTopic(const QString& page, bool* ok) {
     if (!activeView())
         QTest::mouseClick(Form2->addpage, Qt::LeftButton, Qt::NoModifier, QPoint(4, 10));
     QWebEngineView* view = activeView();
-    QVERIFY2(view, qPrintable(m_fixture.services->errors.isEmpty()
-                                  ? QString()
-                                  : m_fixture.services->errors.first().message));
+    QVERIFY2(view, qPrintable(m_services->errors.isEmpty() ? QString()
+                                                           : m_services->errors.first().message));
     QSignalSpy loaded(view, &QWebEngineView::loadFinished);
     clickNode(*Form2->tv1, item);
     QTRY_VERIFY_WITH_TIMEOUT(loaded.count() > 0, kTimeout);
@@ -181,9 +178,9 @@ void TestBrowserView::pageReadBack() {
 
     const QString relative = QStringLiteral("Content/%1/%2").arg(kSubject, name);
     if (packed.isEmpty())
-        m_fixture.content->makeFile(relative, plain);
+        m_content->makeFile(relative, plain);
     else
-        m_fixture.content->makePacked(relative, packed);
+        m_content->makePacked(relative, packed);
     showTextbook();
 
     bool ok = false;
@@ -194,15 +191,15 @@ void TestBrowserView::pageReadBack() {
     // program's scheme that reads it.
     QCOMPARE(activeView()->url().scheme(), QStringLiteral("normakurs"));
     QCOMPARE(activeView()->url().path(),
-             m_fixture.content->contentDir() + kSubject + QLatin1Char('/') + name);
+             m_content->contentDir() + kSubject + QLatin1Char('/') + name);
     const QString text = plainText(activeView());
     QVERIFY2(text.contains(expected), qPrintable(text.left(200)));
-    QVERIFY(m_fixture.services->errors.isEmpty());
+    QVERIFY(m_services->errors.isEmpty());
 }
 
 void TestBrowserView::nextPageKeepsTheRenderer() {
-    m_fixture.content->makeFile(QStringLiteral("Content/%1/a.html").arg(kSubject), "<p>A</p>");
-    m_fixture.content->makePacked(QStringLiteral("Content/%1/b.html").arg(kSubject), "<p>B</p>");
+    m_content->makeFile(QStringLiteral("Content/%1/a.html").arg(kSubject), "<p>A</p>");
+    m_content->makePacked(QStringLiteral("Content/%1/b.html").arg(kSubject), "<p>B</p>");
     showTextbook();
     bool ok = false;
     openTopic(QStringLiteral("a.html"), &ok);
@@ -224,11 +221,11 @@ void TestBrowserView::newTabStartsItsHistory_data() {
 
 void TestBrowserView::newTabStartsItsHistory() {
     QFETCH(bool, readied);
-    m_fixture.content->makeFile(QStringLiteral("Content/%1/a.html").arg(kSubject), "<p>A</p>");
-    m_fixture.content->makeFile(QStringLiteral("Content/%1/b.html").arg(kSubject), "<p>B</p>");
+    m_content->makeFile(QStringLiteral("Content/%1/a.html").arg(kSubject), "<p>A</p>");
+    m_content->makeFile(QStringLiteral("Content/%1/b.html").arg(kSubject), "<p>B</p>");
     showTextbook();
     if (readied) {
-        BrowserView::prepareSpare(Form2, m_fixture.content->contentDir());
+        BrowserView::prepareSpare(Form2, m_content->contentDir());
         auto* spare = Form2->findChild<QWebEngineView*>();
         QVERIFY(spare);
         QSignalSpy loaded(spare, &QWebEngineView::loadFinished);
@@ -258,15 +255,14 @@ void TestBrowserView::relativeImage() {
     QFETCH(bool, packed);
     QImage image(3, 2, QImage::Format_RGB32);
     image.fill(Qt::red);
-    QVERIFY(
-        image.save(m_fixture.content->makeFolder(QStringLiteral("Content/%1/img").arg(kSubject)) +
-                   QStringLiteral("/dot.png")));
+    QVERIFY(image.save(m_content->makeFolder(QStringLiteral("Content/%1/img").arg(kSubject)) +
+                       QStringLiteral("/dot.png")));
     const QString html = utf8Page(QStringLiteral("<p>Картинка</p><img src=\"img/dot.png\">"));
     const QString relative = QStringLiteral("Content/%1/page.html").arg(kSubject);
     if (packed)
-        m_fixture.content->makePacked(relative, html);
+        m_content->makePacked(relative, html);
     else
-        m_fixture.content->makeFile(relative, html.toUtf8());
+        m_content->makeFile(relative, html.toUtf8());
     showTextbook();
 
     openTopic(QStringLiteral("page.html"));
@@ -278,19 +274,18 @@ void TestBrowserView::relativeImage() {
 }
 
 void TestBrowserView::missingPageShowsTheEnginesOwnPage() {
-    m_fixture.content->makeFile(QStringLiteral("Content/%1/gone.html").arg(kSubject), "<p>x</p>");
+    m_content->makeFile(QStringLiteral("Content/%1/gone.html").arg(kSubject), "<p>x</p>");
     showTextbook();
-    QVERIFY(
-        QFile::remove(m_fixture.content->contentDir() + kSubject + QStringLiteral("/gone.html")));
+    QVERIFY(QFile::remove(m_content->contentDir() + kSubject + QStringLiteral("/gone.html")));
     bool ok = true;
     openTopic(QStringLiteral("gone.html"), &ok);
     QVERIFY(!ok);
     QCOMPARE(Form2->ActiveTab()->text(), QStringLiteral("gone.html"));
-    QVERIFY(m_fixture.services->errors.isEmpty());
+    QVERIFY(m_services->errors.isEmpty());
 }
 
 void TestBrowserView::findBarFindsInTheActivePage() {
-    m_fixture.content->makeFile(
+    m_content->makeFile(
         QStringLiteral("Content/%1/words.html").arg(kSubject),
         utf8Page(QStringLiteral("<p>слово один</p><p>слово два</p><p>и третье слово</p>"))
             .toUtf8());
@@ -317,12 +312,12 @@ void TestBrowserView::findBarFindsInTheActivePage() {
     QTest::keyClick(bar->edtFind, Qt::Key_Escape);
     QVERIFY(bar->isHidden());
     QVERIFY(bar->lblFound->text().isEmpty());
-    QVERIFY(m_fixture.services->errors.isEmpty());
+    QVERIFY(m_services->errors.isEmpty());
 }
 
 void TestBrowserView::wrapperOperations() {
-    m_fixture.content->makeFile(QStringLiteral("Content/a.html"),
-                                utf8Page(QStringLiteral("<p>A</p>")).toUtf8());
+    m_content->makeFile(QStringLiteral("Content/a.html"),
+                        utf8Page(QStringLiteral("<p>A</p>")).toUtf8());
     QWidget parent;
     parent.resize(400, 300);
     auto owner = std::make_unique<QObject>();
@@ -343,7 +338,7 @@ void TestBrowserView::wrapperOperations() {
              QRect(10, 20, 300, 200)); // it never resizes itself
 
     QSignalSpy loaded(WindowTestSupport::webView(first), &QWebEngineView::loadFinished);
-    first->navigate(m_fixture.content->contentDir() + QStringLiteral("a.html"));
+    first->navigate(m_content->contentDir() + QStringLiteral("a.html"));
     QTRY_VERIFY_WITH_TIMEOUT(loaded.count() > 0, kTimeout);
     QCOMPARE(plainText(WindowTestSupport::webView(first)), QStringLiteral("A"));
 
@@ -365,8 +360,8 @@ void TestBrowserView::wrapperOperations() {
 
 void TestBrowserView::closedTabsLeaveNoRenderer() {
     for (int i = 1; i <= 3; ++i)
-        m_fixture.content->makeFile(QStringLiteral("Content/%1/%2.html").arg(kSubject).arg(i),
-                                    utf8Page(QStringLiteral("<p>страница %1</p>").arg(i)).toUtf8());
+        m_content->makeFile(QStringLiteral("Content/%1/%2.html").arg(kSubject).arg(i),
+                            utf8Page(QStringLiteral("<p>страница %1</p>").arg(i)).toUtf8());
     showTextbook();
     // Start the engine once, and let its first page go, to know how many helper processes it
     // keeps without any page.

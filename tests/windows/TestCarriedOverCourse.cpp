@@ -44,11 +44,10 @@ QWebEngineView* activeView() {
 
 } // namespace
 
-class TestCarriedOverCourse : public QObject {
+class TestCarriedOverCourse : public QObject, protected WindowFixture {
     Q_OBJECT
 
 private:
-    WindowFixture m_fixture;
     KeeperInThisProcess m_keeper;
 
     void openTopic(const QString& page);
@@ -72,18 +71,17 @@ private slots:
 };
 
 void TestCarriedOverCourse::init() {
-    QVERIFY(m_fixture.start());
-    QVERIFY(CarriedOverCourse::makeIn(m_fixture.content->programDir()));
+    QVERIFY(startFixture());
+    QVERIFY(CarriedOverCourse::makeIn(m_content->programDir()));
     // On disk by its Windows-1251 bytes only, as the old system left it.
     const QByteArray intro = CodePage::encode(kSubject + QLatin1Char('/') + kIntro);
-    QVERIFY(::access((QFile::encodeName(m_fixture.content->contentDir()) + intro).constData(),
-                     F_OK) == 0);
-    QVERIFY(!QFile::exists(m_fixture.content->contentDir() + kSubject));
-    m_fixture.makeWindow(Form2);
+    QVERIFY(::access((QFile::encodeName(m_content->contentDir()) + intro).constData(), F_OK) == 0);
+    QVERIFY(!QFile::exists(m_content->contentDir() + kSubject));
+    makeWindow(Form2);
 }
 
 void TestCarriedOverCourse::cleanup() {
-    m_fixture.stop();
+    stopFixture();
 }
 
 QVariant TestCarriedOverCourse::script(const QString& code) {
@@ -106,8 +104,7 @@ void TestCarriedOverCourse::expectPage(const std::function<void()>& act, const Q
     QTRY_VERIFY_WITH_TIMEOUT(loaded.count() > 0, kTimeout);
     QVERIFY(loaded.last().value(0).toBool());
     QCOMPARE(view->url().scheme(), QStringLiteral("normakurs"));
-    QCOMPARE(view->url().path(),
-             m_fixture.content->contentDir() + kSubject + QLatin1Char('/') + page);
+    QCOMPARE(view->url().path(), m_content->contentDir() + kSubject + QLatin1Char('/') + page);
     const QString shown = script(QStringLiteral("document.body.innerText")).toString();
     QVERIFY2(shown.contains(text), qPrintable(shown.left(200)));
 }
@@ -159,7 +156,7 @@ void TestCarriedOverCourse::pageReadsRight() {
     const QString shown = script(QStringLiteral("document.body.innerText")).toString();
     for (const QString& text : texts)
         QVERIFY2(shown.contains(text), qPrintable(text + QStringLiteral(" in ") + shown.left(300)));
-    QVERIFY(m_fixture.services->errors.isEmpty());
+    QVERIFY(m_services->errors.isEmpty());
 }
 
 void TestCarriedOverCourse::followLink_data() {
@@ -206,8 +203,8 @@ void TestCarriedOverCourse::followLink() {
         QVERIFY2(place.at(0).toDouble() >= 0 && place.at(0).toDouble() < place.at(1).toDouble(),
                  qPrintable(place.at(0).toString()));
     }
-    QVERIFY(m_fixture.services->openedDocuments.isEmpty());
-    QVERIFY(m_fixture.services->errors.isEmpty());
+    QVERIFY(m_services->openedDocuments.isEmpty());
+    QVERIFY(m_services->errors.isEmpty());
 }
 
 void TestCarriedOverCourse::backAndForward() {
@@ -221,27 +218,26 @@ void TestCarriedOverCourse::backAndForward() {
     STEP(expectPage([&] { view->back(); }, kLaws, QStringLiteral("Сумма токов")));
     QVERIFY(!view->history()->canGoBack());
     STEP(expectPage([&] { view->forward(); }, kCircuits, QStringLiteral("Электрические цепи")));
-    QVERIFY(m_fixture.services->errors.isEmpty());
+    QVERIFY(m_services->errors.isEmpty());
 }
 
 void TestCarriedOverCourse::documentLinkGoesToTheDesktop() {
     STEP(openTopic(kLaws));
     clickLink(QStringLiteral("lecture"));
-    QTRY_COMPARE_WITH_TIMEOUT(m_fixture.services->openedDocuments.size(), 1, kTimeout);
-    QCOMPARE(m_fixture.services->openedDocuments.first(),
-             m_fixture.content->contentDir() + kSubject +
-                 QStringLiteral("/Презентации/Лекция 2.ppt"));
+    QTRY_COMPARE_WITH_TIMEOUT(m_services->openedDocuments.size(), 1, kTimeout);
+    QCOMPARE(m_services->openedDocuments.first(),
+             m_content->contentDir() + kSubject + QStringLiteral("/Презентации/Лекция 2.ppt"));
     // The page stays: nothing else was loaded in its place.
-    QCOMPARE(activeView()->url().path(), m_fixture.content->contentDir() + kSubject + '/' + kLaws);
+    QCOMPARE(activeView()->url().path(), m_content->contentDir() + kSubject + '/' + kLaws);
     QVERIFY(script(QStringLiteral("document.body.innerText")).toString().contains("Сумма токов"));
-    QVERIFY(m_fixture.services->errors.isEmpty());
+    QVERIFY(m_services->errors.isEmpty());
 }
 
 void TestCarriedOverCourse::newTabIsBlank() {
     Form2->showForm();
     // What the window does once it is on a real screen (not on the offscreen one): the engine
     // readied with the content folder, the page the next tab starts with.
-    BrowserView::prepareSpare(Form2, m_fixture.content->contentDir());
+    BrowserView::prepareSpare(Form2, m_content->contentDir());
     auto* spare = Form2->findChild<QWebEngineView*>();
     QVERIFY(spare);
     QSignalSpy loaded(spare, &QWebEngineView::loadFinished);
@@ -263,7 +259,7 @@ void TestCarriedOverCourse::listingsInRussianOrder() {
                                     kLaws + QStringLiteral(", ") + kCircuits);
     QCOMPARE(dump(*Form2->tv2), kSubject + QStringLiteral(": Лекция 2.ppt, Лекция 10.pptx"));
 
-    m_fixture.makeWindow(Form3);
+    makeWindow(Form3);
     Form3->showForm();
     QCOMPARE(Form3->cbb1->count(), 1);
     QCOMPARE(Form3->cbb1->itemText(0), kSubject);
@@ -277,9 +273,9 @@ void TestCarriedOverCourse::listingsInRussianOrder() {
         expected.append(QStringLiteral("Вариант %1.txt").arg(i));
     QCOMPARE(variants, expected);
 
-    m_fixture.makeWindow(Form5);
+    makeWindow(Form5);
     QCOMPARE(dump(*Form5->tv1), kSubject + QStringLiteral(": Иван Иванов(2), Иван Иванов(10)"));
-    QVERIFY(m_fixture.services->errors.isEmpty());
+    QVERIFY(m_services->errors.isEmpty());
 }
 
 NORMAKURS_TEXTBOOK_TEST_MAIN(TestCarriedOverCourse)

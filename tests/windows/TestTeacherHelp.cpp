@@ -37,7 +37,7 @@ const QByteArray kHelp = "<!DOCTYPE html><html><head><meta charset=\"utf-8\">"
 
 } // namespace
 
-class TestTeacherHelp : public QObject {
+class TestTeacherHelp : public QObject, protected WindowFixture {
     Q_OBJECT
 
 private slots:
@@ -51,8 +51,6 @@ private slots:
 private:
     void signIn();
     void showPage(int index);
-
-    WindowFixture m_fixture;
 };
 
 void TestTeacherHelp::initTestCase() {
@@ -64,12 +62,12 @@ void TestTeacherHelp::initTestCase() {
 }
 
 void TestTeacherHelp::init() {
-    QVERIFY(m_fixture.start());
-    m_fixture.makeWindow(Form5);
+    QVERIFY(startFixture());
+    makeWindow(Form5);
 }
 
 void TestTeacherHelp::cleanup() {
-    m_fixture.stop();
+    stopFixture();
 }
 
 // What the sign-in's hand-over does to the teacher's window.
@@ -85,7 +83,7 @@ void TestTeacherHelp::showPage(int index) {
 }
 
 void TestTeacherHelp::reloadedOnEachShowing() {
-    const QString help = m_fixture.content->makeFile(QStringLiteral("Source/help.html"), kHelp);
+    const QString help = m_content->makeFile(QStringLiteral("Source/help.html"), kHelp);
     QSignalSpy navigations(Form5, &TForm5::helpNavigated);
 
     STEP(signIn());
@@ -119,7 +117,7 @@ void TestTeacherHelp::reloadedOnEachShowing() {
     // Showing the window with the help page in front loads it again.
     QTest::mouseClick(Form5->Button1, Qt::LeftButton);
     QVERIFY(Form5->isHidden());
-    QCOMPARE(m_fixture.navigation->requests, QStringList{"show Launcher"});
+    QCOMPARE(m_navigation->requests, QStringList{"show Launcher"});
     QCOMPARE(navigations.count(), 2);
     STEP(signIn());
     QCOMPARE(Form5->pgc1->currentIndex(), 2);
@@ -129,7 +127,7 @@ void TestTeacherHelp::reloadedOnEachShowing() {
     // The view itself started one load for each of the two showings since the first.
     QCOMPARE(starts.count(), 2);
     QCOMPARE(view->url().path(), help);
-    QVERIFY(m_fixture.services->errors.isEmpty());
+    QVERIFY(m_services->errors.isEmpty());
 }
 
 void TestTeacherHelp::missingHelpPageShowsEnginesOwnPage() {
@@ -141,8 +139,8 @@ void TestTeacherHelp::missingHelpPageShowsEnginesOwnPage() {
     QSignalSpy loads(WindowTestSupport::webView(Form5->wb1), &QWebEngineView::loadFinished);
     QTRY_VERIFY_WITH_TIMEOUT(loads.count() >= 1, kTimeout);
     // The system itself says nothing.
-    QVERIFY(m_fixture.services->errors.isEmpty());
-    QVERIFY(m_fixture.services->notices.isEmpty());
+    QVERIFY(m_services->errors.isEmpty());
+    QVERIFY(m_services->notices.isEmpty());
 }
 
 int main(int argc, char** argv) {

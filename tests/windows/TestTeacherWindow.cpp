@@ -75,7 +75,7 @@ QString packedText(const QString& path) {
 
 } // namespace
 
-class TestTeacherWindow : public QObject {
+class TestTeacherWindow : public QObject, protected WindowFixture {
     Q_OBJECT
 
 private slots:
@@ -156,8 +156,6 @@ private:
     void selectInEditor(const QString& text);
     void restart();
     void typeAtLineStart(int line, const QString& text);
-
-    WindowFixture m_fixture;
 };
 
 void TestTeacherWindow::initTestCase() {
@@ -165,23 +163,22 @@ void TestTeacherWindow::initTestCase() {
 }
 
 void TestTeacherWindow::init() {
-    QVERIFY(m_fixture.start());
-    m_fixture.content->makePacked(QStringLiteral("Content/Алгебра/Тесты/Отчеты/Иван Петров(0)"),
-                                  kReportText);
-    m_fixture.content->makePacked(QStringLiteral("Content/Алгебра/Тесты/Отчеты/Иван Петров(1)"),
-                                  QStringLiteral("второй отчёт\n"));
-    m_fixture.content->makePacked(QStringLiteral("Content/Алгебра/Тесты/Отчеты/Пустой(0)"),
-                                  QString());
-    m_fixture.content->makeFolder(QStringLiteral("Content/Алгебра/Тесты/Отчеты/Папка"));
-    m_fixture.content->makeFolder(QStringLiteral("Content/Геометрия/Тесты/Отчеты"));
-    m_fixture.content->makeFolder(QStringLiteral("Content/Физика"));
+    QVERIFY(startFixture());
+    m_content->makePacked(QStringLiteral("Content/Алгебра/Тесты/Отчеты/Иван Петров(0)"),
+                          kReportText);
+    m_content->makePacked(QStringLiteral("Content/Алгебра/Тесты/Отчеты/Иван Петров(1)"),
+                          QStringLiteral("второй отчёт\n"));
+    m_content->makePacked(QStringLiteral("Content/Алгебра/Тесты/Отчеты/Пустой(0)"), QString());
+    m_content->makeFolder(QStringLiteral("Content/Алгебра/Тесты/Отчеты/Папка"));
+    m_content->makeFolder(QStringLiteral("Content/Геометрия/Тесты/Отчеты"));
+    m_content->makeFolder(QStringLiteral("Content/Физика"));
     clipboard()->clear();
 
-    m_fixture.makeWindow(Form5);
+    makeWindow(Form5);
 }
 
 void TestTeacherWindow::cleanup() {
-    m_fixture.stop();
+    stopFixture();
     clipboard()->clear();
 }
 
@@ -232,7 +229,7 @@ void TestTeacherWindow::selectInEditor(const QString& text) {
 
 void TestTeacherWindow::restart() {
     WindowTestSupport::destroyWindow(Form5);
-    m_fixture.makeWindow(Form5);
+    makeWindow(Form5);
 }
 
 // Puts the caret at the start of editor line `line` (from 0) and types `text` there.
@@ -331,7 +328,7 @@ void TestTeacherWindow::exitButtonLiesOverTheTabs() {
     QVERIFY(exit->isVisible());
     QTest::mouseClick(exit, Qt::LeftButton);
     QVERIFY(Form5->isHidden());
-    QCOMPARE(m_fixture.navigation->requests, QStringList{"show Launcher"});
+    QCOMPARE(m_navigation->requests, QStringList{"show Launcher"});
 }
 
 void TestTeacherWindow::controlsFollowThePage() {
@@ -377,10 +374,10 @@ void TestTeacherWindow::exitReturnsToLauncher() {
     STEP(signIn());
     QVERIFY(Form5->close()); // a close request from the window system
     QVERIFY(Form5->isHidden());
-    QCOMPARE(m_fixture.navigation->requests, QStringList{"show Launcher"});
+    QCOMPARE(m_navigation->requests, QStringList{"show Launcher"});
     QVERIFY(!Form5->editorClipboard());
     QVERIFY(!Form5->hotKeysStarted());
-    QVERIFY(m_fixture.services->errors.isEmpty());
+    QVERIFY(m_services->errors.isEmpty());
 }
 
 // Test skeleton ---------------------------------------------------------------------------
@@ -449,7 +446,7 @@ void TestTeacherWindow::skeletonFromTypedCount() {
     QVERIFY(!Form5->pnl1->isVisible());
     QCOMPARE(Form5->editorText(), TestSkeleton::text(questions));
     QCOMPARE(Form5->se1->value(), questions);
-    QVERIFY(m_fixture.services->questions.isEmpty());
+    QVERIFY(m_services->questions.isEmpty());
 }
 
 void TestTeacherWindow::otherKeysInCountFieldDoNothing() {
@@ -472,15 +469,15 @@ void TestTeacherWindow::enterReleaseWithoutPressDoesNothing() {
     // up in the field: that release alone must not ask again.
     QTest::keyRelease(Form5->edt1, Qt::Key_Return);
     QTest::keyRelease(Form5->se1, Qt::Key_Return);
-    QVERIFY(m_fixture.services->notices.isEmpty());
+    QVERIFY(m_services->notices.isEmpty());
     QVERIFY(Form5->pnl1->isVisible());
     QVERIFY(Form5->pnl2->isVisible());
     QCOMPARE(Form5->editorText(), QStringLiteral("текст"));
     // Pressed and released in the field, it acts once.
     QTest::keyClick(Form5->edt1, Qt::Key_Return);
-    QCOMPARE(m_fixture.services->notices.size(), 1);
+    QCOMPARE(m_services->notices.size(), 1);
     QTest::keyRelease(Form5->edt1, Qt::Key_Return);
-    QCOMPARE(m_fixture.services->notices.size(), 1);
+    QCOMPARE(m_services->notices.size(), 1);
 }
 
 void TestTeacherWindow::bothPanelsOpenAtOnce() {
@@ -509,16 +506,16 @@ void TestTeacherWindow::dialogsStartInContentRoot() {
     Form5->btn1Click();
     Form5->openfileClick();
     Form5->btn2Click();
-    QCOMPARE(m_fixture.services->openCalls.size(), 2);
-    QCOMPARE(m_fixture.services->saveCalls.size(), 1);
+    QCOMPARE(m_services->openCalls.size(), 2);
+    QCOMPARE(m_services->saveCalls.size(), 1);
     const QString open =
         QStringLiteral("изображения(.jpg,.jpeg,.png) (*.png *.jpg *.jepg);;Все файлы (*)");
-    for (const RecordingServices::DialogCall& call : std::as_const(m_fixture.services->openCalls)) {
-        QCOMPARE(call.folder, m_fixture.content->contentDir());
+    for (const RecordingServices::DialogCall& call : std::as_const(m_services->openCalls)) {
+        QCOMPARE(call.folder, m_content->contentDir());
         QCOMPARE(call.filter, open);
     }
-    const RecordingServices::DialogCall& save = m_fixture.services->saveCalls.first();
-    QCOMPARE(save.folder, m_fixture.content->contentDir());
+    const RecordingServices::DialogCall& save = m_services->saveCalls.first();
+    QCOMPARE(save.folder, m_content->contentDir());
     QCOMPARE(save.filter, QStringLiteral("Тесты(.txt) (*.txt);;Материалы(.html) (*.html)"));
     QCOMPARE(save.defaultSuffix, QStringLiteral("txt"));
 }
@@ -526,25 +523,25 @@ void TestTeacherWindow::dialogsStartInContentRoot() {
 void TestTeacherWindow::openDialogRemembersConfirmedFilter() {
     STEP(signIn());
     const QString images = QStringLiteral("изображения(.jpg,.jpeg,.png) (*.png *.jpg *.jepg)");
-    m_fixture.services->openFilterAnswers = {images};
+    m_services->openFilterAnswers = {images};
     Form5->btn1Click();
     Form5->openfileClick();
-    QCOMPARE(m_fixture.services->openCalls.size(), 2);
-    QCOMPARE(m_fixture.services->openCalls.at(0).selectedFilter, QStringLiteral("Все файлы (*)"));
-    QCOMPARE(m_fixture.services->openCalls.at(1).selectedFilter, images);
+    QCOMPARE(m_services->openCalls.size(), 2);
+    QCOMPARE(m_services->openCalls.at(0).selectedFilter, QStringLiteral("Все файлы (*)"));
+    QCOMPARE(m_services->openCalls.at(1).selectedFilter, images);
 }
 
 void TestTeacherWindow::cancelledDialogsChangeNothing() {
     STEP(signIn());
     Form5->mmo1->setPlainText(QStringLiteral("текст"));
-    const QStringList before = QDir(m_fixture.content->contentDir()).entryList();
+    const QStringList before = QDir(m_content->contentDir()).entryList();
     QTest::mouseClick(Form5->btn1, Qt::LeftButton);
     QTest::mouseClick(Form5->openfile, Qt::LeftButton);
     QTest::mouseClick(Form5->btn2, Qt::LeftButton);
     QCOMPARE(Form5->editorText(), QStringLiteral("текст"));
-    QCOMPARE(QDir(m_fixture.content->contentDir()).entryList(), before);
-    QVERIFY(m_fixture.services->errors.isEmpty());
-    QVERIFY(m_fixture.services->questions.isEmpty());
+    QCOMPARE(QDir(m_content->contentDir()).entryList(), before);
+    QVERIFY(m_services->errors.isEmpty());
+    QVERIFY(m_services->questions.isEmpty());
 }
 
 void TestTeacherWindow::skeletonSavedAndReopened() {
@@ -552,17 +549,17 @@ void TestTeacherWindow::skeletonSavedAndReopened() {
     Form5->se1->setValue(3);
     Form5->btn4Click();
     const QString skeleton = Form5->editorText();
-    const QString path = m_fixture.content->contentDir() + QStringLiteral("Физика/Тесты/Новый.txt");
+    const QString path = m_content->contentDir() + QStringLiteral("Физика/Тесты/Новый.txt");
     QDir().mkpath(QFileInfo(path).path());
-    m_fixture.services->saveAnswers << path;
+    m_services->saveAnswers << path;
     QTest::mouseClick(Form5->btn2, Qt::LeftButton);
-    QVERIFY(m_fixture.services->errors.isEmpty());
+    QVERIFY(m_services->errors.isEmpty());
     QCOMPARE(PackedText::OpenFromStream(path), TextLines::fromEditorText(skeleton));
 
     Form5->mmo1->setPlainText(QStringLiteral("другое"));
-    m_fixture.services->openAnswers << path;
+    m_services->openAnswers << path;
     QTest::mouseClick(Form5->btn1, Qt::LeftButton);
-    QVERIFY(m_fixture.services->errors.isEmpty());
+    QVERIFY(m_services->errors.isEmpty());
     QCOMPARE(Form5->editorText(), skeleton);
     QCOMPARE(TextLines::splitLines(Form5->editorText()).size(), 22);
 }
@@ -583,18 +580,18 @@ void TestTeacherWindow::savedAndReopened() {
     STEP(signIn());
     Form5->mmo1->setPlainText(text);
     QCOMPARE(Form5->editorText(), text);
-    const QString path = m_fixture.content->contentDir() + QStringLiteral("документ.txt");
-    m_fixture.services->saveAnswers << path;
+    const QString path = m_content->contentDir() + QStringLiteral("документ.txt");
+    m_services->saveAnswers << path;
     Form5->btn2Click();
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.peek(2), QByteArray("\x78\xDA"));
     QCOMPARE(PackedText::readStream(file), TextLines::fromEditorText(text));
     Form5->mmo1->setPlainText(QStringLiteral("что-то"));
-    m_fixture.services->openAnswers << path;
+    m_services->openAnswers << path;
     Form5->btn1Click();
     QCOMPARE(Form5->editorText(), text);
-    QVERIFY(m_fixture.services->errors.isEmpty());
+    QVERIFY(m_services->errors.isEmpty());
 }
 
 void TestTeacherWindow::openFailureKeepsText_data() {
@@ -614,33 +611,33 @@ void TestTeacherWindow::openFailureKeepsText() {
     QFETCH(QByteArray, bytes);
     QFETCH(QString, message);
     STEP(signIn());
-    const QString path =
-        bytes.isEmpty() ? m_fixture.content->contentDir() + QStringLiteral("нет.txt")
-                        : m_fixture.content->makeFile(QStringLiteral("Content/простой.txt"), bytes);
+    const QString path = bytes.isEmpty()
+                             ? m_content->contentDir() + QStringLiteral("нет.txt")
+                             : m_content->makeFile(QStringLiteral("Content/простой.txt"), bytes);
     Form5->mmo1->setPlainText(QStringLiteral("остаётся\n"));
-    m_fixture.services->openAnswers << path;
+    m_services->openAnswers << path;
     QTest::mouseClick(packed ? Form5->btn1 : Form5->openfile, Qt::LeftButton);
-    QCOMPARE(m_fixture.services->errors.size(), 1);
-    QCOMPARE(m_fixture.services->errors.first().message, message.arg(path));
-    QCOMPARE(m_fixture.services->errors.first().title, applicationTitle());
+    QCOMPARE(m_services->errors.size(), 1);
+    QCOMPARE(m_services->errors.first().message, message.arg(path));
+    QCOMPARE(m_services->errors.first().title, applicationTitle());
     QCOMPARE(Form5->editorText(), QStringLiteral("остаётся\n"));
 }
 
 void TestTeacherWindow::packedFileThroughOpenFile() {
     STEP(signIn());
-    const QString path = m_fixture.content->makePacked(QStringLiteral("Content/упакованный.txt"),
-                                                       QStringLiteral("---\nВопрос\n"));
-    m_fixture.services->openAnswers << path;
+    const QString path = m_content->makePacked(QStringLiteral("Content/упакованный.txt"),
+                                               QStringLiteral("---\nВопрос\n"));
+    m_services->openAnswers << path;
     QTest::mouseClick(Form5->openfile, Qt::LeftButton);
-    QVERIFY(m_fixture.services->errors.isEmpty());
-    QCOMPARE(Form5->editorText(), TextLines::toEditorText(m_fixture.content->readFile(
+    QVERIFY(m_services->errors.isEmpty());
+    QCOMPARE(Form5->editorText(), TextLines::toEditorText(m_content->readFile(
                                       QStringLiteral("Content/упакованный.txt"))));
     QVERIFY(Form5->editorText().startsWith(CodePage::decode("\x78\xDA")));
 
     // A plain file comes in with its line breaks made uniform.
-    const QString plain = m_fixture.content->makeFile(QStringLiteral("Content/простой.txt"),
-                                                      QByteArray("a\rb\nc\r\n\xDF"));
-    m_fixture.services->openAnswers << plain;
+    const QString plain =
+        m_content->makeFile(QStringLiteral("Content/простой.txt"), QByteArray("a\rb\nc\r\n\xDF"));
+    m_services->openAnswers << plain;
     Form5->openfileClick();
     QCOMPARE(Form5->editorText(), QStringLiteral("a\nb\nc\nЯ"));
 }
@@ -655,16 +652,16 @@ void TestTeacherWindow::replaceIsAsked_data() {
 void TestTeacherWindow::replaceIsAsked() {
     QFETCH(bool, answer);
     STEP(signIn());
-    const QString path = m_fixture.content->makePacked(
-        QStringLiteral("Content/Физика/Тесты/Вариант.txt"), QStringLiteral("старый\n"));
+    const QString path = m_content->makePacked(QStringLiteral("Content/Физика/Тесты/Вариант.txt"),
+                                               QStringLiteral("старый\n"));
     Form5->mmo1->setPlainText(QStringLiteral("новый\n"));
-    m_fixture.services->saveAnswers << path;
-    m_fixture.services->yesNoAnswers << answer;
+    m_services->saveAnswers << path;
+    m_services->yesNoAnswers << answer;
     Form5->btn2Click();
-    QCOMPARE(m_fixture.services->questions,
+    QCOMPARE(m_services->questions,
              QStringList{QStringLiteral("Файл «Вариант.txt» уже существует.\nЗаменить его?")});
     QCOMPARE(packedText(path), answer ? QStringLiteral("новый\n") : QStringLiteral("старый\n"));
-    QVERIFY(m_fixture.services->errors.isEmpty());
+    QVERIFY(m_services->errors.isEmpty());
 }
 
 void TestTeacherWindow::lossIsAsked_data() {
@@ -678,18 +675,18 @@ void TestTeacherWindow::lossIsAsked() {
     QFETCH(bool, answer);
     STEP(signIn());
     Form5->mmo1->setPlainText(QStringLiteral("Ответ 😀 и 中\n"));
-    const QString path = m_fixture.content->contentDir() + QStringLiteral("эмодзи.txt");
-    m_fixture.services->yesNoAnswers << answer;
-    m_fixture.services->saveAnswers << path;
+    const QString path = m_content->contentDir() + QStringLiteral("эмодзи.txt");
+    m_services->yesNoAnswers << answer;
+    m_services->saveAnswers << path;
     Form5->btn2Click();
-    QCOMPARE(m_fixture.services->questions.size(), 1);
-    QVERIFY(m_fixture.services->questions.first().contains(QStringLiteral("«😀», «中»")));
+    QCOMPARE(m_services->questions.size(), 1);
+    QVERIFY(m_services->questions.first().contains(QStringLiteral("«😀», «中»")));
     if (answer) {
-        QCOMPARE(m_fixture.services->saveCalls.size(), 1);
+        QCOMPARE(m_services->saveCalls.size(), 1);
         QCOMPARE(packedText(path), QStringLiteral("Ответ ? и ?\n"));
     } else {
         // Asked before the dialog: the teacher has chosen no file for nothing.
-        QCOMPARE(m_fixture.services->saveCalls.size(), 0);
+        QCOMPARE(m_services->saveCalls.size(), 0);
         QVERIFY(!QFileInfo::exists(path));
     }
     QCOMPARE(Form5->editorText(), QStringLiteral("Ответ 😀 и 中\n"));
@@ -698,12 +695,12 @@ void TestTeacherWindow::lossIsAsked() {
 void TestTeacherWindow::saveOntoFolderFails() {
     STEP(signIn());
     Form5->mmo1->setPlainText(QStringLiteral("текст"));
-    const QString folder = m_fixture.content->contentDir() + kPhysics;
-    m_fixture.services->saveAnswers << folder;
+    const QString folder = m_content->contentDir() + kPhysics;
+    m_services->saveAnswers << folder;
     QTest::mouseClick(Form5->btn2, Qt::LeftButton);
-    QVERIFY(m_fixture.services->questions.isEmpty());
-    QCOMPARE(m_fixture.services->errors.size(), 1);
-    QCOMPARE(m_fixture.services->errors.first().message,
+    QVERIFY(m_services->questions.isEmpty());
+    QCOMPARE(m_services->errors.size(), 1);
+    QCOMPARE(m_services->errors.first().message,
              QStringLiteral("Cannot create file \"%1\". Is a directory.").arg(folder));
     QVERIFY(QFileInfo(folder).isDir());
 }
@@ -726,8 +723,8 @@ void TestTeacherWindow::statusLineFollowsTheText() {
     Form5->updateStatus();
     QVERIFY(Form5->lbl3->text().contains(QStringLiteral("русская")));
     // The status line never stands in the way of saving.
-    const QString path = m_fixture.content->contentDir() + QStringLiteral("с ошибкой.txt");
-    m_fixture.services->saveAnswers << path;
+    const QString path = m_content->contentDir() + QStringLiteral("с ошибкой.txt");
+    m_services->saveAnswers << path;
     Form5->btn2Click();
     QCOMPARE(packedText(path), QStringLiteral("---\n1)\n`С\n---\n"));
 }
@@ -753,12 +750,12 @@ void TestTeacherWindow::subjectCreated() {
     else
         QTest::mouseClick(Form5->btn5, Qt::LeftButton);
     QVERIFY(!Form5->pnl2->isVisible());
-    const QString subject = m_fixture.content->contentDir() + QStringLiteral("Информатика");
+    const QString subject = m_content->contentDir() + QStringLiteral("Информатика");
     QCOMPARE(QDir(subject).entryList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::Name),
              (QStringList{"Видео", "Презентации", "Тесты"}));
     QVERIFY(QDir(subject + QStringLiteral("/Тесты")).isEmpty());
     QCOMPARE(Form5->edt1->text(), QStringLiteral("Информатика"));
-    QVERIFY(m_fixture.services->notices.isEmpty());
+    QVERIFY(m_services->notices.isEmpty());
     // Nothing is refreshed: the tree shows the subject from the next start.
     QVERIFY(!node(*Form5->tv1, QStringLiteral("Информатика")));
 }
@@ -769,8 +766,8 @@ void TestTeacherWindow::existingSubjectCompleted() {
     Form5->edt1->setText(kAlgebra);
     Form5->btn5Click();
     QVERIFY(!Form5->pnl2->isVisible());
-    QVERIFY(m_fixture.services->notices.isEmpty());
-    const QString subject = m_fixture.content->contentDir() + kAlgebra;
+    QVERIFY(m_services->notices.isEmpty());
+    const QString subject = m_content->contentDir() + kAlgebra;
     QCOMPARE(QDir(subject).entryList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::Name),
              (QStringList{"Видео", "Презентации", "Тесты"}));
     QCOMPARE(packedText(subject + QStringLiteral("/Тесты/Отчеты/Иван Петров(0)")), kReportText);
@@ -790,29 +787,27 @@ void TestTeacherWindow::refusedSubjectName() {
     QFETCH(QString, name);
     STEP(signIn());
     const QStringList before =
-        QDir(m_fixture.content->contentDir()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
-    const QStringList physicsBefore = QDir(m_fixture.content->contentDir() + kPhysics).entryList();
+        QDir(m_content->contentDir()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    const QStringList physicsBefore = QDir(m_content->contentDir() + kPhysics).entryList();
     Form5->btn13Click();
     Form5->edt1->setText(name);
     QTest::keyClick(Form5->edt1, Qt::Key_Return);
-    QCOMPARE(m_fixture.services->notices.size(), 1);
-    QCOMPARE(m_fixture.services->notices.first().title, applicationTitle());
-    QVERIFY(!m_fixture.services->notices.first().message.isEmpty());
+    QCOMPARE(m_services->notices.size(), 1);
+    QCOMPARE(m_services->notices.first().title, applicationTitle());
+    QVERIFY(!m_services->notices.first().message.isEmpty());
     // The panel stays, with the name, so that the teacher can put it right.
     QVERIFY(Form5->pnl2->isVisible());
     QCOMPARE(Form5->edt1->text(), name);
-    QCOMPARE(
-        QDir(m_fixture.content->contentDir()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
-        before);
-    QCOMPARE(QDir(m_fixture.content->contentDir() + kPhysics).entryList(), physicsBefore);
-    QVERIFY(
-        QDir(m_fixture.content->programDir()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot) ==
-        QStringList{QStringLiteral("Content")});
+    QCOMPARE(QDir(m_content->contentDir()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+             before);
+    QCOMPARE(QDir(m_content->contentDir() + kPhysics).entryList(), physicsBefore);
+    QVERIFY(QDir(m_content->programDir()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot) ==
+            QStringList{QStringLiteral("Content")});
 
     Form5->edt1->setText(QStringLiteral("Механика"));
     Form5->btn5Click();
     QVERIFY(!Form5->pnl2->isVisible());
-    QVERIFY(QFileInfo(m_fixture.content->contentDir() + QStringLiteral("Механика/Тесты")).isDir());
+    QVERIFY(QFileInfo(m_content->contentDir() + QStringLiteral("Механика/Тесты")).isDir());
 }
 
 // Report review ---------------------------------------------------------------------------
@@ -827,7 +822,7 @@ void TestTeacherWindow::clickShowsReport() {
     STEP(signIn());
     STEP(showPage(Form5->ts2));
     STEP(clickReport(QStringLiteral("Алгебра/Иван Петров(0)")));
-    QVERIFY(m_fixture.services->errors.isEmpty());
+    QVERIFY(m_services->errors.isEmpty());
     QCOMPARE(Form5->mmo2->toPlainText(), kReportText);
 
     // Clicking the report shown reads it again: edits in the view are lost.
@@ -865,13 +860,13 @@ void TestTeacherWindow::clicksInTheTree() {
         STEP(clickReport(click));
     QCOMPARE(Form5->mmo2->toPlainText(), shown);
     if (folder.isEmpty()) {
-        QVERIFY(m_fixture.services->errors.isEmpty());
+        QVERIFY(m_services->errors.isEmpty());
         return;
     }
-    QCOMPARE(m_fixture.services->errors.size(), 1);
-    QCOMPARE(m_fixture.services->errors.first().message,
+    QCOMPARE(m_services->errors.size(), 1);
+    QCOMPARE(m_services->errors.first().message,
              QStringLiteral("Cannot open file \"%1\". Is a directory.")
-                 .arg(m_fixture.content->contentDir() + folder));
+                 .arg(m_content->contentDir() + folder));
 }
 
 void TestTeacherWindow::clickOnEmptySpaceReadsSelectedAgain() {
@@ -917,12 +912,11 @@ void TestTeacherWindow::editedLabelBuildsPath() {
 
     item->setText(0, QStringLiteral("Нет такого(0)"));
     STEP(clickNode(item));
-    QCOMPARE(m_fixture.services->errors.size(), 1);
-    QVERIFY(
-        m_fixture.services->errors.first().message.startsWith(QStringLiteral("Cannot open file")));
+    QCOMPARE(m_services->errors.size(), 1);
+    QVERIFY(m_services->errors.first().message.startsWith(QStringLiteral("Cannot open file")));
     QCOMPARE(Form5->mmo2->toPlainText(), kReportText);
     // Nothing on disk was renamed.
-    QVERIFY(QFileInfo::exists(m_fixture.content->contentDir() +
+    QVERIFY(QFileInfo::exists(m_content->contentDir() +
                               QStringLiteral("Алгебра/Тесты/Отчеты/Иван Петров(1)")));
 }
 
@@ -930,10 +924,9 @@ void TestTeacherWindow::tenThousandReports() {
     for (int s = 0; s < 10; ++s) {
         const QString folder =
             QStringLiteral("Content/Предмет %1/Тесты/Отчеты/").arg(s, 2, 10, QLatin1Char('0'));
-        m_fixture.content->makeFolder(folder);
+        m_content->makeFolder(folder);
         for (int r = 0; r < 1000; ++r)
-            m_fixture.content->makeFile(folder + QStringLiteral("Студент %1(0)").arg(r),
-                                        QByteArray());
+            m_content->makeFile(folder + QStringLiteral("Студент %1(0)").arg(r), QByteArray());
     }
     TForm5 window;
     QElapsedTimer timer;

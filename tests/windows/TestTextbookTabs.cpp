@@ -81,11 +81,10 @@ QString slotOrder() {
 
 } // namespace
 
-class TestTextbookTabs : public QObject {
+class TestTextbookTabs : public QObject, protected WindowFixture {
     Q_OBJECT
 
 private:
-    WindowFixture m_fixture;
     int m_opened = 0;
 
     void showTextbook();
@@ -118,14 +117,14 @@ private slots:
 };
 
 void TestTextbookTabs::init() {
-    QVERIFY(m_fixture.start());
-    m_fixture.content->makeFile(QStringLiteral("Content/Алгебра/01.html"), "<p>one</p>");
+    QVERIFY(startFixture());
+    m_content->makeFile(QStringLiteral("Content/Алгебра/01.html"), "<p>one</p>");
     m_opened = 0;
-    m_fixture.makeWindow(Form2);
+    makeWindow(Form2);
 }
 
 void TestTextbookTabs::cleanup() {
-    m_fixture.stop();
+    stopFixture();
     QCOMPARE(WindowTestSupport::liveViews(), 0);
 }
 
@@ -257,7 +256,7 @@ void TestTextbookTabs::sequences() {
     QCOMPARE(idOf(Form2->ActiveTab()), active);
     QCOMPARE(idOf(headerOnTop()), top);
     checkInvariants();
-    QVERIFY(m_fixture.services->errors.isEmpty());
+    QVERIFY(m_services->errors.isEmpty());
 }
 
 void TestTextbookTabs::headerLooks() {
@@ -361,7 +360,7 @@ void TestTextbookTabs::capacityZero() {
     clickNode(*Form2->tv1, page);
     QCOMPARE(Form2->TabCount(), 0);
     QCOMPARE(WindowTestSupport::liveViews(), 0);
-    QVERIFY(m_fixture.services->errors.isEmpty());
+    QVERIFY(m_services->errors.isEmpty());
 }
 
 void TestTextbookTabs::closingTheWindowClosesAllTabs() {
@@ -370,7 +369,7 @@ void TestTextbookTabs::closingTheWindowClosesAllTabs() {
     QPointer<TmyTabPanel> first = Form2->TabList(0);
     QTest::mouseClick(Form2->Button1, Qt::LeftButton);
     QVERIFY(Form2->isHidden());
-    QCOMPARE(m_fixture.navigation->requests, QStringList{"show Launcher"});
+    QCOMPARE(m_navigation->requests, QStringList{"show Launcher"});
     QVERIFY(!first); // destroyed at once, not later
     QCOMPARE(Form2->TabCount(), 0);
     QVERIFY(!Form2->ActiveTab());
@@ -412,8 +411,8 @@ void TestTextbookTabs::viewThatCannotBeCreated() {
     SwitchableEngine engine;
     engine.failure = QStringLiteral("Нет браузера");
     plus();
-    QCOMPARE(m_fixture.services->errors.size(), 1);
-    QCOMPARE(m_fixture.services->errors.value(0).message, QStringLiteral("Нет браузера."));
+    QCOMPARE(m_services->errors.size(), 1);
+    QCOMPARE(m_services->errors.value(0).message, QStringLiteral("Нет браузера."));
     // The header stays, active and without a view.
     QCOMPARE(Form2->TabCount(), 1);
     TmyTabPanel* bare = Form2->ActiveTab();
@@ -423,7 +422,7 @@ void TestTextbookTabs::viewThatCannotBeCreated() {
     // A topic click treats it as no active tab: it opens another one, which fails again.
     QTreeWidgetItem* page = node(*Form2->tv1, QStringLiteral("Алгебра/01.html"));
     clickNode(*Form2->tv1, page);
-    QCOMPARE(m_fixture.services->errors.size(), 2);
+    QCOMPARE(m_services->errors.size(), 2);
     QCOMPARE(Form2->TabCount(), 2);
     QCOMPARE(bare->text(), QStringLiteral("Новая вкладка"));
 
@@ -437,7 +436,7 @@ void TestTextbookTabs::viewThatCannotBeCreated() {
     QTest::mouseClick(bare, Qt::LeftButton, Qt::NoModifier, QPoint(55, 25));
     QCOMPARE(Form2->ActiveTab(), bare);
     QCOMPARE(headerOnTop(), Form2->TabList(2));
-    QCOMPARE(m_fixture.services->errors.size(), 2);
+    QCOMPARE(m_services->errors.size(), 2);
     QCOMPARE(WindowTestSupport::liveViews(), 1);
 }
 

@@ -31,12 +31,10 @@ void build(const TempContentTree& tree, const QStringList& names) {
 
 } // namespace
 
-class TestTextbookTrees : public QObject {
+class TestTextbookTrees : public QObject, protected WindowFixture {
     Q_OBJECT
 
 private:
-    WindowFixture m_fixture;
-
     void startWith(const QStringList& names);
     void showTextbook();
 
@@ -63,16 +61,16 @@ private slots:
 };
 
 void TestTextbookTrees::init() {
-    QVERIFY(m_fixture.start());
+    QVERIFY(startFixture());
 }
 
 void TestTextbookTrees::cleanup() {
-    m_fixture.stop();
+    stopFixture();
 }
 
 void TestTextbookTrees::startWith(const QStringList& names) {
-    build(*m_fixture.content, names);
-    m_fixture.makeWindow(Form2);
+    build(*m_content, names);
+    makeWindow(Form2);
 }
 
 void TestTextbookTrees::showTextbook() {
@@ -136,19 +134,19 @@ void TestTextbookTrees::filledAtCreation() {
     QCOMPARE(dump(*Form2->tv1), topics);
     QCOMPARE(dump(*Form2->tv2), presentations);
     QCOMPARE(dump(*Form2->tv3), videos);
-    QVERIFY(m_fixture.services->errors.isEmpty());
+    QVERIFY(m_services->errors.isEmpty());
 }
 
 void TestTextbookTrees::missingContentRoot() {
-    QVERIFY(QDir(m_fixture.content->contentDir()).removeRecursively());
-    m_fixture.makeWindow(Form2);
+    QVERIFY(QDir(m_content->contentDir()).removeRecursively());
+    makeWindow(Form2);
     QCOMPARE(Form2->tv1->topLevelItemCount(), 0);
     QCOMPARE(Form2->tv2->topLevelItemCount(), 0);
     QCOMPARE(Form2->tv3->topLevelItemCount(), 0);
     showTextbook();
     Form2->btn6Click();
     QCOMPARE(Form2->tv1->topLevelItemCount(), 0);
-    QVERIFY(m_fixture.services->errors.isEmpty());
+    QVERIFY(m_services->errors.isEmpty());
 }
 
 void TestTextbookTrees::sameSubjectOrderInAllTrees() {
@@ -181,7 +179,7 @@ void TestTextbookTrees::refreshTwiceDoublesNothing() {
 
 void TestTextbookTrees::refreshPicksUpNewFiles() {
     startWith({"Алгебра/01.html"});
-    build(*m_fixture.content, {"Алгебра/02.html", "Физика/Видео/b.avi"});
+    build(*m_content, {"Алгебра/02.html", "Физика/Видео/b.avi"});
     QCOMPARE(dump(*Form2->tv1), QStringLiteral("Алгебра: 01.html"));
     Form2->btn6Click();
     QCOMPARE(dump(*Form2->tv1), QStringLiteral("Алгебра: 01.html, 02.html | Физика:"));
@@ -190,7 +188,7 @@ void TestTextbookTrees::refreshPicksUpNewFiles() {
 
 void TestTextbookTrees::showingDoesNotRefill() {
     startWith({"Алгебра/01.html"});
-    build(*m_fixture.content, {"Алгебра/02.html"});
+    build(*m_content, {"Алгебра/02.html"});
     showTextbook();
     QCOMPARE(dump(*Form2->tv1), QStringLiteral("Алгебра: 01.html"));
 }
@@ -234,9 +232,9 @@ void TestTextbookTrees::openWithTheDesktop() {
     clickNode(*view, item);
 
     const QStringList expected =
-        opened.isEmpty() ? QStringList() : QStringList{m_fixture.content->contentDir() + opened};
-    QCOMPARE(m_fixture.services->openedDocuments, expected);
-    QVERIFY(m_fixture.services->errors.isEmpty());
+        opened.isEmpty() ? QStringList() : QStringList{m_content->contentDir() + opened};
+    QCOMPARE(m_services->openedDocuments, expected);
+    QVERIFY(m_services->errors.isEmpty());
 }
 
 void TestTextbookTrees::clickOnEmptySpaceOpensSelectedAgain() {
@@ -247,9 +245,8 @@ void TestTextbookTrees::clickOnEmptySpaceOpensSelectedAgain() {
     QVERIFY(item);
     clickNode(*Form2->tv3, item);
     clickEmptySpace(*Form2->tv3);
-    const QString path =
-        m_fixture.content->contentDir() + QStringLiteral("Алгебра/Видео/Обзор.avi");
-    QCOMPARE(m_fixture.services->openedDocuments, (QStringList{path, path}));
+    const QString path = m_content->contentDir() + QStringLiteral("Алгебра/Видео/Обзор.avi");
+    QCOMPARE(m_services->openedDocuments, (QStringList{path, path}));
 }
 
 void TestTextbookTrees::nothingSelectedOpensNothing() {
@@ -259,7 +256,7 @@ void TestTextbookTrees::nothingSelectedOpensNothing() {
     Form2->tv2->clearSelection();
     clickEmptySpace(*Form2->tv2);
     Form2->tv2Click();
-    QVERIFY(m_fixture.services->openedDocuments.isEmpty());
+    QVERIFY(m_services->openedDocuments.isEmpty());
 }
 
 void TestTextbookTrees::editedLabelIsSent() {
@@ -280,13 +277,13 @@ void TestTextbookTrees::editedLabelIsSent() {
     QTRY_COMPARE(item->text(0), QStringLiteral("Другая.ppt"));
 
     clickNode(*Form2->tv2, item);
-    QCOMPARE(m_fixture.services->openedDocuments,
-             QStringList{m_fixture.content->contentDir() +
-                         QStringLiteral("Алгебра/Презентации/Другая.ppt")});
+    QCOMPARE(
+        m_services->openedDocuments,
+        QStringList{m_content->contentDir() + QStringLiteral("Алгебра/Презентации/Другая.ppt")});
     // The file itself is untouched, and nothing is reported about the missing one.
-    QVERIFY(QFile::exists(m_fixture.content->contentDir() +
-                          QStringLiteral("Алгебра/Презентации/Лекция.ppt")));
-    QVERIFY(m_fixture.services->errors.isEmpty());
+    QVERIFY(
+        QFile::exists(m_content->contentDir() + QStringLiteral("Алгебра/Презентации/Лекция.ppt")));
+    QVERIFY(m_services->errors.isEmpty());
 }
 
 void TestTextbookTrees::topicTreeIsReadOnly() {

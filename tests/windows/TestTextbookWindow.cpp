@@ -40,16 +40,12 @@ QUrl shownUrl() {
 
 } // namespace
 
-class TestTextbookWindow : public QObject {
+class TestTextbookWindow : public QObject, protected WindowFixture {
     Q_OBJECT
 
 private:
-    WindowFixture m_fixture;
-
     void showTextbook();
-    QString page(const QString& relative) const {
-        return m_fixture.content->contentDir() + relative;
-    }
+    QString page(const QString& relative) const { return m_content->contentDir() + relative; }
     void clickTopic(const QString& path);
 
 private slots:
@@ -81,15 +77,15 @@ private slots:
 };
 
 void TestTextbookWindow::init() {
-    QVERIFY(m_fixture.start());
-    m_fixture.content->makeFile(QStringLiteral("Content/Алгебра/01 Введение.html"), "<p>one</p>");
-    m_fixture.content->makeFile(QStringLiteral("Content/Алгебра/02.html"), "<p>two</p>");
-    m_fixture.content->makeFile(QStringLiteral("Content/Физика/03.html"), "<p>three</p>");
-    m_fixture.makeWindow(Form2);
+    QVERIFY(startFixture());
+    m_content->makeFile(QStringLiteral("Content/Алгебра/01 Введение.html"), "<p>one</p>");
+    m_content->makeFile(QStringLiteral("Content/Алгебра/02.html"), "<p>two</p>");
+    m_content->makeFile(QStringLiteral("Content/Физика/03.html"), "<p>three</p>");
+    makeWindow(Form2);
 }
 
 void TestTextbookWindow::cleanup() {
-    m_fixture.stop();
+    stopFixture();
 }
 
 void TestTextbookWindow::showTextbook() {
@@ -111,7 +107,7 @@ void TestTextbookWindow::noEngineBeforeTheFirstTab() {
     Form2->btn4Click();
     Form2->btn6Click();
     QTest::mouseClick(Form2->btn2, Qt::LeftButton); // to the testing window
-    QCOMPARE(m_fixture.navigation->requests, QStringList{"Form2 to Testing"});
+    QCOMPARE(m_navigation->requests, QStringList{"Form2 to Testing"});
     Form2->closeForm(); // as the hand-over closes its source
     QCOMPARE(WindowTestSupport::visibleWindows(), QStringList());
     for (QWidget* widget : QApplication::allWidgets())
@@ -229,7 +225,7 @@ void TestTextbookWindow::reopen() {
         Form2->btn1Click();
     Form2->Button1Click();
     QCOMPARE(WindowTestSupport::visibleWindows(), QStringList());
-    QCOMPARE(m_fixture.navigation->requests, QStringList{"show Launcher"});
+    QCOMPARE(m_navigation->requests, QStringList{"show Launcher"});
     showTextbook();
 
     // One consistent state, the one the window was left in.
@@ -265,7 +261,7 @@ void TestTextbookWindow::firstTopicClickOpensATab() {
     QCOMPARE(Form2->TabCount(), 1);
     QCOMPARE(Form2->ActiveTab()->text(), QFileInfo(topic).fileName());
     QCOMPARE(shownUrl(), QUrl::fromLocalFile(page(topic)));
-    QVERIFY(m_fixture.services->errors.isEmpty());
+    QVERIFY(m_services->errors.isEmpty());
 }
 
 void TestTextbookWindow::topicClickReusesTheActiveTab() {
@@ -321,7 +317,7 @@ void TestTextbookWindow::subjectClickDoesNothing() {
         QCOMPARE(Form2->ActiveTab()->text(), QStringLiteral("Новая вкладка"));
         QVERIFY(shownUrl().isEmpty());
     }
-    QVERIFY(m_fixture.services->errors.isEmpty());
+    QVERIFY(m_services->errors.isEmpty());
 }
 
 void TestTextbookWindow::emptySpaceShowsTheSelectedPageAgain() {
@@ -339,9 +335,9 @@ void TestTextbookWindow::testsHandsOverToTheTestingWindow() {
     clickTopic(QStringLiteral("Алгебра/02.html"));
     QTest::mouseClick(Form2->btn2, Qt::LeftButton);
     // The hand-over itself, with the other windows, is TestShell's.
-    QCOMPARE(m_fixture.navigation->requests, QStringList{"Form2 to Testing"});
+    QCOMPARE(m_navigation->requests, QStringList{"Form2 to Testing"});
     Form2->closeForm(); // as the hand-over closes its source
-    QCOMPARE(m_fixture.navigation->requests, (QStringList{"Form2 to Testing", "show Launcher"}));
+    QCOMPARE(m_navigation->requests, (QStringList{"Form2 to Testing", "show Launcher"}));
     QCOMPARE(Form2->TabCount(), 0);
     QCOMPARE(WindowTestSupport::liveViews(), 0);
 
@@ -365,9 +361,9 @@ void TestTextbookWindow::exitReturnsToTheLauncher() {
     else
         QVERIFY(Form2->close());
     QCOMPARE(WindowTestSupport::visibleWindows(), QStringList());
-    QCOMPARE(m_fixture.navigation->requests, QStringList{"show Launcher"});
+    QCOMPARE(m_navigation->requests, QStringList{"show Launcher"});
     QCOMPARE(Form2->TabCount(), 0);
-    QVERIFY(m_fixture.services->errors.isEmpty());
+    QVERIFY(m_services->errors.isEmpty());
 }
 
 void TestTextbookWindow::ctrlFOpensTheFindBarAndEscapeClosesIt() {
@@ -390,7 +386,7 @@ void TestTextbookWindow::ctrlFOpensTheFindBarAndEscapeClosesIt() {
     QTest::keyClick(line, Qt::Key_Return);
     QTest::keyClick(line, Qt::Key_Escape);
     QVERIFY(bar->isHidden());
-    QVERIFY(m_fixture.services->errors.isEmpty());
+    QVERIFY(m_services->errors.isEmpty());
 }
 
 NORMAKURS_TEXTBOOK_TEST_MAIN(TestTextbookWindow)

@@ -113,7 +113,7 @@ QStringList buttonsCutOff(const Form& window, const QRect& workArea) {
 
 } // namespace
 
-class TestDesktop : public QObject {
+class TestDesktop : public QObject, protected WindowFixture {
     Q_OBJECT
 
 private slots:
@@ -145,7 +145,6 @@ private:
 
     std::unique_ptr<X11Desktop::Panel> m_panel;
     int m_panelHeight = 0;
-    WindowFixture m_fixture;
     KeeperInThisProcess m_keeper;
 };
 
@@ -171,16 +170,16 @@ void TestDesktop::setPanel(int height) {
 }
 
 void TestDesktop::init() {
-    QVERIFY(m_fixture.start());
-    m_fixture.content->makePacked(
+    QVERIFY(startFixture());
+    m_content->makePacked(
         QStringLiteral("Content/Алгебра/Тесты/Вариант 1.txt"),
         QStringLiteral("---\nДва плюс два?\nA) 3\nB) 4\n---\nТри?\nA) 3\n---\n`B\n`A\n"));
-    m_fixture.content->makeFile(QStringLiteral("Content/Алгебра/Тема.html"), "<h1>Тема</h1>");
-    ProgramTestSupport::makeProgramWindows(m_fixture);
+    m_content->makeFile(QStringLiteral("Content/Алгебра/Тема.html"), "<h1>Тема</h1>");
+    ProgramTestSupport::makeProgramWindows(*this);
 }
 
 void TestDesktop::cleanup() {
-    m_fixture.stop();
+    stopFixture();
     setPanel(kPanelHeight);
     // The window manager has forgotten the windows before the next test makes new ones.
     DESKTOP_VERIFY(X11Desktop::windowOfProcess(QCoreApplication::applicationPid()) == 0);
