@@ -119,6 +119,8 @@ private:
 
     std::unique_ptr<QTemporaryDir> m_dir;
     QString m_program; // the installed program folder, ends in "/"
+    QString m_shared;  // the course's folder on the share, when the test runs on one
+    static bool onShare() { return qEnvironmentVariableIsSet("NORMAKURS_SHARE"); }
     QHash<QString, QString> m_places;
 };
 
@@ -145,6 +147,18 @@ void TestLabIdentities::initTestCase() {
     QVERIFY(
         QFile::copy(QStringLiteral(ATTEMPT_DRIVER), m_program + QStringLiteral("attempt_driver")));
     const QString content = m_program + QStringLiteral("Content");
+    if (onShare()) {
+        // The lab's way with a share: the course on it, the program's Content a link to it, the
+        // keeper on the local disk (shares are often mounted without set-group-ID programs).
+        const QString shared =
+            QDir(qEnvironmentVariable("TMPDIR"))
+                .filePath(QStringLiteral("Content-") + QFileInfo(m_dir->path()).fileName());
+        QString failed = runHere(QStringLiteral("cp"), {"-a", content, shared});
+        QVERIFY2(failed.isEmpty(), qPrintable(failed));
+        QVERIFY(QDir(content).removeRecursively());
+        QVERIFY(QFile::link(shared, content));
+        m_shared = shared;
+    }
     const QString failed =
         runHere(m_program + QStringLiteral("lab-layout.sh"), {content, QString::number(kLabGroup)});
     QVERIFY2(failed.isEmpty(), qPrintable(failed));
@@ -264,6 +278,10 @@ void TestLabIdentities::studentReadsCourse() {
 }
 
 void TestLabIdentities::teacherRewritesVariant() {
+    if (onShare())
+        QSKIP("an sshfs share keeps every file as the one account it logs in with: nobody who "
+              "makes a file there owns it or may set its mode, so what teachers and the keeper "
+              "write needs a share that keeps owners; the student's rows hold there as well");
     const Outcome unpacked = runAs(Who::Teacher, expand({"{tool}", "unpack", "{variant}"}));
     QCOMPARE(unpacked.exitCode, 0);
     QVERIFY(unpacked.out.contains("---"));
@@ -280,6 +298,10 @@ void TestLabIdentities::teacherRewritesVariant() {
 }
 
 void TestLabIdentities::teacherCreatesSubject() {
+    if (onShare())
+        QSKIP("an sshfs share keeps every file as the one account it logs in with: nobody who "
+              "makes a file there owns it or may set its mode, so what teachers and the keeper "
+              "write needs a share that keeps owners; the student's rows hold there as well");
     const Outcome made = runAs(Who::Teacher, expand({"{subject maker}", "{content}/", "Химия"}));
     QVERIFY2(made.exitCode == 0, made.err.constData());
     const Status subject = statusOf(path("{content}/Химия"));
@@ -333,12 +355,16 @@ void TestLabIdentities::keeperRefusesCraftedRequests() {
     QCOMPARE(outcome.exitCode, exitCode);
     QVERIFY2(outcome.out.split('\n').value(outcome.out.count('\n') - 1).startsWith(reply.toUtf8()),
              outcome.out.left(300).constData());
-    // Nothing of a variant left the keeper, and nothing was written.
-    QVERIFY(!outcome.out.contains("\t1) "));
+    // No key line left the keeper (it never sends a grave accent), and nothing was written.
+    QVERIFY(!outcome.out.contains('`'));
     QCOMPARE(QDir(path("{reports}")).entryList(QDir::AllEntries | QDir::Hidden), before);
 }
 
 void TestLabIdentities::studentTakesTestThroughTheKeeper() {
+    if (onShare())
+        QSKIP("an sshfs share keeps every file as the one account it logs in with: nobody who "
+              "makes a file there owns it or may set its mode, so what teachers and the keeper "
+              "write needs a share that keeps owners; the student's rows hold there as well");
     const QString name = QStringLiteral("Студент Лабораторный");
     const Outcome attempt =
         runAs(Who::Student,
@@ -352,7 +378,10 @@ void TestLabIdentities::studentTakesTestThroughTheKeeper() {
     const QString report = path("{reports}/") + name + QStringLiteral("(0)");
     struct stat status {};
     QCOMPARE(::stat(QFile::encodeName(report).constData(), &status), 0);
-    QCOMPARE(status.st_uid, idOf(Who::Student));
+    // An sshfs share writes every file as the one account it logs in with: there the report's
+    // owner cannot tell who wrote it.
+    if (!onShare())
+        QCOMPARE(status.st_uid, idOf(Who::Student));
     QCOMPARE(status.st_gid, kLabGroup);
     QCOMPARE(status.st_mode & 07777, mode_t(0640));
     QVERIFY(runAs(Who::Student, {"cat", report}).exitCode > 0);
@@ -361,7 +390,8 @@ void TestLabIdentities::studentTakesTestThroughTheKeeper() {
     const Outcome journal = runAs(Who::Teacher, expand({"{tool}", "journal", "{content}"}));
     QVERIFY2(journal.exitCode == 0, journal.err.constData());
     QVERIFY2(journal.out.contains(name.toUtf8()), journal.out.constData());
-    QVERIFY(journal.out.contains(QByteArray::number(idOf(Who::Student))));
+    if (!onShare())
+        QVERIFY(journal.out.contains(QByteArray::number(idOf(Who::Student))));
     const Outcome unpacked = runAs(Who::Teacher, {path("{tool}"), "unpack", report});
     QCOMPARE(QString::fromUtf8(unpacked.out), QString::fromUtf8(attempt.out));
 }

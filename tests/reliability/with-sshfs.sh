@@ -33,7 +33,9 @@ UNMOUNT=$(command -v fusermount3 || command -v fusermount) ||
     fail "fusermount is missing (Debian package fuse3)"
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/normakurs-sshfs.XXXXXX") || fail "cannot make a temporary folder"
-chmod 700 "$work"
+# Other accounts pass through to the share, as a lab's users reach its mount, but cannot list
+# this folder; its keys are for root alone.
+chmod 711 "$work"
 remote=$work/remote
 mountpoint=$work/share
 local_tmp=$work/local
