@@ -21,7 +21,7 @@ fi
 duration=$1
 build=${FUZZ_BUILD_DIR:-build-fuzz}
 jobs=${JOBS:-2}
-targets=(fuzz_packed_text fuzz_test_text fuzz_content_names fuzz_exam_protocol)
+targets=(fuzz_packed_text fuzz_test_text fuzz_content_names fuzz_exam_protocol fuzz_question_bank)
 
 CC=clang CXX=clang++ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DNORMAKURS_FUZZ=ON -DNORMAKURS_BENCH=OFF >/dev/null

@@ -57,8 +57,9 @@ int exportVariant(const QStringList& args) {
     rest.remove(option, 2);
     if (rest.isEmpty() || rest.size() > 2)
         return usage("export takes VARIANT --format gift|moodle-xml|aiken [OUT]");
-    const QuestionBank::Bank bank = QuestionBank::fromVariant(
-        TextLines::splitLines(TextLines::toEditorText(PackedText::OpenFromStream(rest.at(0)))));
+    const QuestionBank::Bank bank = QuestionBank::exportable(
+        *format, QuestionBank::fromVariant(TextLines::splitLines(
+                     TextLines::toEditorText(PackedText::OpenFromStream(rest.at(0))))));
     if (bank.questions.isEmpty())
         throw Failure(QStringLiteral("%1: нет вопросов для выгрузки; ").arg(rest.at(0)) +
                       QuestionBank::exportSummary(bank, *format));

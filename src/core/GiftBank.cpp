@@ -93,8 +93,9 @@ void readQuestion(const Chars& chars, const QString& place, Bank& bank) {
         return;
     }
     q.text = plain(before);
-    if (!after.isEmpty()) // a blank to fill in within the text
-        q.text += QStringLiteral(" _____ ") + plain(after, html);
+    const QString rest = plain(after, html);
+    if (!rest.isEmpty()) // a blank to fill in within the text
+        q.text += QStringLiteral(" _____ ") + rest;
 
     // The answers: "=" starts the right one, "~" a wrong one; "#" starts an answer's feedback.
     const Chars answers = chars.mid(open + 1, close - open - 1);
@@ -179,6 +180,25 @@ QString escaped(const QString& text) {
 }
 
 } // namespace
+
+QString unfit(const Question& question) {
+    // No escape keeps "->" in an answer from reading as a pair of a matching question, nor
+    // "%50%" at its start from reading as a part of the mark.
+    static const QRegularExpression weight(QStringLiteral("^\\s*%-?[0-9.]+%"));
+    static const QRegularExpression marker(
+        QStringLiteral("^\\s*\\[(html|moodle|markdown|plain)\\]"));
+    if (marker.match(question.text).hasMatch())
+        return QStringLiteral("«[…]» в начале текста GIFT прочтёт как формат текста");
+    for (const QString& option : question.options) {
+        if (marker.match(option).hasMatch())
+            return QStringLiteral("«[…]» в начале варианта ответа GIFT прочтёт как формат текста");
+        if (option.contains(QLatin1String("->")))
+            return QStringLiteral("«->» в варианте ответа GIFT прочтёт как вопрос на соответствие");
+        if (weight.match(option).hasMatch())
+            return QStringLiteral("«%…%» в начале варианта ответа GIFT прочтёт как долю балла");
+    }
+    return QString();
+}
 
 void read(const QString& text, Bank& bank) {
     // Questions are separated by empty lines; comment lines and categories are left out.

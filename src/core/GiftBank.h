@@ -8,6 +8,9 @@ namespace GiftBank {
 // Adds every question of the bank `text` (lines separated by "\n") to `bank`.
 void read(const QString& text, QuestionBank::Bank& bank);
 
+// Why `question` cannot be written as GIFT; empty when it can.
+QString unfit(const QuestionBank::Question& question);
+
 // `questions` as a GIFT bank.
 QString write(const QVector<QuestionBank::Question>& questions);
 

@@ -11,9 +11,14 @@ namespace {
 using QuestionBank::Bank;
 using QuestionBank::Question;
 
-// A text as its element's "format" says: HTML (the default of the format) reduced to plain text.
+// HTML is the format's default for a text.
+bool isHtml(QStringView format) {
+    return format.isEmpty() || format == u"html";
+}
+
+// A text as its element's "format" says: HTML reduced to plain text.
 QString plain(const QString& text, QStringView format) {
-    if (format.isEmpty() || format == u"html")
+    if (isHtml(format))
         return QuestionBank::plainFromHtml(text);
     return text.trimmed();
 }
@@ -50,7 +55,7 @@ void readQuestion(QXmlStreamReader& xml, Bank& bank) {
         } else if (element == u"questiontext") {
             const QString format = xml.attributes().value(QLatin1String("format")).toString();
             const QString raw = textOf(xml);
-            picture = picture || QuestionBank::hasPicture(raw);
+            picture = picture || (isHtml(format) && QuestionBank::hasPicture(raw));
             text = plain(raw, format);
         } else if (element == u"single") {
             single = xml.readElementText().trimmed();
@@ -59,7 +64,7 @@ void readQuestion(QXmlStreamReader& xml, Bank& bank) {
             answer.fraction = xml.attributes().value(QLatin1String("fraction")).toDouble();
             const QString format = xml.attributes().value(QLatin1String("format")).toString();
             const QString raw = textOf(xml);
-            picture = picture || QuestionBank::hasPicture(raw);
+            picture = picture || (isHtml(format) && QuestionBank::hasPicture(raw));
             answer.text = plain(raw, format);
             answers.append(answer);
         } else {

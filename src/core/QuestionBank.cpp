@@ -16,12 +16,24 @@
 namespace QuestionBank {
 namespace {
 
-// The lines a variant cannot hold as text lines: they would read as a separator or a key line.
+// A line of a question's text that a variant cannot hold as text: it would read as a separator,
+// a key line or (after the first line, which begins with the question's number) an option.
 QString lineThatBreaksVariant(const QString& text) {
-    for (const QString& line : text.split(QLatin1Char('\n')))
-        if (TestFormat::isSeparator(line) || TestFormat::isKeyLine(line))
-            return line;
+    static const QRegularExpression option(QStringLiteral("^[A-E]\\)"));
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    for (int i = 0; i < lines.size(); ++i)
+        if (TestFormat::isSeparator(lines.at(i)) || TestFormat::isKeyLine(lines.at(i)) ||
+            (i > 0 && option.match(lines.at(i)).hasMatch()))
+            return lines.at(i);
     return QString();
+}
+
+// A control character other than a tab (a zero would end the variant's text there).
+bool hasControl(const QString& text, bool breaks) {
+    for (QChar c : text)
+        if (c.unicode() < 0x20 && c != u'\t' && !(breaks && c == u'\n'))
+            return true;
+    return false;
 }
 
 QString quoted(const QString& text) {
@@ -58,14 +70,19 @@ QString unfit(const Question& question) {
         return QStringLiteral("нет текста вопроса");
     const QString breaking = lineThatBreaksVariant(question.text);
     if (!breaking.isNull())
-        return QStringLiteral("строка текста %1 читалась бы в тесте как разделитель или ключ")
+        return QStringLiteral(
+                   "строка текста %1 читалась бы в тесте как разделитель, ключ или вариант")
             .arg(quoted(breaking));
+    bool control = hasControl(question.text, true);
     QString lost = CodePage::unrepresentable(question.text);
     for (const QString& option : question.options) {
         if (option.contains(QLatin1Char('\n')))
             return QStringLiteral("вариант ответа в несколько строк");
+        control = control || hasControl(option, false);
         lost += CodePage::unrepresentable(option);
     }
+    if (control)
+        return QStringLiteral("управляющий символ в тексте");
     if (!lost.isEmpty())
         return QStringLiteral("символы, которых нет в Windows-1251: %1")
             .arg(CodePage::unrepresentable(lost));
@@ -236,6 +253,19 @@ Bank fromVariant(const QStringList& lines) {
         bank.add(q);
     }
     return bank;
+}
+
+Bank exportable(Format format, const Bank& bank) {
+    Bank out;
+    out.skipped = bank.skipped;
+    for (const Question& q : bank.questions) {
+        const QString reason = format == Format::Gift ? GiftBank::unfit(q) : QString();
+        if (reason.isEmpty())
+            out.questions.append(q);
+        else
+            out.skip(q.place, reason);
+    }
+    return out;
 }
 
 QString write(Format format, const QVector<Question>& questions) {

@@ -77,6 +77,9 @@ QString variantText(const QVector<Question>& questions);
 // without options, key or right option is listed as skipped.
 Bank fromVariant(const QStringList& lines);
 
+// The questions of `bank` that `format` can hold; the others are listed as skipped, with why.
+Bank exportable(Format format, const Bank& bank);
+
 // The bank's questions written in `format`.
 QString write(Format format, const QVector<Question>& questions);
 
