@@ -128,6 +128,8 @@ private slots:
     void everyButtonIsOnScreen_data();
     void everyButtonIsOnScreen();
     void closeRequestDuringTestDoesNothing();
+    void testAnsweredFromTheKeyboard_data();
+    void testAnsweredFromTheKeyboard();
     void closeRequestRunsCloseHandler_data();
     void closeRequestRunsCloseHandler();
     void minimisedWindowComesBackAsItWas();
@@ -385,6 +387,35 @@ void TestDesktop::closeRequestDuringTestDoesNothing() {
     X11Desktop::requestClose(*Form3);
     DESKTOP_COMPARE(closes.requests, 2);
     DESKTOP_COMPARE(viewableWindows(), QStringList{QStringLiteral("Form1")});
+}
+
+void TestDesktop::testAnsweredFromTheKeyboard_data() {
+    QTest::addColumn<QString>("keys"); // one key a question, as the keyboard types it
+    QTest::newRow("Latin") << "bE";
+    QTest::newRow("Russian layout") << "иу";
+    QTest::newRow("digits") << "25";
+}
+
+// The window the window manager made active takes the answers from the keyboard alone, from
+// wherever the focus stands in it, and a key never finishes the test.
+void TestDesktop::testAnsweredFromTheKeyboard() {
+    QFETCH(QString, keys);
+    showLauncher();
+    open(QStringLiteral("Form3"));
+    if (QTest::currentTestFailed())
+        return;
+    startTest();
+    QVERIFY(QTest::qWaitForWindowActive(Form3));
+    for (const QChar key : keys) {
+        QWidget* focus = QApplication::focusWidget();
+        QVERIFY(focus && focus->window() == Form3);
+        QTest::sendKeyEvent(QTest::Click, focus, Qt::Key(key.toUpper().unicode()), QString(key),
+                            Qt::NoModifier);
+    }
+    QCOMPARE(Form3->attempt().Answers, QByteArray("BE"));
+    QCOMPARE(Form3->state(), TForm3::State::Testing);
+    QTest::mouseClick(Form3->btn7, Qt::LeftButton);
+    QCOMPARE(Form3->state(), TForm3::State::Report);
 }
 
 void TestDesktop::closeRequestRunsCloseHandler_data() {
