@@ -95,7 +95,7 @@ void readQuestion(const Chars& chars, const QString& place, Bank& bank) {
     q.text = plain(before);
     const QString rest = plain(after, html);
     if (!rest.isEmpty()) // a blank to fill in within the text
-        q.text += QStringLiteral(" _____ ") + rest;
+        q.text += (q.text.isEmpty() ? QStringLiteral("_____ ") : QStringLiteral(" _____ ")) + rest;
 
     // The answers: "=" starts the right one, "~" a wrong one; "#" starts an answer's feedback.
     const Chars answers = chars.mid(open + 1, close - open - 1);
