@@ -363,19 +363,18 @@ QByteArray readDescriptor(int fd, qint64 size, const PathOf& pathOf, qint64 capa
         large.resize(size);
     char* packed = size > kChunk ? large.data() : small.data();
     qint64 got = 0;
-    bool readFailed = false;
     while (got < size) {
         const ssize_t n = ::read(fd, packed + got, size_t(size - got));
         if (n < 0 && errno == EINTR)
             continue;
-        readFailed = n < 0;
+        // Cut short under our hands, or unreadable from here on (a damaged sector): what was
+        // read is judged as it is. The text may lie wholly before the failure; if not, the
+        // stream ends early and the read fails as a cut-off file does.
         if (n <= 0)
-            break; // cut short under our hands: what was read is judged as it is
+            break;
         got += n;
     }
     ::close(fd);
-    if (readFailed)
-        throw Failure(readError());
     if (reused) {
         Inflater inflater(*reused, packed, qsizetype(got));
         return readText(inflater, capacity);

@@ -19,6 +19,7 @@
 #include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/types.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -136,7 +137,44 @@ bool writeFile(const QString& path, const QByteArray& bytes) {
 
 const QByteArray kWorked = QByteArray::fromHex("2D2D2D0D0A31290D0A"); // "---" CR LF "1)" CR LF
 
+// The file whose tail the disk cannot read, by its identity, and how far it can be read.
+struct FailingFile {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t readable = -1;
+};
+FailingFile g_failing;
+
+// While one lives, reading the file at `path` beyond its first `readable` bytes fails with EIO,
+// as a damaged sector does; a negative `readable` leaves it alone.
+class UnreadableTail {
+public:
+    UnreadableTail(const QString& path, qint64 readable) {
+        struct stat status {};
+        if (readable >= 0 && ::stat(QFile::encodeName(path).constData(), &status) == 0)
+            g_failing = {status.st_dev, status.st_ino, off_t(readable)};
+    }
+    ~UnreadableTail() { g_failing = FailingFile(); }
+    UnreadableTail(const UnreadableTail&) = delete;
+    UnreadableTail& operator=(const UnreadableTail&) = delete;
+};
+
 } // namespace
+
+// Takes the place of the system's read() in this test program (see UnreadableTail).
+extern "C" ssize_t read(int fd, void* buffer, size_t count) {
+    struct stat status {};
+    if (g_failing.readable >= 0 && ::fstat(fd, &status) == 0 && status.st_dev == g_failing.device &&
+        status.st_ino == g_failing.inode) {
+        const off_t at = ::lseek(fd, 0, SEEK_CUR);
+        if (at >= g_failing.readable) {
+            errno = EIO;
+            return -1;
+        }
+        count = qMin(count, size_t(g_failing.readable - at));
+    }
+    return ::syscall(SYS_read, fd, buffer, count);
+}
 
 class TestPackedText : public QObject {
     Q_OBJECT
@@ -335,31 +373,39 @@ void TestPackedText::overwriteWithShorterText() {
 void TestPackedText::shortLengthFieldLimitsText_data() {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<qint64>("readable"); // bytes of the file the disk gives back; -1: all
 
     const QByteArray six = "abcdef";
-    QTest::newRow("0 of 6") << compressed(le64(0) + six, 6) << QByteArray();
-    QTest::newRow("3 of 6") << compressed(le64(3) + six, 6) << QByteArray("abc");
-    QTest::newRow("5 of 6") << compressed(le64(5) + six, 6) << QByteArray("abcde");
-    QTest::newRow("6 of 6") << compressed(le64(6) + six, 6) << QByteArray("abcdef");
+    QTest::newRow("0 of 6") << compressed(le64(0) + six, 6) << QByteArray() << qint64(-1);
+    QTest::newRow("3 of 6") << compressed(le64(3) + six, 6) << QByteArray("abc") << qint64(-1);
+    QTest::newRow("5 of 6") << compressed(le64(5) + six, 6) << QByteArray("abcde") << qint64(-1);
+    QTest::newRow("6 of 6") << compressed(le64(6) + six, 6) << QByteArray("abcdef") << qint64(-1);
 
     // What lies beyond the text the length field gives is never read: damage there is no
     // failure, whether in the deflate data or in the trailer's checksum.
     QByteArray badSum = compressed(le64(3) + six, 6);
     badSum[badSum.size() - 1] = char(badSum.back() ^ 0x55);
-    QTest::newRow("3 of 6, checksum damaged") << badSum << QByteArray("abc");
-    QByteArray badTail = compressed(le64(3) + "abc" + noise(4000), 6);
+    QTest::newRow("3 of 6, checksum damaged") << badSum << QByteArray("abc") << qint64(-1);
+    const QByteArray tail = compressed(le64(3) + "abc" + noise(4000), 6);
+    QByteArray badTail = tail;
     badTail.replace(badTail.size() / 2, badTail.size() / 2, QByteArray(badTail.size() / 2, '\xFF'));
-    QTest::newRow("3 of 4003, second half damaged") << badTail << QByteArray("abc");
+    QTest::newRow("3 of 4003, second half damaged") << badTail << QByteArray("abc") << qint64(-1);
+    QTest::newRow("3 of 4003, unreadable after 100 bytes")
+        << tail << QByteArray("abc") << qint64(100);
 }
 
 void TestPackedText::shortLengthFieldLimitsText() {
     QFETCH(QByteArray, bytes);
     QFETCH(QByteArray, text);
+    QFETCH(qint64, readable);
 
     const QString file = path(QStringLiteral("short"));
     QVERIFY(writeFile(file, bytes));
     QByteArray got;
-    QCOMPARE(failureOf([&] { got = PackedText::OpenFromStream(file); }), kNoFailure);
+    {
+        const UnreadableTail failing(file, readable);
+        QCOMPARE(failureOf([&] { got = PackedText::OpenFromStream(file); }), kNoFailure);
+    }
     QCOMPARE(got, text);
 
     QBuffer buffer(&bytes);
