@@ -437,7 +437,14 @@ void TForm3::QuestEnd() {
     // The keeper scores the answers and stores the report before anything is shown: a score
     // is never seen without its report kept, and a report that cannot be stored leaves the
     // student in the test, answers and all, to finish again.
-    const ExamClient::Finished finished = keeper().finish(m_locale.name(), m_attempt.Answers);
+    ExamClient::Finished finished;
+    try {
+        finished = keeper().finish(m_locale.name(), m_attempt.Answers);
+    } catch (const Failure&) {
+        // The next try starts with a keeper of its own: this one may have ended.
+        letKeeperGo();
+        throw;
+    }
     if (finished.full) {
         showNotice(QStringLiteral("Отчёт не сохранён: для имени «%1» по этому предмету уже есть "
                                   "%2 отчётов. Сообщите преподавателю.")
@@ -560,8 +567,23 @@ void TForm3::layOut() {
 }
 
 ExamClient& TForm3::keeper() {
-    if (!m_keeper)
-        m_keeper = std::make_unique<ExamClient>(ExamChannels::make());
+    if (m_keeper)
+        return *m_keeper;
+    m_keeper = std::make_unique<ExamClient>(ExamChannels::make());
+    if (m_state != State::Testing)
+        return *m_keeper;
+    // A keeper started in the middle of a test (the one before ended without a word) opens the
+    // same variant again; it must still be the version the questions came from.
+    const ExamClient::Opened opened = m_keeper->open(m_attempt.StudentName, m_attempt.GroupName,
+                                                     m_attempt.SubjectName, m_attempt.VariantName);
+    if (!opened.refusal.isEmpty() || opened.version != m_version ||
+        opened.keys != m_attempt.Answers.size()) {
+        m_keeper.reset();
+        throw Failure(
+            QStringLiteral("Вариант «%1» изменился во время теста, и ответы к нему уже не "
+                           "подходят. Сообщите преподавателю.")
+                .arg(m_attempt.VariantName));
+    }
     return *m_keeper;
 }
 

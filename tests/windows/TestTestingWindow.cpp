@@ -174,6 +174,7 @@ private slots:
     void keysAnswerAsButtons_data();
     void keysAnswerAsButtons();
     void questionsAreSpoken();
+    void keeperEndedInTheMiddle();
     void interruptedTestIsOffered_data();
     void interruptedTestIsOffered();
     void everyLineBreakEndsALine();
@@ -785,6 +786,20 @@ void TestTestingWindow::questionsAreSpoken() {
     STEP(selectQuestion(1));
     QCOMPARE(spoken(1), QStringLiteral("Вопрос №2: ") + kGoodQuestions[1].join(QLatin1Char('\n')));
     QCOMPARE(Form3->lst1->item(1)->text(), QStringLiteral("Вопрос №2"));
+}
+
+// A keeper that ends in the middle of a test costs the student nothing: the finish fails with
+// a message, and the next try's keeper opens the same variant again and stores the report.
+void TestTestingWindow::keeperEndedInTheMiddle() {
+    STEP(startTest(kAlgebra, kGood));
+    STEP(answer(u'C'));
+    KeeperInThisProcess::endNextKeeper();
+    QTest::mouseClick(Form3->btn7, Qt::LeftButton);
+    QCOMPARE(m_services->errors.size(), 1);
+    QCOMPARE(Form3->state(), TForm3::State::Testing);
+    STEP(finish());
+    QCOMPARE(reportFileLines(reportsDir(kAlgebra) + QStringLiteral("/Иван Петров(0)")).mid(5, 1),
+             QStringList{QStringLiteral("Вопрос № 1- Правильно ")});
 }
 
 void TestTestingWindow::interruptedTestIsOffered_data() {
