@@ -8,13 +8,18 @@
 #   second load  normakurs-text journal again, nothing changed, its cache from the first load
 #     floor      one listing of the same folders (ls -f of the content folder and of every
 #                reports folder)
+#   report tree  the teacher's window's report tree alone (normakurs-listing-probe, which also
+#                times the textbook's trees and the testing window's subjects, printed as they are)
+#     floor      the same listing of the folders as for the second load
 #   start-up     the program's start-up to the launcher's first paint, offscreen, over the
 #                share as its program folder (with PROGRAM_START, the test suite's program_start)
-#     floor      ls -f of every folder it lists, one after the other
+#     floor      ls -f of every folder it lists, one after the other (a subject's presentations
+#                and videos folders too, where a missing one costs ls a look)
 #
 #   bench/share/journal-share.sh [COUNT...]      (default: 2000 10000)
 # Environment: DELAY_MS (default 1), ROUNDS (default 3), TOOL (default build/normakurs-text),
-# PROGRAM_START (default build/tests/program_start; skipped where it is not built).
+# PROGRAM_START (default build/tests/program_start), LISTING_PROBE (default
+# build/normakurs-listing-probe); either is skipped where it is not built.
 # Prints each measurement, then the medians and their ratios to the floors. Needs root (FUSE),
 # sshfs and the OpenSSH sftp-server.
 set -euo pipefail
@@ -24,6 +29,7 @@ TOOL=${TOOL:-$repo/build/normakurs-text}
 DELAY_MS=${DELAY_MS:-1}
 ROUNDS=${ROUNDS:-3}
 PROGRAM_START=${PROGRAM_START:-$repo/build/tests/program_start}
+LISTING_PROBE=${LISTING_PROBE:-$repo/build/normakurs-listing-probe}
 counts=("$@")
 [ ${#counts[@]} -gt 0 ] || counts=(2000 10000)
 UNMOUNT=$(command -v fusermount3 || command -v fusermount)
@@ -70,7 +76,7 @@ for count in "${counts[@]}"; do
     python3 "$here/make_reports.py" "$remote/Content" "$count"
     (cd "$remote/Content" && find . -type f -print0) >"$work/files-$count"
     : >"$work/first-$count"; : >"$work/cat-$count"; : >"$work/second-$count"; : >"$work/ls-$count"
-    : >"$work/start-$count"; : >"$work/all-$count"
+    : >"$work/start-$count"; : >"$work/all-$count"; : >"$work/tree-$count"
     for round in $(seq 1 "$ROUNDS"); do
         cache=$work/cache-$count-$round
         mkdir -p "$cache"
@@ -106,6 +112,15 @@ for count in "${counts[@]}"; do
         unmount_share
         seconds "$t0" "$t1" >>"$work/ls-$count"
 
+        if [ -x "$LISTING_PROBE" ]; then
+            mount_share "$remote"
+            "$LISTING_PROBE" "$mnt/Content/" >"$work/listings"
+            unmount_share
+            echo "$count reports, round $round, start-up listings: $(tr '\n' ' ' <"$work/listings")"
+            sed -n 's/^reports_ms=\([0-9.]*\).*/\1/p' "$work/listings" |
+                awk '{ printf "%.3f\n", $1 / 1000 }' >>"$work/tree-$count"
+        fi
+
         if [ -x "$PROGRAM_START" ]; then
             mount_share "$remote"
             t0=$(now)
@@ -120,6 +135,7 @@ for count in "${counts[@]}"; do
             ls -f "$mnt/Content" >/dev/null
             for folder in "$mnt"/Content/*; do
                 ls -f "$folder" "$folder/Тесты" "$folder/Тесты/Отчеты" >/dev/null
+                ls -f "$folder/Презентации" "$folder/Видео" >/dev/null 2>&1 || true
             done
             t1=$(now)
             unmount_share
@@ -139,6 +155,11 @@ for count in "${counts[@]}"; do
     summary+=("$(printf '%6d reports  first load %7.3f s  cat x16 %7.3f s  ratio %5.2f   second load %7.3f s  listing %7.3f s  ratio %5.2f' \
         "$count" "$first" "$floor" "$(echo "$first $floor" | awk '{ print $1 / $2 }')" \
         "$second" "$listing" "$(echo "$second $listing" | awk '{ print $1 / $2 }')")")
+    if [ -x "$LISTING_PROBE" ]; then
+        tree=$(median <"$work/tree-$count")
+        summary+=("$(printf '%6d reports  report tree %7.3f s  listing %7.3f s  ratio %5.2f' \
+            "$count" "$tree" "$listing" "$(echo "$tree $listing" | awk '{ print $1 / $2 }')")")
+    fi
     if [ -x "$PROGRAM_START" ]; then
         start=$(median <"$work/start-$count"); all=$(median <"$work/all-$count")
         summary+=("$(printf '%6d reports  start-up %7.3f s  every folder listed %7.3f s  ratio %5.2f' \

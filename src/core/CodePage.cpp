@@ -180,12 +180,10 @@ QByteArray entryShownAs(const QByteArray& folder, const QString& part) {
     return matches == 1 ? found : QByteArray();
 }
 
-} // namespace
-
-QByteArray nativePath(const QString& path) {
-    const QByteArray whole = QFile::encodeName(path);
-    if (present(whole))
-        return whole; // nearly every path: one look
+// nativePath() for a path whose UTF-8 bytes `whole` name nothing: the parts are looked at one
+// after the other, the last one's UTF-8 spelling not again where everything before it is spelled
+// in UTF-8 (it is the missing one then).
+QByteArray spelledPartByPart(const QString& path, const QByteArray& whole) {
     QByteArray built;
     const QStringList parts = path.split(QLatin1Char('/'));
     for (qsizetype i = 0; i < parts.size(); ++i) {
@@ -193,7 +191,8 @@ QByteArray nativePath(const QString& path) {
             built += '/';
         const QString& part = parts.at(i);
         const QByteArray asUtf8 = part.toUtf8();
-        if (part.isEmpty() || present(built + asUtf8)) {
+        const bool knownMissing = i == parts.size() - 1 && built + asUtf8 == whole;
+        if (part.isEmpty() || (!knownMissing && present(built + asUtf8))) {
             built += asUtf8;
             continue;
         }
@@ -210,6 +209,21 @@ QByteArray nativePath(const QString& path) {
         built += present(built + asCodePage) ? asCodePage : asUtf8;
     }
     return built;
+}
+
+} // namespace
+
+QByteArray nativePath(const QString& path) {
+    const QByteArray whole = QFile::encodeName(path);
+    if (present(whole))
+        return whole; // nearly every path: one look
+    return spelledPartByPart(path, whole);
+}
+
+QByteArray otherSpelling(const QString& path) {
+    const QByteArray whole = QFile::encodeName(path);
+    const QByteArray native = spelledPartByPart(path, whole);
+    return native == whole ? QByteArray() : native;
 }
 
 QUrl fileUrl(const QString& path) {

@@ -44,6 +44,11 @@ QString fileName(const QByteArray& raw);
 // one entry of its folder shown that way, when there is exactly one.
 QByteArray nativePath(const QString& path);
 
+// For a path whose UTF-8 bytes the caller has just failed to open: the on-disk bytes that
+// nativePath() would give, without looking for the UTF-8 spelling again (on a network share
+// every look is a round trip); empty when there are no others.
+QByteArray otherSpelling(const QString& path);
+
 // The address of the local file `path` for the desktop's "open": a file URL whose path is the
 // file's bytes on disk (nativePath), so that the application the desktop starts is given the
 // file itself, whatever code page its name is in.

@@ -102,10 +102,13 @@ bool spelledAsUtf8(const QString& name, const char* raw) {
 }
 
 // Reads the folder with one pass of readdir. The entry's type comes with its name, so only
-// links (and file systems that do not say) cost a stat, which follows the link.
+// links (and file systems that do not say) cost a stat, which follows the link. The folder is
+// opened by its UTF-8 bytes first and looked for in another spelling only when that fails: on a
+// network share each look is a round trip, and most listings are of folders that exist by those
+// bytes, or (a subject without videos) of folders that do not exist at all.
 void readFolder(const QString& folder, const QString& mask, QVector<Keyed>& found) {
-    const QByteArray native = CodePage::nativePath(folder);
-    FolderEntries::forEach(native, [&](const dirent& item) {
+    QByteArray native = QFile::encodeName(folder);
+    const auto visit = [&](const dirent& item) {
         const char* raw = item.d_name;
         if (raw[0] == '.') // hidden
             return;
@@ -147,7 +150,12 @@ void readFolder(const QString& folder, const QString& mask, QVector<Keyed>& foun
         if (!matchesMask(name, mask))
             return;
         found.append(Keyed{sortKey(name), Entry{name, isFolder}});
-    });
+    };
+    if (FolderEntries::forEach(native, visit))
+        return;
+    native = CodePage::otherSpelling(folder);
+    if (!native.isEmpty())
+        FolderEntries::forEach(native, visit);
 }
 #else
 void readFolder(const QString& folder, const QString& mask, QVector<Keyed>& found) {
