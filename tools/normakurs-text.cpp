@@ -13,9 +13,9 @@
 #include "LabCheck.h"
 #include "PackedText.h"
 #include "ReportJournal.h"
-#include "SystemFile.h"
 #include "ResultsSheet.h"
 #include "SheetPdf.h"
+#include "SystemFile.h"
 #include "TextLines.h"
 #include "VariantCheck.h"
 
@@ -23,15 +23,15 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStringDecoder>
 #include <QLocale>
+#include <QStringDecoder>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <memory>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -46,10 +46,10 @@ const char kUsage[] =
     "                                         write every report of the course as CSV, or\n"
     "                                         those of subject S and test V; with --test\n"
     "                                         one column per question (1 right, 0 wrong)\n"
-    "  normakurs-text analysis CONTENT_DIR --subject S --test V [--dialect D]\n"
     "  normakurs-text journal CONTENT_DIR [--subject S] [--test V] --pdf OUT.pdf\n"
     "                                         the same reports as a results sheet in a PDF\n"
     "                                         file: one row per report, count and mean\n"
+    "  normakurs-text analysis CONTENT_DIR --subject S --test V [--dialect D]\n"
     "                                         write the item analysis of test V of subject\n"
     "                                         S as CSV: one row per question (p, upper and\n"
     "                                         lower group, D, r, verdict), a blank line, then\n"
@@ -197,8 +197,8 @@ struct JournalOptions {
     QString subject;
     QString test;
     JournalCsv::Dialect dialect = JournalCsv::Dialect::Rfc4180;
-};
     QString pdf; // the results sheet's file, for "journal"
+};
 
 // Reads "CONTENT_DIR [--subject S] [--test V] [--dialect D]"; an empty text when they are
 // well-formed, otherwise what is wrong with them.
@@ -219,9 +219,9 @@ QString parseJournalOptions(const QStringList& args, JournalOptions& options) {
         } else if (option == QLatin1String("--test")) {
             options.test = value;
             testGiven = true;
-        } else if (option == QLatin1String("--dialect")) {
         } else if (option == QLatin1String("--pdf")) {
             options.pdf = value;
+        } else if (option == QLatin1String("--dialect")) {
             const std::optional<JournalCsv::Dialect> dialect = JournalCsv::dialectNamed(value);
             if (!dialect)
                 return QStringLiteral("unknown dialect \"%1\" (rfc4180 or excel-ru)").arg(value);
@@ -266,9 +266,6 @@ int writeOut(const QByteArray& bytes) {
     return std::fflush(stdout) == 0 ? 0 : fail(QStringLiteral("cannot write to standard output"));
 }
 
-int journal(const QStringList& args) {
-    JournalOptions options;
-    const QString wrong = parseJournalOptions(args, options);
 // The rows as a results sheet in a PDF file, headed with the title the program beside this tool
 // gives its windows.
 int journalSheet(const QVector<ReportRecord>& rows, const QString& pdf) {
@@ -285,17 +282,20 @@ int journalSheet(const QVector<ReportRecord>& rows, const QString& pdf) {
     return 0;
 }
 
+int journal(const QStringList& args) {
+    JournalOptions options;
+    const QString wrong = parseJournalOptions(args, options);
     if (!wrong.isEmpty())
         return usageError(QStringLiteral("journal: ") + wrong);
     JournalFilter filter;
     filter.subject = options.subject;
     filter.test = options.test;
     const QVector<ReportRecord> rows = filter.apply(readJournal(options));
+    if (!options.pdf.isEmpty())
+        return journalSheet(rows, options.pdf);
     return writeOut(JournalCsv::write(rows, options.dialect, !options.test.isEmpty()));
 }
 
-    if (!options.pdf.isEmpty())
-        return journalSheet(rows, options.pdf);
 // A figure with four decimals in the dialect's decimal separator; "—" for none.
 QString figure(std::optional<double> value, JournalCsv::Dialect dialect) {
     if (!value)
@@ -315,11 +315,11 @@ int analysis(const QStringList& args) {
         return usageError(QStringLiteral("analysis: ") + wrong);
     if (options.subject.isEmpty() || options.test.isEmpty())
         return usageError("analysis takes CONTENT_DIR --subject S --test V");
+    if (!options.pdf.isEmpty())
+        return usageError("analysis: --pdf is for journal");
     const ItemAnalysis::Result result =
         ItemAnalysis::analyse(readJournal(options), options.subject, options.test);
     if (!result.enoughAttempts())
-    if (!options.pdf.isEmpty())
-        return usageError("analysis: --pdf is for journal");
         return fail(QStringLiteral("%1 (test \"%2\" of subject \"%3\": %4, excluded %5)")
                         .arg(ItemAnalysis::notEnoughAttemptsText(), options.test, options.subject)
                         .arg(result.summary.attempts)
