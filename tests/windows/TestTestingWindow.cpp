@@ -6,6 +6,7 @@
 #include "CodePage.h"
 #include "Failure.h"
 #include "PackedText.h"
+#include "SavedAttempt.h"
 #include "support/KeeperInThisProcess.h"
 #include "support/RecordingNavigation.h"
 #include "support/RecordingServices.h"
@@ -177,6 +178,7 @@ private slots:
     void keeperEndedInTheMiddle();
     void interruptedTestIsOffered_data();
     void interruptedTestIsOffered();
+    void interruptedTestHeldElsewhere();
     void everyLineBreakEndsALine();
 
     // Report
@@ -809,6 +811,21 @@ void TestTestingWindow::interruptedTestIsOffered_data() {
     QTest::newRow("continued") << true << false << QByteArray("CB\0", 3);
     QTest::newRow("given up") << false << false << QByteArray();
     QTest::newRow("variant saved since") << true << true << QByteArray(4, '\0');
+}
+
+// Another copy of the program under the same account holds the attempt: this one never offers
+// to continue it too.
+void TestTestingWindow::interruptedTestHeldElsewhere() {
+    STEP(startTest(kAlgebra, kGood));
+    STEP(answer(u'C'));
+    WindowTestSupport::destroyWindow(Form3);
+    const AttemptStore::Claim otherCopy;
+    QVERIFY(otherCopy.held());
+    WindowTestSupport::makeWindow(Form3);
+    Form3->showForm();
+    QCoreApplication::processEvents(); // the check waits for the window to be shown
+    QVERIFY(m_services->questions.isEmpty());
+    STEP(expectRegistration());
 }
 
 void TestTestingWindow::interruptedTestIsOffered() {
