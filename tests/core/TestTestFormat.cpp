@@ -27,14 +27,6 @@ Loaded load(const QStringList& lines) {
     return loaded;
 }
 
-// Every line the student can be shown: the lines of all questions.
-QStringList shownLines(const Loaded& loaded) {
-    QStringList shown;
-    for (int q = 0; q < loaded.attempt.questionCount(); ++q)
-        shown += TestFormat::questionLines(loaded.lines, loaded.attempt, q);
-    return shown;
-}
-
 QByteArray bytes(std::initializer_list<unsigned char> values) {
     QByteArray out;
     for (unsigned char v : values)
@@ -54,26 +46,14 @@ private slots:
     void textLinesAroundSeparatorsAreNoQuestions();
     void keyLetter_data();
     void keyLetter();
-    void keyLineLosesOnlyTheGraveAccent_data();
-    void keyLineLosesOnlyTheGraveAccent();
     void cyrillicKeyNeverMatchesLatinAnswer();
     void loneGraveAccentEqualsUnanswered();
     void questionCount_data();
     void questionCount();
-    void invariantsAfterLoading();
-    void wellFormedVariantShowsNoKey();
-    void adjacentSeparatorsMakeAnEmptyQuestion();
-    void keyLinesOutsideQuestionsCountButAreNeverShown();
-    void keyLineInsideQuestionIsShownWithoutAccent();
-    void textBeforeFirstSeparatorIsNeverShown();
+    void loadsVariant_data();
+    void loadsVariant();
     void surplusKeysAreScoredAsUnansweredQuestions();
-    void templateWithoutKeysLoads();
-    void fewerKeysThanQuestionsLeavesQuestionsWithoutSlot();
-    void questionLinesOutsideTheListAreEmpty_data();
-    void questionLinesOutsideTheListAreEmpty();
-    void longLinesAreKeptWhole();
     void longLinesSurviveThePackedFile();
-    void emptyTextLoadsNothing();
 };
 
 void TestTestFormat::lineKinds_data() {
@@ -166,39 +146,11 @@ void TestTestFormat::keyLetter() {
     QCOMPARE(loaded.attempt.Answers, QByteArray(1, '\0'));
 }
 
-void TestTestFormat::keyLineLosesOnlyTheGraveAccent_data() {
-    QTest::addColumn<QString>("line");
-    QTest::addColumn<QString>("loaded");
-
-    QTest::newRow("small c") << "`c"
-                             << "c";
-    QTest::newRow("capital B with text") << "`B) ответ"
-                                         << "B) ответ";
-    QTest::newRow("cyrillic small a") << QStringLiteral("`а") << QStringLiteral("а");
-    QTest::newRow("lone grave") << "`"
-                                << "";
-    QTest::newRow("two graves") << "``d"
-                                << "`d";
-}
-
-void TestTestFormat::keyLineLosesOnlyTheGraveAccent() {
-    QFETCH(QString, line);
-    QFETCH(QString, loaded);
-
-    const Loaded result =
-        load({QStringLiteral("---"), QStringLiteral("Вопрос"), line, QStringLiteral("---")});
-    QCOMPARE(result.lines.size(), 4);
-    QCOMPARE(result.lines.at(2), loaded); // not upper-cased, at its place
-    QCOMPARE(result.lines.at(0), QStringLiteral("---"));
-    QCOMPARE(result.lines.at(1), QStringLiteral("Вопрос"));
-}
-
 void TestTestFormat::cyrillicKeyNeverMatchesLatinAnswer() {
     const Loaded loaded = load({QStringLiteral("---"), QStringLiteral("Вопрос"),
                                 QStringLiteral("---"), QStringLiteral("`а")});
     const char key = loaded.attempt.AnswerKey.at(0);
     QCOMPARE(static_cast<unsigned char>(key), 0xC0u); // Cyrillic capital А in Windows-1251
-    QVERIFY(key != 'A');
     for (const char answer : QByteArray("ABCDE")) {
         const QVector<bool> verdicts =
             Scoring::verdicts(loaded.attempt.AnswerKey, QByteArray(1, answer));
@@ -240,87 +192,117 @@ void TestTestFormat::questionCount() {
     QCOMPARE(loaded.attempt.AnswerKey.size(), 0);
 }
 
-void TestTestFormat::invariantsAfterLoading() {
-    const Loaded loaded =
-        load({QStringLiteral("`A"), QStringLiteral("---"), QStringLiteral("Вопрос 1"),
-              QStringLiteral("`b"), QStringLiteral("---"), QStringLiteral("---"),
-              QStringLiteral("Вопрос 3"), QStringLiteral("---"), QStringLiteral("`"),
-              QStringLiteral("`E")});
-    QCOMPARE(loaded.attempt.QuestStarts, (QVector<qint32>{1, 4, 5, 7}));
-    for (qsizetype i = 1; i < loaded.attempt.QuestStarts.size(); ++i)
-        QVERIFY(loaded.attempt.QuestStarts.at(i - 1) < loaded.attempt.QuestStarts.at(i));
-    QCOMPARE(loaded.attempt.AnswerKey, QByteArray("AB\0E", 4));
-    QCOMPARE(loaded.attempt.Answers, QByteArray(4, '\0'));
-    QCOMPARE(loaded.attempt.CurQuest, 0);
-    QCOMPARE(loaded.attempt.RightCount, 0);
-}
+using Questions = QList<QStringList>;
 
-void TestTestFormat::wellFormedVariantShowsNoKey() {
+void TestTestFormat::loadsVariant_data() {
+    QTest::addColumn<QStringList>("text");
+    QTest::addColumn<QByteArray>("key");
+    QTest::addColumn<Questions>("questions"); // the lines shown for each question
+
+    const QString q = QStringLiteral("Вопрос");
+    const QString sep = QStringLiteral("---");
     // Begins with "---", separates every two questions, ends with "---", then one key line
     // per question.
-    const Loaded loaded = load(
-        {QStringLiteral("---"), QStringLiteral("Первый вопрос"), QStringLiteral("A) да"),
-         QStringLiteral("B) нет"), QStringLiteral("---"), QStringLiteral("Второй вопрос"),
-         QStringLiteral("A) 1"), QStringLiteral("---"), QStringLiteral("Третий вопрос"),
-         QStringLiteral("---"), QStringLiteral("`B"), QStringLiteral("`a"), QStringLiteral("`D")});
-    QCOMPARE(loaded.attempt.questionCount(), 3);
-    QCOMPARE(loaded.attempt.AnswerKey, QByteArray("BAD"));
-    QCOMPARE(TestFormat::questionLines(loaded.lines, loaded.attempt, 0),
-             (QStringList{QStringLiteral("Первый вопрос"), QStringLiteral("A) да"),
-                          QStringLiteral("B) нет")}));
-    QCOMPARE(TestFormat::questionLines(loaded.lines, loaded.attempt, 1),
-             (QStringList{QStringLiteral("Второй вопрос"), QStringLiteral("A) 1")}));
-    QCOMPARE(TestFormat::questionLines(loaded.lines, loaded.attempt, 2),
-             QStringList{QStringLiteral("Третий вопрос")});
+    QTest::newRow("well formed") << QStringList{sep,
+                                                QStringLiteral("Первый вопрос"),
+                                                QStringLiteral("A) да"),
+                                                QStringLiteral("B) нет"),
+                                                sep,
+                                                QStringLiteral("Второй вопрос"),
+                                                QStringLiteral("A) 1"),
+                                                sep,
+                                                QStringLiteral("Третий вопрос"),
+                                                sep,
+                                                QStringLiteral("`B"),
+                                                QStringLiteral("`a"),
+                                                QStringLiteral("`D")}
+                                 << QByteArray("BAD")
+                                 << Questions{
+                                        {QStringLiteral("Первый вопрос"), QStringLiteral("A) да"),
+                                         QStringLiteral("B) нет")},
+                                        {QStringLiteral("Второй вопрос"), QStringLiteral("A) 1")},
+                                        {QStringLiteral("Третий вопрос")}};
+    QTest::newRow("keys anywhere, adjacent separators")
+        << QStringList{QStringLiteral("`A"),       sep, QStringLiteral("Вопрос 1"),
+                       QStringLiteral("`b"),       sep, sep,
+                       QStringLiteral("Вопрос 3"), sep, QStringLiteral("`"),
+                       QStringLiteral("`E")}
+        << QByteArray("AB\0E", 4)
+        << Questions{
+               {QStringLiteral("Вопрос 1"), QStringLiteral("b")}, {}, {QStringLiteral("Вопрос 3")}};
+    QTest::newRow("keys outside the questions never shown")
+        << QStringList{QStringLiteral("`x-first"), sep, QStringLiteral("Вопрос 1"), sep,
+                       QStringLiteral("Вопрос 2"), sep, QStringLiteral("`y-last")}
+        << QByteArray("XY")
+        << Questions{{QStringLiteral("Вопрос 1")}, {QStringLiteral("Вопрос 2")}};
+    QTest::newRow("key line inside a question")
+        << QStringList{sep, QStringLiteral("2 + 2 = ?"), QStringLiteral("A) 3"),
+                       QStringLiteral("`c) 4"), sep}
+        << QByteArray("C")
+        << Questions{{QStringLiteral("2 + 2 = ?"), QStringLiteral("A) 3"), QStringLiteral("c) 4")}};
+    QTest::newRow("text before the first separator")
+        << QStringList{QStringLiteral("Секрет преподавателя"), QStringLiteral("---- "), sep, q, sep,
+                       QStringLiteral("После конца"),          QStringLiteral("`E")}
+        << QByteArray("E") << Questions{{q}};
+    QTest::newRow("template without keys")
+        << QStringList{sep, QStringLiteral("Вопрос 1"), sep, QStringLiteral("Вопрос 2"), sep}
+        << QByteArray() << Questions{{QStringLiteral("Вопрос 1")}, {QStringLiteral("Вопрос 2")}};
+    QTest::newRow("fewer keys than questions")
+        << QStringList{sep, QStringLiteral("1"), sep, QStringLiteral("2"),
+                       sep, QStringLiteral("3"), sep, QStringLiteral("`D")}
+        << QByteArray("D")
+        << Questions{{QStringLiteral("1")}, {QStringLiteral("2")}, {QStringLiteral("3")}};
+    QTest::newRow("empty text") << QStringList() << QByteArray() << Questions();
+    // A key line loses its grave accent only, keeps its case, and stays at its place.
+    QTest::newRow("small c") << QStringList{sep, q, QStringLiteral("`c"), sep} << QByteArray("C")
+                             << Questions{{q, QStringLiteral("c")}};
+    QTest::newRow("capital B with text")
+        << QStringList{sep, q, QStringLiteral("`B) ответ"), sep} << QByteArray("B")
+        << Questions{{q, QStringLiteral("B) ответ")}};
+    QTest::newRow("cyrillic small a") << QStringList{sep, q, QStringLiteral("`а"), sep}
+                                      << QByteArray("\xC0") << Questions{{q, QStringLiteral("а")}};
+    QTest::newRow("lone grave") << QStringList{sep, q, QStringLiteral("`"), sep}
+                                << QByteArray(1, '\0') << Questions{{q, QString()}};
+    QTest::newRow("two graves") << QStringList{sep, q, QStringLiteral("``d"), sep}
+                                << QByteArray("`") << Questions{{q, QStringLiteral("`d")}};
+    const QString longText = QString(5000, QChar(u'ж'));
+    const QString longKey = QStringLiteral("`b") + QString(4998, QLatin1Char('x'));
+    QTest::newRow("long lines kept whole")
+        << QStringList{sep, longText, longKey, sep} << QByteArray("B")
+        << Questions{{longText, longKey.mid(1)}};
 }
 
-void TestTestFormat::adjacentSeparatorsMakeAnEmptyQuestion() {
-    const Loaded loaded =
-        load({QStringLiteral("---"), QStringLiteral("Первый"), QStringLiteral("---"),
-              QStringLiteral("---"), QStringLiteral("Третий"), QStringLiteral("---"),
-              QStringLiteral("`A"), QStringLiteral("`B"), QStringLiteral("`C")});
-    QCOMPARE(loaded.attempt.questionCount(), 3);
-    QCOMPARE(TestFormat::questionLines(loaded.lines, loaded.attempt, 0),
-             QStringList{QStringLiteral("Первый")});
-    QCOMPARE(TestFormat::questionLines(loaded.lines, loaded.attempt, 1), QStringList());
-    QCOMPARE(TestFormat::questionLines(loaded.lines, loaded.attempt, 2),
-             QStringList{QStringLiteral("Третий")});
-}
+void TestTestFormat::loadsVariant() {
+    QFETCH(QStringList, text);
+    QFETCH(QByteArray, key);
+    QFETCH(Questions, questions);
 
-void TestTestFormat::keyLinesOutsideQuestionsCountButAreNeverShown() {
-    const Loaded loaded =
-        load({QStringLiteral("`x-first"), QStringLiteral("---"), QStringLiteral("Вопрос 1"),
-              QStringLiteral("---"), QStringLiteral("Вопрос 2"), QStringLiteral("---"),
-              QStringLiteral("`y-last")});
-    QCOMPARE(loaded.attempt.AnswerKey, QByteArray("XY"));
-    QCOMPARE(loaded.attempt.Answers.size(), 2);
-    const QStringList shown = shownLines(loaded);
-    QCOMPARE(shown, (QStringList{QStringLiteral("Вопрос 1"), QStringLiteral("Вопрос 2")}));
-    for (const QString& line : shown) {
-        QVERIFY(!line.contains(QLatin1String("first")));
-        QVERIFY(!line.contains(QLatin1String("last")));
+    const Loaded loaded = load(text);
+    QCOMPARE(loaded.attempt.questionCount(), questions.size());
+    QCOMPARE(loaded.attempt.AnswerKey, key);
+    QCOMPARE(loaded.attempt.Answers, QByteArray(key.size(), '\0'));
+    QCOMPARE(Scoring::verdicts(loaded.attempt.AnswerKey, loaded.attempt.Answers).size(),
+             key.size());
+    QCOMPARE(loaded.attempt.CurQuest, 0);
+    QCOMPARE(loaded.attempt.RightCount, 0);
+
+    // A question starts at every separator line, in order; the loaded text is the given one
+    // with the grave accent of the key lines gone.
+    QVector<qint32> starts;
+    QStringList stripped;
+    for (int i = 0; i < text.size(); ++i) {
+        if (text.at(i) == QLatin1String("---"))
+            starts << i;
+        stripped << (text.at(i).startsWith(QLatin1Char('`')) ? text.at(i).mid(1) : text.at(i));
     }
-    // The accents are gone from the loaded text all the same.
-    QCOMPARE(loaded.lines.first(), QStringLiteral("x-first"));
-    QCOMPARE(loaded.lines.last(), QStringLiteral("y-last"));
-}
+    QCOMPARE(loaded.attempt.QuestStarts, starts);
+    QCOMPARE(loaded.lines, stripped);
 
-void TestTestFormat::keyLineInsideQuestionIsShownWithoutAccent() {
-    const Loaded loaded =
-        load({QStringLiteral("---"), QStringLiteral("2 + 2 = ?"), QStringLiteral("A) 3"),
-              QStringLiteral("`c) 4"), QStringLiteral("---")});
-    QCOMPARE(loaded.attempt.AnswerKey, QByteArray("C"));
-    QCOMPARE(
-        TestFormat::questionLines(loaded.lines, loaded.attempt, 0),
-        (QStringList{QStringLiteral("2 + 2 = ?"), QStringLiteral("A) 3"), QStringLiteral("c) 4")}));
-}
-
-void TestTestFormat::textBeforeFirstSeparatorIsNeverShown() {
-    const Loaded loaded =
-        load({QStringLiteral("Секрет преподавателя"), QStringLiteral("---- "),
-              QStringLiteral("---"), QStringLiteral("Вопрос"), QStringLiteral("---"),
-              QStringLiteral("После конца"), QStringLiteral("`E")});
-    QCOMPARE(shownLines(loaded), QStringList{QStringLiteral("Вопрос")});
+    for (int i = 0; i < questions.size(); ++i)
+        QCOMPARE(TestFormat::questionLines(loaded.lines, loaded.attempt, i), questions.at(i));
+    // Past either end of the list a question has no lines.
+    for (const int outside : {-1, int(questions.size()), 1000})
+        QCOMPARE(TestFormat::questionLines(loaded.lines, loaded.attempt, outside), QStringList());
 }
 
 void TestTestFormat::surplusKeysAreScoredAsUnansweredQuestions() {
@@ -341,53 +323,6 @@ void TestTestFormat::surplusKeysAreScoredAsUnansweredQuestions() {
     QCOMPARE(Scoring::rightCount(verdicts), 3);
 }
 
-void TestTestFormat::templateWithoutKeysLoads() {
-    const Loaded loaded =
-        load({QStringLiteral("---"), QStringLiteral("Вопрос 1"), QStringLiteral("---"),
-              QStringLiteral("Вопрос 2"), QStringLiteral("---")});
-    QCOMPARE(loaded.attempt.questionCount(), 2);
-    QVERIFY(loaded.attempt.AnswerKey.isEmpty());
-    QVERIFY(loaded.attempt.Answers.isEmpty());
-    QCOMPARE(Scoring::verdicts(loaded.attempt.AnswerKey, loaded.attempt.Answers).size(), 0);
-}
-
-void TestTestFormat::fewerKeysThanQuestionsLeavesQuestionsWithoutSlot() {
-    const Loaded loaded = load({QStringLiteral("---"), QStringLiteral("1"), QStringLiteral("---"),
-                                QStringLiteral("2"), QStringLiteral("---"), QStringLiteral("3"),
-                                QStringLiteral("---"), QStringLiteral("`D")});
-    QCOMPARE(loaded.attempt.questionCount(), 3);
-    QCOMPARE(loaded.attempt.AnswerKey, QByteArray("D"));
-    QCOMPARE(loaded.attempt.Answers.size(), 1);
-}
-
-void TestTestFormat::questionLinesOutsideTheListAreEmpty_data() {
-    QTest::addColumn<int>("index");
-    QTest::newRow("negative") << -1;
-    QTest::newRow("one past the last") << 2;
-    QTest::newRow("far beyond") << 1000;
-}
-
-void TestTestFormat::questionLinesOutsideTheListAreEmpty() {
-    QFETCH(int, index);
-    const Loaded loaded = load({QStringLiteral("---"), QStringLiteral("1"), QStringLiteral("---"),
-                                QStringLiteral("2"), QStringLiteral("---")});
-    QCOMPARE(TestFormat::questionLines(loaded.lines, loaded.attempt, index), QStringList());
-}
-
-void TestTestFormat::longLinesAreKeptWhole() {
-    const QString longText = QString(5000, QChar(u'ж'));
-    const QString longKey = QStringLiteral("`b") + QString(4998, QLatin1Char('x'));
-    QCOMPARE(longKey.size(), 5000);
-    const Loaded loaded = load({QStringLiteral("---"), longText, longKey, QStringLiteral("---")});
-    const QStringList shown = TestFormat::questionLines(loaded.lines, loaded.attempt, 0);
-    QCOMPARE(shown.size(), 2);
-    QCOMPARE(shown.at(0).size(), 5000);
-    QCOMPARE(shown.at(0), longText);
-    QCOMPARE(shown.at(1).size(), 4999); // only the grave accent is gone
-    QCOMPARE(shown.at(1), longKey.mid(1));
-    QCOMPARE(loaded.attempt.AnswerKey, QByteArray("B"));
-}
-
 void TestTestFormat::longLinesSurviveThePackedFile() {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
@@ -400,14 +335,6 @@ void TestTestFormat::longLinesSurviveThePackedFile() {
     lines.removeLast();
     const Loaded loaded = load(lines);
     QCOMPARE(TestFormat::questionLines(loaded.lines, loaded.attempt, 0), QStringList{longText});
-}
-
-void TestTestFormat::emptyTextLoadsNothing() {
-    const Loaded loaded = load({});
-    QVERIFY(loaded.attempt.QuestStarts.isEmpty());
-    QVERIFY(loaded.attempt.AnswerKey.isEmpty());
-    QVERIFY(loaded.attempt.Answers.isEmpty());
-    QCOMPARE(loaded.attempt.questionCount(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestTestFormat)
