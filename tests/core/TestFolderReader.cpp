@@ -5,6 +5,7 @@
 #include "CodePage.h"
 #include "Failure.h"
 #include "PackedText.h"
+#include "support/TestHelpers.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -28,12 +29,7 @@ template <typename Read> QString outcome(const Read& read) {
     }
 }
 
-QByteArray packed(const QByteArray& text) {
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    PackedText::writeStream(buffer, text);
-    return buffer.data();
-}
+const auto packed = TestHelpers::packedInMemory;
 
 // Bytes that do not compress, so that the packed file is as large as the text.
 QByteArray noise(qsizetype size) {

@@ -28,10 +28,7 @@ const QString kAlgebra = QStringLiteral("Алгебра");
 const QString kPhysics = QStringLiteral("Физика");
 
 QByteArray packed(const QString& text) {
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    PackedText::writeStream(buffer, TextLines::fromEditorText(text));
-    return buffer.data();
+    return TestHelpers::packedInMemory(TextLines::fromEditorText(text));
 }
 
 QString reportText(int n, const QString& subject) {

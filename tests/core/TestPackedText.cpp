@@ -4,6 +4,7 @@
 #include "Failure.h"
 #include "PackedText.h"
 #include "support/FailDevice.h"
+#include "support/TestHelpers.h"
 #include "SystemFile.h"
 #include "TextLines.h"
 
@@ -34,18 +35,9 @@
 
 namespace {
 
-const QString kNoFailure = QStringLiteral("<no failure>");
-
-// The message of the Failure that `f` throws, or kNoFailure. Other exceptions are left to the
-// test framework, which reports them as failures of their own.
-template <typename F> QString failureOf(F&& f) {
-    try {
-        f();
-    } catch (const Failure& failure) {
-        return failure.message();
-    }
-    return kNoFailure;
-}
+using TestHelpers::failureOf;
+using TestHelpers::kNoFailure;
+using TestHelpers::packedInMemory;
 
 QByteArray le64(qint64 value) {
     QByteArray bytes(8, '\0');
@@ -115,13 +107,6 @@ QByteArray noise(qsizetype size) {
         bytes[i] = static_cast<char>(state >> 23);
     }
     return bytes;
-}
-
-QByteArray packedInMemory(const QByteArray& text) {
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    PackedText::writeStream(buffer, text);
-    return buffer.data();
 }
 
 QByteArray readFile(const QString& path) {

@@ -5,10 +5,10 @@
 #include "ReportParser.h"
 #include "ReportText.h"
 #include "Scoring.h"
+#include "support/TestHelpers.h"
 #include "TestAttempt.h"
 #include "TextLines.h"
 
-#include <QBuffer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -260,22 +260,15 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("stateText");
 
-        QBuffer packed;
-        packed.open(QIODevice::WriteOnly);
-        PackedText::writeStream(packed, fileText(writtenReport()));
-        const QByteArray whole = packed.data();
-
-        QBuffer empty;
-        empty.open(QIODevice::WriteOnly);
-        PackedText::writeStream(empty, QByteArray());
+        const QByteArray whole = TestHelpers::packedInMemory(fileText(writtenReport()));
 
         QTest::newRow("packed report") << whole << QString();
         QTest::newRow("cut-off packed file")
             << whole.left(whole.size() / 2) << QStringLiteral("не читается: Stream read error");
         QTest::newRow("zero bytes")
             << QByteArray() << QStringLiteral("не читается: Stream read error");
-        QTest::newRow("empty packed text")
-            << empty.data() << QStringLiteral("не читается: пустой текст");
+        QTest::newRow("empty packed text") << TestHelpers::packedInMemory(QByteArray())
+                                           << QStringLiteral("не читается: пустой текст");
         QTest::newRow("plain text file")
             << fileText(writtenReport()) << QStringLiteral("не читается: Error");
     }

@@ -3,9 +3,9 @@
 #include "CodePage.h"
 #include "PackedText.h"
 #include "support/TempContentTree.h"
+#include "support/TestHelpers.h"
 #include "TextLines.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -57,10 +57,7 @@ QString reportText(const QString& student) {
 
 // Packs in memory, then writes under the native name, which Qt may not be able to spell.
 void makePacked(const QByteArray& path, const QString& text) {
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    PackedText::writeStream(buffer, TextLines::fromEditorText(text));
-    makeFile(path, buffer.data());
+    makeFile(path, TestHelpers::packedInMemory(TextLines::fromEditorText(text)));
 }
 
 // Fills `folder` with kMany entries named after `pattern` ("%" is the number), each holding what

@@ -5,6 +5,7 @@
 // a piece of work takes, and what a folder holds.
 
 #include "Failure.h"
+#include "support/TestHelpers.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -26,17 +27,9 @@
 
 namespace Reliability {
 
-inline const QString kNoFailure = QStringLiteral("<no failure>");
-
-// The message of the Failure that `step` throws, or kNoFailure.
-template <typename Step> QString failureOf(Step&& step) {
-    try {
-        step();
-    } catch (const Failure& failure) {
-        return failure.message();
-    }
-    return kNoFailure;
-}
+using TestHelpers::failureOf;
+using TestHelpers::kNoFailure;
+using TestHelpers::packedInMemory;
 
 // Lowers the largest file this process may write, for as long as it lives: a write beyond it
 // fails with EFBIG, as on a full disk (the signal that would end the process is ignored).

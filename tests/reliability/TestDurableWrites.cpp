@@ -35,13 +35,6 @@ namespace {
 const QString kStudent = QStringLiteral("Иван Петров");
 const QString kWriteError = QStringLiteral("Stream write error");
 
-QByteArray packedInMemory(const QByteArray& text) {
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    PackedText::writeStream(buffer, text);
-    return buffer.data();
-}
-
 QString editorText(int lines) {
     QString text = QStringLiteral("---\n");
     for (int i = 1; i <= lines; ++i)

@@ -42,13 +42,6 @@ const QString kTool = QStringLiteral(NORMAKURS_BUILD_DIR "/normakurs-text");
 const QString kStudent = QStringLiteral("Иван Петров");
 const QString kWriteError = QStringLiteral("Stream write error");
 
-QByteArray packedInMemory(const QByteArray& text) {
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    PackedText::writeStream(buffer, text);
-    return buffer.data();
-}
-
 // A report as the testing window writes it, `questions` questions long.
 QByteArray reportBytes(int questions) {
     TestAttempt attempt;

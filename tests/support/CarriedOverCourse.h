@@ -8,9 +8,9 @@
 
 #include "CodePage.h"
 #include "PackedText.h"
+#include "support/TestHelpers.h"
 #include "TextLines.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -53,12 +53,9 @@ inline bool makeIn(const QString& programDir) {
         if (!in.open(QIODevice::ReadOnly))
             return false;
         QByteArray bytes = in.readAll();
-        if (packed) {
-            QBuffer buffer;
-            buffer.open(QIODevice::WriteOnly);
-            PackedText::writeStream(buffer, TextLines::fromEditorText(QString::fromUtf8(bytes)));
-            bytes = buffer.data();
-        }
+        if (packed)
+            bytes =
+                TestHelpers::packedInMemory(TextLines::fromEditorText(QString::fromUtf8(bytes)));
         const int fd = ::open(target.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
         if (fd < 0)
             return false;

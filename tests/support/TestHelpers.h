@@ -6,6 +6,7 @@
 #include "Failure.h"
 #include "PackedText.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QStringList>
 #include <QTest>
@@ -19,6 +20,27 @@
     } while (false)
 
 namespace TestHelpers {
+
+inline const QString kNoFailure = QStringLiteral("<no failure>");
+
+// The message of the Failure that `step` throws, or kNoFailure. Other exceptions are left to the
+// test framework, which reports them as failures of their own.
+template <typename Step> QString failureOf(Step&& step) {
+    try {
+        step();
+    } catch (const Failure& failure) {
+        return failure.message();
+    }
+    return kNoFailure;
+}
+
+// `text` packed as a packed file holds it.
+inline QByteArray packedInMemory(const QByteArray& text) {
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    PackedText::writeStream(buffer, text);
+    return buffer.data();
+}
 
 // Every entry of `folder`, hidden and system ones included, sorted by name.
 inline QStringList entriesOf(const QString& folder) {
