@@ -3,6 +3,7 @@
 #include "ContentPaths.h"
 #include "Fonts.h"
 #include "Forms.h"
+#include "LaterWork.h"
 #include "Skin.h"
 #include "Unit1.h"
 
@@ -24,21 +25,27 @@ void prepareToolkit() {
 
 namespace {
 
-// Ends the event loop once the watched window has painted for the first time.
-class FirstPaintQuitter : public QObject {
+// Once the watched window has painted for the first time, does the work the windows kept for
+// then, or (for start-up benchmarks) ends the event loop instead.
+class FirstPaint : public QObject {
 public:
-    using QObject::QObject;
+    explicit FirstPaint(bool quit)
+        : m_quit(quit) {}
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::Paint && !m_seen) {
             m_seen = true;
-            QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+            if (m_quit)
+                QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+            else
+                QMetaObject::invokeMethod(qApp, &LaterWork::run, Qt::QueuedConnection);
         }
         return QObject::eventFilter(watched, event);
     }
 
 private:
+    bool m_quit = false;
     bool m_seen = false;
 };
 
@@ -63,14 +70,17 @@ int runNormakurs(int argc, char** argv, const StartupOptions& options) {
     QApplication::setFont(Fonts::tahomaBold(11));
     Skin::loadDeep(application, ContentPaths::ProgramDir());
 
+    // Every folder is read before the launcher appears; putting the names in order and into the
+    // trees waits until it has painted (each window does it itself when shown earlier).
+    LaterWork::hold();
     createForms();
     QObject::connect(Form1, &TForm1::terminationRequested, &application, &QCoreApplication::quit,
                      Qt::QueuedConnection);
-    FirstPaintQuitter quitter;
-    if (options.quitAtFirstPaint)
-        Form1->installEventFilter(&quitter);
+    FirstPaint firstPaint(options.quitAtFirstPaint);
+    Form1->installEventFilter(&firstPaint);
     Form1->showForm();
     const int code = application.exec();
+    LaterWork::drop();
     destroyForms();
     return code;
 }

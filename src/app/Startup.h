@@ -5,7 +5,8 @@
 // How a run differs from the ordinary one; the program itself always uses the defaults.
 // Start-up benchmarks use them to time the real sequence.
 struct StartupOptions {
-    // End the event loop right after the launcher's first paint.
+    // End the event loop right after the launcher's first paint, before the work the windows
+    // left until then (sorting the listings and making the trees).
     bool quitAtFirstPaint = false;
     // Use this program folder instead of the executable's own.
     QString programDir;

@@ -145,6 +145,10 @@ char upperAnsi(char byte) {
 }
 
 QString fileName(const QByteArray& raw) {
+    // Nearly every name: whole UTF-8 characters and no byte order mark, read without a decoder
+    // of its own (a listing of tens of thousands of names makes one per name otherwise).
+    if (!raw.startsWith("\xEF\xBB\xBF") && QByteArrayView(raw).isValidUtf8())
+        return QString::fromUtf8(raw);
     // Stateless: a name cut in the middle of a character ("_" and a lone lead byte) is not UTF-8,
     // where a decoder with state would keep the lead byte for more input and give "_". A byte
     // order mark in front stays part of the name, so that the name leads back to these bytes.

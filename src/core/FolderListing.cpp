@@ -7,10 +7,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
-#include <QStringEncoder>
 
 #include <algorithm>
-#include <array>
 #include <cstring>
 #include <vector>
 
@@ -88,25 +86,22 @@ std::vector<qsizetype> sortedOrder(const QVector<Keyed>& found) {
     return order;
 }
 
-#ifdef Q_OS_UNIX
-// Whether `name` in UTF-8 is the entry name `raw`; what name.toUtf8() == raw says, without
-// making the bytes on the heap for every entry of a folder.
-bool spelledAsUtf8(const QString& name, const char* raw) {
-    QStringEncoder utf8(QStringEncoder::Utf8);
-    std::array<char, 1024> buffer;
-    if (utf8.requiredSpace(name.size()) > qsizetype(buffer.size()))
-        return std::strcmp(name.toUtf8().constData(), raw) == 0;
-    const char* end = utf8.appendToBuffer(buffer.data(), name);
-    const size_t size = size_t(end - buffer.data());
-    return std::strlen(raw) == size && std::memcmp(buffer.data(), raw, size) == 0;
+// A listing to be sorted keeps each name's key, made as it is read; one kept as read, the name.
+void append(QVector<Keyed>& found, const QString& name, bool isFolder) {
+    found.append(Keyed{sortKey(name), Entry{name, isFolder}});
+}
+void append(QVector<Entry>& found, const QString& name, bool isFolder) {
+    found.append(Entry{name, isFolder});
 }
 
+#ifdef Q_OS_UNIX
 // Reads the folder with one pass of readdir. The entry's type comes with its name, so only
 // links (and file systems that do not say) cost a stat, which follows the link. The folder is
 // opened by its UTF-8 bytes first and looked for in another spelling only when that fails: on a
 // network share each look is a round trip, and most listings are of folders that exist by those
 // bytes, or (a subject without videos) of folders that do not exist at all.
-void readFolder(const QString& folder, const QString& mask, QVector<Keyed>& found) {
+template <typename Found>
+void readFolder(const QString& folder, const QString& mask, QVector<Found>& found) {
     QByteArray native = QFile::encodeName(folder);
     const auto visit = [&](const dirent& item) {
         const char* raw = item.d_name;
@@ -140,7 +135,7 @@ void readFolder(const QString& folder, const QString& mask, QVector<Keyed>& foun
             CodePage::fileName(QByteArray::fromRawData(raw, qsizetype(std::strlen(raw))));
         if (name.isNull())
             return; // no name would open it again
-        if (!spelledAsUtf8(name, raw)) {
+        if (!QByteArrayView(raw).isValidUtf8()) {
             // Decoded from Windows-1251: when the folder also holds that name in UTF-8, the name
             // opens that entry, so this one is not listed a second time under it.
             struct stat twin {};
@@ -149,7 +144,7 @@ void readFolder(const QString& folder, const QString& mask, QVector<Keyed>& foun
         }
         if (!matchesMask(name, mask))
             return;
-        found.append(Keyed{sortKey(name), Entry{name, isFolder}});
+        append(found, name, isFolder);
     };
     if (FolderEntries::forEach(native, visit))
         return;
@@ -158,7 +153,8 @@ void readFolder(const QString& folder, const QString& mask, QVector<Keyed>& foun
         FolderEntries::forEach(native, visit);
 }
 #else
-void readFolder(const QString& folder, const QString& mask, QVector<Keyed>& found) {
+template <typename Found>
+void readFolder(const QString& folder, const QString& mask, QVector<Found>& found) {
     // Without QDir::Hidden and QDir::System the iterator already skips hidden entries,
     // special files and broken links.
     QDirIterator it(folder, QDir::AllEntries | QDir::NoDotAndDotDot);
@@ -168,7 +164,7 @@ void readFolder(const QString& folder, const QString& mask, QVector<Keyed>& foun
         const QString name = info.fileName();
         if ((!info.isDir() && !info.isFile()) || !matchesMask(name, mask))
             continue;
-        found.append(Keyed{sortKey(name), Entry{name, info.isDir()}});
+        append(found, name, info.isDir());
     }
 }
 #endif
@@ -201,6 +197,27 @@ QStringList children(const QString& folder, const QString& mask) {
     names.reserve(found.size());
     for (const qsizetype i : sortedOrder(found))
         names.append(std::move(found[i].entry.name));
+    return names;
+}
+
+QStringList subjectsAsRead(const QString& contentDir) {
+    QVector<Entry> found;
+    readFolder(contentDir, QStringLiteral("*"), found);
+    QStringList names;
+    for (Entry& entry : found) {
+        if (entry.isFolder)
+            names.append(std::move(entry.name));
+    }
+    return names;
+}
+
+QStringList childrenAsRead(const QString& folder, const QString& mask) {
+    QVector<Entry> found;
+    readFolder(folder, mask, found);
+    QStringList names;
+    names.reserve(found.size());
+    for (Entry& entry : found)
+        names.append(std::move(entry.name));
     return names;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -30,5 +31,27 @@ QStringList children(const QString& folder, const QString& mask);
 
 // Orders names the way every list shows them.
 void sortNames(QStringList& names);
+
+// subjects() and children() as read, in the order the system gives: start-up reads every folder
+// before the launcher appears and puts the names in order (sortNames) after it has.
+QStringList subjectsAsRead(const QString& contentDir);
+QStringList childrenAsRead(const QString& folder, const QString& mask);
+
+// Puts `items` in the order sortNames() gives their names (`nameOf(item)`, one name per item, as
+// the entries of a folder have).
+template <typename T, typename NameOf> void sortByName(QVector<T>& items, NameOf&& nameOf) {
+    QStringList names;
+    QHash<QString, qsizetype> at;
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        names.append(nameOf(items.at(i)));
+        at.insert(names.last(), i);
+    }
+    sortNames(names);
+    QVector<T> sorted;
+    sorted.reserve(items.size());
+    for (const QString& name : std::as_const(names))
+        sorted.append(std::move(items[at.value(name)]));
+    items = std::move(sorted);
+}
 
 } // namespace FolderListing

@@ -16,4 +16,9 @@ struct Subject {
 // order. A subject without a reports folder has none; a missing root gives no subjects.
 QVector<Subject> list(const QString& contentDir);
 
+// list() in its two steps: read() keeps the names in the order the system gives, sort() puts
+// subjects and reports in listing order (start-up reads before the launcher appears, sorts after).
+QVector<Subject> read(const QString& contentDir);
+void sort(QVector<Subject>& subjects);
+
 } // namespace ReportListing

@@ -32,11 +32,23 @@ QString maskOf(Tree tree) {
 
 } // namespace
 
-QVector<Branch> list(const QString& contentDir, Tree tree) {
+QVector<Branch> read(const QString& contentDir, Tree tree) {
     QVector<Branch> branches;
-    for (const QString& subject : FolderListing::subjects(contentDir))
-        branches.append(Branch{
-            subject, FolderListing::children(folderOf(contentDir, tree, subject), maskOf(tree))});
+    for (const QString& subject : FolderListing::subjectsAsRead(contentDir))
+        branches.append(Branch{subject, FolderListing::childrenAsRead(
+                                            folderOf(contentDir, tree, subject), maskOf(tree))});
+    return branches;
+}
+
+void sort(QVector<Branch>& branches) {
+    FolderListing::sortByName(branches, [](const Branch& branch) { return branch.subject; });
+    for (Branch& branch : branches)
+        FolderListing::sortNames(branch.entries);
+}
+
+QVector<Branch> list(const QString& contentDir, Tree tree) {
+    QVector<Branch> branches = read(contentDir, tree);
+    sort(branches);
     return branches;
 }
 

@@ -23,6 +23,12 @@ struct Branch {
 // Every subject, each with its entries for `tree`; a subject without any still has its branch.
 QVector<Branch> list(const QString& contentDir, Tree tree);
 
+// list() in its two steps: read() reads every folder and keeps the names in the order the system
+// gives; sort() puts the branches and their entries in listing order. Start-up reads before the
+// launcher appears and sorts after.
+QVector<Branch> read(const QString& contentDir, Tree tree);
+void sort(QVector<Branch>& branches);
+
 // The file behind an entry of `tree`, rebuilt from the subject's and the entry's names.
 QString pathOf(const QString& contentDir, Tree tree, const QString& subject, const QString& entry);
 

@@ -7,6 +7,7 @@
 #include "FindBar.h"
 #include "Fonts.h"
 #include "GuardedConnect.h"
+#include "LaterWork.h"
 #include "myTabPanel.h"
 #include "Navigation.h"
 #include "PlatformServices.h"
@@ -26,6 +27,9 @@
 #include <QShortcut>
 #include <QTimer>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <utility>
 
 TForm2* Form2 = nullptr;
 
@@ -146,8 +150,19 @@ void TForm2::FormCreate() {
 }
 
 void TForm2::fillTree(TextbookTree& tree, Tree kind) {
-    for (const TopicTrees::Branch& branch : TopicTrees::list(m_contentDir, kind)) {
-        tree.addBranch(branch.subject, branch.entries);
+    m_unfilled.erase(
+        std::remove_if(m_unfilled.begin(), m_unfilled.end(),
+                       [&tree](const auto& unfilled) { return unfilled.first == &tree; }),
+        m_unfilled.end());
+    m_unfilled.emplace_back(&tree, TopicTrees::read(m_contentDir, kind));
+    LaterWork::keep(this, [this] { completeTrees(); });
+}
+
+void TForm2::completeTrees() {
+    for (auto& [tree, branches] : std::exchange(m_unfilled, {})) {
+        TopicTrees::sort(branches);
+        for (const TopicTrees::Branch& branch : std::as_const(branches))
+            tree->addBranch(branch.subject, branch.entries);
     }
 }
 
@@ -278,6 +293,7 @@ void TForm2::closeAllTabs() {
 
 void TForm2::FormShow() {
     qCDebug(lcTextbook, "show handler at %lld", QDateTime::currentMSecsSinceEpoch());
+    completeTrees();
     fillWorkArea();
     const TextbookLayout l = TextbookLayout::forClient(width(), height());
     tv1->setGeometry(l.tv1);

@@ -4,6 +4,9 @@
 #include "TabStrip.h"
 #include "TopicTrees.h"
 
+#include <utility>
+#include <vector>
+
 class BrowserView;
 class FindBar;
 class QFrame;
@@ -89,12 +92,15 @@ private:
     void buildButtonBar();
     void buildListPanels();
     void fillTree(TextbookTree& tree, TopicTrees::Tree kind);
+    void completeTrees();
     void openSelected(TextbookTree& tree, TopicTrees::Tree kind);
     void placeContentPanel(const QRect& place);
     void paintHeader(TmyTabPanel* header, bool active);
     BrowserView* activeBrowser() const;
 
     QString m_contentDir;
+    // Trees read but not yet filled (start-up fills them once the launcher has painted).
+    std::vector<std::pair<TextbookTree*, QVector<TopicTrees::Branch>>> m_unfilled;
     bool m_treeShown = true;
     TabStrip<TmyTabPanel> m_tabs;
 };

@@ -14,6 +14,7 @@
 #include "Fonts.h"
 #include "GuardedConnect.h"
 #include "JournalPage.h"
+#include "LaterWork.h"
 #include "Navigation.h"
 #include "PackedText.h"
 #include "PlatformServices.h"
@@ -42,6 +43,8 @@
 #include <QTextDocument>
 #include <QTimer>
 #include <QTreeWidget>
+
+#include <utility>
 
 TForm5* Form5 = nullptr;
 
@@ -254,9 +257,19 @@ void TForm5::FormCreate() {
 }
 
 void TForm5::LoadReports() {
+    m_unlistedReports = ReportListing::read(contentDir());
+    m_reportsRead = true;
+    LaterWork::keep(this, [this] { completeReportTree(); });
+}
+
+void TForm5::completeReportTree() {
+    if (!std::exchange(m_reportsRead, false))
+        return;
+    QVector<ReportListing::Subject> read = std::exchange(m_unlistedReports, {});
+    ReportListing::sort(read);
     QList<QTreeWidgetItem*> subjects;
     const Qt::ItemFlags flags = Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsEditable;
-    for (const ReportListing::Subject& subject : ReportListing::list(contentDir())) {
+    for (const ReportListing::Subject& subject : std::as_const(read)) {
         auto* node = new QTreeWidgetItem(QStringList{subject.name});
         node->setFlags(flags);
         QList<QTreeWidgetItem*> reports;
@@ -277,6 +290,7 @@ QString TForm5::contentDir() const {
 }
 
 void TForm5::FormShow() {
+    completeReportTree();
     // Every showing fills the work area as it is then.
     fillWorkArea(LaterShows::FillAgain);
     pgc1->setGeometry(rect());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Form.h"
+#include "ReportListing.h"
 
 #include <memory>
 
@@ -106,6 +107,7 @@ private:
     void buildSubjectPanel();
     void buildReportPage();
     void LoadReports();
+    void completeReportTree();
     void layOutPages();
     void placeExitButton();
     QString contentDir() const;
@@ -115,6 +117,9 @@ private:
     void SaveToStream(const QString& fileName, QPlainTextEdit* memo);
 
     QString m_programDir;
+    // The report tree as read, until it is made (start-up makes it once the launcher has painted).
+    QVector<ReportListing::Subject> m_unlistedReports;
+    bool m_reportsRead = false;
     // The open dialog's filter entry: "Все файлы" at first, then the one last confirmed.
     QString m_openFilterEntry;
     std::unique_ptr<EditorClipboard> m_clipboard;

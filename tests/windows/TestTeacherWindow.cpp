@@ -7,6 +7,7 @@
 #include "CodePage.h"
 #include "EditorClipboard.h"
 #include "EditorHotKeys.h"
+#include "LaterWork.h"
 #include "PackedText.h"
 #include "QuestionCountBox.h"
 #include "support/TestHelpers.h"
@@ -125,6 +126,8 @@ private slots:
 
     // Report review
     void treeListsEverySubject();
+    void treeHeldUntilShownOrPainted_data();
+    void treeHeldUntilShownOrPainted();
     void clickShowsReport();
     void clicksInTheTree_data();
     void clicksInTheTree();
@@ -177,6 +180,7 @@ void TestTeacherWindow::init() {
 }
 
 void TestTeacherWindow::cleanup() {
+    LaterWork::drop(); // a failed check may leave it holding
     stopFixture();
     clipboard()->clear();
 }
@@ -811,6 +815,26 @@ void TestTeacherWindow::treeListsEverySubject() {
     QCOMPARE(dump(*Form5->tv1), QStringLiteral("Алгебра: Иван Петров(0), Иван Петров(1), Папка, "
                                                "Пустой(0) | Геометрия: | Физика:"));
     QCOMPARE(Form5->mmo2->toPlainText(), QString());
+}
+
+void TestTeacherWindow::treeHeldUntilShownOrPainted_data() {
+    QTest::addColumn<bool>("showFirst"); // shown before the launcher has painted
+    QTest::newRow("launcher painted") << false;
+    QTest::newRow("shown before") << true;
+}
+
+void TestTeacherWindow::treeHeldUntilShownOrPainted() {
+    QFETCH(bool, showFirst);
+    WindowTestSupport::destroyWindow(Form5);
+    LaterWork::hold();
+    WindowTestSupport::makeWindow(Form5);
+    QCOMPARE(Form5->tv1->topLevelItemCount(), 0);
+    if (showFirst)
+        STEP(signIn());
+    LaterWork::run();
+    if (!showFirst)
+        STEP(signIn());
+    STEP(treeListsEverySubject());
 }
 
 void TestTeacherWindow::clickShowsReport() {

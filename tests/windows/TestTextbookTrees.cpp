@@ -1,6 +1,7 @@
 // The textbook's three trees, filled from fixture content trees; the presentation and video
 // panels; opening presentations and videos with the desktop.
 
+#include "LaterWork.h"
 #include "support/TextbookTestSupport.h"
 #include "support/WindowFixture.h"
 #include "support/WindowTestSupport.h"
@@ -46,6 +47,8 @@ private slots:
     void filledAtCreation();
     void missingContentRoot();
     void sameSubjectOrderInAllTrees();
+    void heldUntilShownOrPainted_data();
+    void heldUntilShownOrPainted();
     void refreshTwiceDoublesNothing();
     void refreshPicksUpNewFiles();
     void showingDoesNotRefill();
@@ -65,6 +68,7 @@ void TestTextbookTrees::init() {
 }
 
 void TestTextbookTrees::cleanup() {
+    LaterWork::drop(); // a failed check may leave it holding
     stopFixture();
 }
 
@@ -161,6 +165,40 @@ void TestTextbookTrees::sameSubjectOrderInAllTrees() {
     QCOMPARE(orders.value(0), QStringLiteral("Альфа,бета,гамма,alpha,Beta"));
     QCOMPARE(orders.value(1), orders.value(0));
     QCOMPARE(orders.value(2), orders.value(0));
+}
+
+void TestTextbookTrees::heldUntilShownOrPainted_data() {
+    QTest::addColumn<bool>("refreshFirst"); // "Обновить" while the trees still wait
+    QTest::addColumn<bool>("showFirst");    // shown before the launcher has painted
+
+    QTest::newRow("launcher painted") << false << false;
+    QTest::newRow("shown before") << false << true;
+    QTest::newRow("refreshed, then launcher painted") << true << false;
+    QTest::newRow("refreshed, then shown") << true << true;
+}
+
+// Start-up reads the folders at creation and fills the trees once the launcher has painted, or
+// when the textbook is shown before that: never a tree half made, never one filled twice.
+void TestTextbookTrees::heldUntilShownOrPainted() {
+    QFETCH(bool, refreshFirst);
+    QFETCH(bool, showFirst);
+    build(*m_content,
+          {"бета/Видео/b.avi", "Альфа/2.html", "Альфа/10.html", "Альфа/Презентации/a.ppt"});
+    LaterWork::hold();
+    makeWindow(Form2);
+    if (refreshFirst)
+        Form2->btn6Click();
+    QCOMPARE(Form2->tv1->topLevelItemCount(), 0);
+    QCOMPARE(Form2->tv3->topLevelItemCount(), 0);
+    if (showFirst)
+        showTextbook();
+    LaterWork::run();
+    if (!showFirst)
+        showTextbook();
+    QCOMPARE(dump(*Form2->tv1), QStringLiteral("Альфа: 2.html, 10.html | бета:"));
+    QCOMPARE(dump(*Form2->tv2), QStringLiteral("Альфа: a.ppt | бета:"));
+    QCOMPARE(dump(*Form2->tv3), QStringLiteral("Альфа: | бета: b.avi"));
+    QVERIFY(!LaterWork::holding());
 }
 
 void TestTextbookTrees::refreshTwiceDoublesNothing() {
