@@ -21,52 +21,18 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <csignal>
 #include <dirent.h>
-#include <functional>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace {
 
 using TestHelpers::entriesOf;
-
-// The message of the failure that `step` throws; empty when it throws none.
-QString failureOf(const std::function<void()>& step) {
-    try {
-        step();
-    } catch (const Failure& failure) {
-        return failure.message();
-    }
-    return QString();
-}
+using TestHelpers::failureOf;
+using TestHelpers::FileSizeLimit;
 
 QString absolute(const QString& path) {
     return QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
 }
-
-// Lowers the largest file size this process may write, for as long as it lives: a write beyond
-// it fails as on a full disk.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit lowered = m_old;
-        lowered.rlim_cur = bytes;
-        m_ok = setrlimit(RLIMIT_FSIZE, &lowered) == 0;
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-    bool ok() const { return m_ok; }
-
-private:
-    rlimit m_old{};
-    void (*m_oldHandler)(int) = nullptr;
-    bool m_ok = false;
-};
 
 // The names in `folder` (bytes on disk) as bytes, sorted: a listing through the toolkit would
 // lose the bytes of names that are not UTF-8.
@@ -96,8 +62,8 @@ private slots:
     // Saved and opened again
     void roundTrip_data();
     void roundTrip();
-    void emptyTextStoresLengthZero();
-    void savedBytesAreWindows1251WithCrLf();
+    void storedBytes_data();
+    void storedBytes();
     void replacesShorter();
     void newFileHasOrdinaryPermissions();
     void savedInLabFolderIsForGroupOnly_data();
@@ -162,22 +128,22 @@ void TestEditorFiles::roundTrip() {
     QCOMPARE(EditorFiles::openPacked(path), text);
 }
 
-void TestEditorFiles::emptyTextStoresLengthZero() {
-    const QString path = m_tree->path(QStringLiteral("Content/пусто.txt"));
-    EditorFiles::savePacked(path, QString());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.peek(2), QByteArray("\x78\xDA"));
-    // The payload is the length field alone: eight zero bytes.
-    QCOMPARE(PackedText::readStream(file), QByteArray());
-    QCOMPARE(EditorFiles::openPacked(path), QString());
+void TestEditorFiles::storedBytes_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("stored"); // the packed file's text
+
+    QTest::newRow("empty: the length field alone") << QString() << QByteArray();
+    QTest::newRow("Windows-1251 with CR LF")
+        << QStringLiteral("---\nЯ\n😀") << QByteArray("---\r\n\xDF\r\n?");
 }
 
-void TestEditorFiles::savedBytesAreWindows1251WithCrLf() {
+void TestEditorFiles::storedBytes() {
+    QFETCH(QString, text);
+    QFETCH(QByteArray, stored);
     const QString path = m_tree->path(QStringLiteral("Content/тест.txt"));
-    EditorFiles::savePacked(path, QStringLiteral("---\nЯ\n😀"));
+    EditorFiles::savePacked(path, text);
     QCOMPARE(m_tree->readFile(QStringLiteral("Content/тест.txt")).left(2), QByteArray("\x78\xDA"));
-    QCOMPARE(PackedText::OpenFromStream(path), QByteArray("---\r\n\xDF\r\n?"));
+    QCOMPARE(PackedText::OpenFromStream(path), stored);
 }
 
 void TestEditorFiles::replacesShorter() {

@@ -28,33 +28,9 @@
 namespace Reliability {
 
 using TestHelpers::failureOf;
+using TestHelpers::FileSizeLimit;
 using TestHelpers::kNoFailure;
 using TestHelpers::packedInMemory;
-
-// Lowers the largest file this process may write, for as long as it lives: a write beyond it
-// fails with EFBIG, as on a full disk (the signal that would end the process is ignored).
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(qint64 bytes) {
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit lowered = m_old;
-        lowered.rlim_cur = rlim_t(bytes);
-        m_ok = setrlimit(RLIMIT_FSIZE, &lowered) == 0;
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-    bool ok() const { return m_ok; }
-
-private:
-    rlimit m_old{};
-    void (*m_oldHandler)(int) = nullptr;
-    bool m_ok = false;
-};
 
 // How a piece of work run in a child process ended.
 struct ChildRun {
