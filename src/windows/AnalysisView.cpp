@@ -48,8 +48,11 @@ QChartView* makeChartView(QWidget* parent, const char* name, const QString& acce
 void setBars(QChart* chart, const QStringList& categories, const QVector<double>& values,
              double top, const QString& valueTitle, bool whole, const QString& axisTitle = {}) {
     chart->removeAllSeries();
-    for (QAbstractAxis* axis : chart->axes())
+    // A removed axis is the caller's again: it goes with the chart's old series.
+    for (QAbstractAxis* axis : chart->axes()) {
         chart->removeAxis(axis);
+        delete axis;
+    }
     if (values.isEmpty())
         return;
     auto* set = new QBarSet(valueTitle);
