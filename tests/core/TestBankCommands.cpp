@@ -3,6 +3,7 @@
 // exit status says whether a question was left out.
 
 #include "PackedText.h"
+#include "support/TestHelpers.h"
 #include "support/ToolRun.h"
 #include "TextLines.h"
 
@@ -16,10 +17,7 @@ namespace {
 const QString kTool = QStringLiteral(NORMAKURS_BUILD_DIR "/normakurs-text");
 const QString kBanks = QStringLiteral(NORMAKURS_TEST_DATA "/banks");
 
-bool writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
+using TestHelpers::writeAll;
 
 QString goldenVariant(const QString& folder) {
     QFile file(kBanks + QLatin1Char('/') + folder + QStringLiteral("/variant.txt"));
@@ -113,7 +111,7 @@ void TestBankCommands::exportThenImport() {
     QCOMPARE(exported.exitCode, 0);
     QCOMPARE(exported.err, QStringLiteral("Экспортировано вопросов (%1): 3 из 3\n").arg(format));
     if (!toFile)
-        QVERIFY(writeFile(bank, exported.out));
+        QVERIFY(writeAll(bank, exported.out));
     else
         QVERIFY(exported.out.isEmpty());
 

@@ -3,6 +3,7 @@
 
 #include "CodePage.h"
 #include "PackedText.h"
+#include "support/TestHelpers.h"
 #include "support/ToolRun.h"
 #include "TextLines.h"
 
@@ -30,11 +31,7 @@ Run runTool(const QStringList& arguments) {
     return {run.exitCode, QString::fromUtf8(run.out), run.err};
 }
 
-bool writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-           file.write(bytes) == bytes.size();
-}
+using TestHelpers::writeAll;
 
 // The staged demo variants: Content/<subject>/Тесты/*.txt beside the built program.
 QStringList stagedVariants() {
@@ -149,7 +146,7 @@ void TestCheckCommand::plainVariant() {
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("Вариант.txt"));
-    QVERIFY(writeFile(path, bytes));
+    QVERIFY(writeAll(path, bytes));
     const Run run = runTool({QStringLiteral("check"), QStringLiteral("--plain"), path});
     QVERIFY2(run.exitCode == exitCode, qPrintable(run.out + run.err));
     for (const QString& piece : said)
@@ -201,7 +198,7 @@ void TestCheckCommand::unreadableVariantFails() {
 
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    QVERIFY(writeFile(dir.filePath(QStringLiteral("plain.txt")), "---\nВопрос\n---\n`A\n"));
+    QVERIFY(writeAll(dir.filePath(QStringLiteral("plain.txt")), "---\nВопрос\n---\n`A\n"));
     QStringList args{QStringLiteral("check")};
     if (plain)
         args.append(QStringLiteral("--plain"));

@@ -14,6 +14,7 @@
 
 namespace {
 
+using TestHelpers::bytes;
 using TestHelpers::unpacked;
 
 struct Loaded {
@@ -25,13 +26,6 @@ Loaded load(const QStringList& lines) {
     Loaded loaded{lines, TestAttempt()};
     TestFormat::ReadAndLoadTest(loaded.lines, loaded.attempt);
     return loaded;
-}
-
-QByteArray bytes(std::initializer_list<unsigned char> values) {
-    QByteArray out;
-    for (unsigned char v : values)
-        out.append(char(v));
-    return out;
 }
 
 } // namespace

@@ -16,6 +16,7 @@
 #include <sys/vfs.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <zlib.h>
 
 #ifdef NORMAKURS_ASAN
 extern "C" {
@@ -26,6 +27,35 @@ size_t __sanitizer_get_allocated_size(const volatile void* pointer);
 #endif
 
 namespace Reliability {
+
+QByteArray zerosStream(qint64 claimed, qint64 zeros) {
+    z_stream stream{};
+    if (deflateInit(&stream, Z_BEST_COMPRESSION) != Z_OK)
+        return QByteArray();
+    QByteArray out;
+    QByteArray chunk(256 * 1024, '\0');
+    const QByteArray head = le64(claimed);
+    auto feed = [&](const char* data, qint64 size, bool last) {
+        stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data));
+        stream.avail_in = uInt(size);
+        do {
+            char buffer[64 * 1024];
+            stream.next_out = reinterpret_cast<Bytef*>(buffer);
+            stream.avail_out = sizeof buffer;
+            deflate(&stream, last ? Z_FINISH : Z_NO_FLUSH);
+            out.append(buffer, qsizetype(sizeof buffer - stream.avail_out));
+        } while (stream.avail_out == 0);
+    };
+    feed(head.constData(), head.size(), zeros == 0);
+    for (qint64 left = zeros; left > 0;) {
+        const qint64 piece = qMin<qint64>(left, chunk.size());
+        left -= piece;
+        feed(chunk.constData(), piece, left == 0);
+    }
+    deflateEnd(&stream);
+    return out;
+}
+
 namespace {
 
 constexpr uid_t kNobody = 65534;

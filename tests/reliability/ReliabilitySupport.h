@@ -17,20 +17,20 @@
 #include <functional>
 #include <sys/resource.h>
 
-#if defined(__SANITIZE_ADDRESS__)
-#define NORMAKURS_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define NORMAKURS_ASAN 1
-#endif
-#endif
-
 namespace Reliability {
 
+using TestHelpers::entriesOf;
 using TestHelpers::failureOf;
 using TestHelpers::FileSizeLimit;
 using TestHelpers::kNoFailure;
+using TestHelpers::le64;
 using TestHelpers::packedInMemory;
+using TestHelpers::readAll;
+using TestHelpers::writeAll;
+
+// A packed file's stream: the length field `claimed`, then `zeros` zero bytes, made piece by
+// piece so that a gigabyte of zeros never sits in memory (it packs to about a megabyte).
+QByteArray zerosStream(qint64 claimed, qint64 zeros);
 
 // How a piece of work run in a child process ended.
 struct ChildRun {
@@ -81,22 +81,5 @@ QString notOnShare(const QString& path);
 // why not. Only a FUSE share mounted for its owner alone (without allow_other) keeps that user
 // out of a folder that is open to all: on any other file system this is always "".
 QString unprivilegedShutOut(const QString& path);
-
-// Every entry of `folder`, hidden ones included, sorted by name.
-inline QStringList entriesOf(const QString& folder) {
-    return QDir(folder).entryList(
-        QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System, QDir::Name);
-}
-
-inline QByteArray readAll(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-inline bool writeAll(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-           file.write(bytes) == bytes.size();
-}
 
 } // namespace Reliability

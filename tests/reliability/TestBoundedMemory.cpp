@@ -11,8 +11,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <zlib.h>
-
 #include <limits>
 #include <memory>
 
@@ -23,50 +21,12 @@ namespace {
 constexpr qint64 kMiB = 1024 * 1024;
 constexpr qint64 kGiB = 1024 * kMiB;
 
-QByteArray le64(qint64 value) {
-    QByteArray bytes(8, '\0');
-    auto raw = static_cast<quint64>(value);
-    for (int i = 0; i < 8; ++i, raw >>= 8)
-        bytes[i] = static_cast<char>(raw & 0xFF);
-    return bytes;
-}
-
-// A zlib stream of the length field `claimed` followed by `zeros` zero bytes, made piece by
-// piece so that a gigabyte of zeros never sits in memory (it packs to about a megabyte).
-QByteArray makeZerosStream(qint64 claimed, qint64 zeros) {
-    z_stream stream{};
-    if (deflateInit(&stream, Z_BEST_COMPRESSION) != Z_OK)
-        return QByteArray();
-    QByteArray out;
-    QByteArray chunk(256 * 1024, '\0');
-    const QByteArray head = le64(claimed);
-    auto feed = [&](const char* data, qint64 size, bool last) {
-        stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data));
-        stream.avail_in = uInt(size);
-        do {
-            char buffer[64 * 1024];
-            stream.next_out = reinterpret_cast<Bytef*>(buffer);
-            stream.avail_out = sizeof buffer;
-            deflate(&stream, last ? Z_FINISH : Z_NO_FLUSH);
-            out.append(buffer, qsizetype(sizeof buffer - stream.avail_out));
-        } while (stream.avail_out == 0);
-    };
-    feed(head.constData(), head.size(), zeros == 0);
-    for (qint64 left = zeros; left > 0;) {
-        const qint64 piece = qMin<qint64>(left, chunk.size());
-        left -= piece;
-        feed(chunk.constData(), piece, left == 0);
-    }
-    deflateEnd(&stream);
-    return out;
-}
-
-// The same, made once for each pair: packing a gigabyte takes a few seconds.
-QByteArray zerosStream(qint64 claimed, qint64 zeros) {
+// zerosStream(), made once for each pair: packing a gigabyte takes a few seconds.
+QByteArray madeOnce(qint64 claimed, qint64 zeros) {
     static QHash<QPair<qint64, qint64>, QByteArray> made;
     const QPair<qint64, qint64> key(claimed, zeros);
     if (!made.contains(key))
-        made.insert(key, makeZerosStream(claimed, zeros));
+        made.insert(key, Reliability::zerosStream(claimed, zeros));
     return made.value(key);
 }
 
@@ -141,7 +101,7 @@ void TestBoundedMemory::hostileLengths() {
 
     const QString path = m_dir->filePath(QStringLiteral("packed.txt"));
     {
-        const QByteArray packed = zerosStream(claimed, held);
+        const QByteArray packed = madeOnce(claimed, held);
         QVERIFY(!packed.isEmpty());
         QVERIFY(writeAll(path, packed));
     }
@@ -155,7 +115,7 @@ void TestBoundedMemory::hostileLengths() {
 
 void TestBoundedMemory::bombIsSmallOnDisk() {
     // What makes it a bomb: a gigabyte from about a megabyte.
-    const QByteArray packed = zerosStream(kGiB, kGiB);
+    const QByteArray packed = madeOnce(kGiB, kGiB);
     QVERIFY2(packed.size() < 2 * kMiB, qPrintable(QString::number(packed.size())));
 }
 

@@ -26,8 +26,6 @@
 #include <QTest>
 #include <QTreeWidget>
 
-#include <zlib.h>
-
 #include <memory>
 
 using namespace Reliability;
@@ -43,33 +41,6 @@ const QString kVariantText = QStringLiteral("---\nВопрос 1\nA) да\nB) н
                                             "Вопрос 2\nA) да\nB) нет\n---\n`A\n`B\n");
 const QString kTooLarge = QStringLiteral("Text exceeds memo capacity.");
 constexpr qint64 kGiB = qint64(1) << 30;
-
-// A gigabyte of zeros behind a length field that says so: about a megabyte on disk.
-QByteArray bomb() {
-    z_stream stream{};
-    if (deflateInit(&stream, Z_BEST_COMPRESSION) != Z_OK)
-        return QByteArray();
-    QByteArray out;
-    QByteArray zeros(1 << 20, '\0');
-    QByteArray head(8, '\0');
-    head[3] = char(0x40); // 2^30, little-endian
-    auto feed = [&](const QByteArray& data, bool last) {
-        stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.constData()));
-        stream.avail_in = uInt(data.size());
-        do {
-            char buffer[64 * 1024];
-            stream.next_out = reinterpret_cast<Bytef*>(buffer);
-            stream.avail_out = sizeof buffer;
-            deflate(&stream, last ? Z_FINISH : Z_NO_FLUSH);
-            out.append(buffer, qsizetype(sizeof buffer - stream.avail_out));
-        } while (stream.avail_out == 0);
-    };
-    feed(head, false);
-    for (qint64 left = kGiB; left > 0; left -= zeros.size())
-        feed(zeros, left == zeros.size());
-    deflateEnd(&stream);
-    return out;
-}
 
 QStringList messages(const QList<RecordingServices::Box>& boxes) {
     QStringList texts;
@@ -111,7 +82,7 @@ private:
 
 void TestWindowFaults::initTestCase() {
     WindowFixture::prepareApplication();
-    m_bomb = bomb();
+    m_bomb = zerosStream(kGiB, kGiB); // about a megabyte on disk
     QVERIFY(m_bomb.size() > 0 && m_bomb.size() < 2 * 1024 * 1024);
 }
 

@@ -8,11 +8,22 @@
 
 #include <QBuffer>
 #include <QDir>
+#include <QFile>
 #include <QStringList>
 #include <QTest>
 
 #include <csignal>
+#include <initializer_list>
 #include <sys/resource.h>
+
+// NORMAKURS_ASAN: built with AddressSanitizer.
+#if defined(__SANITIZE_ADDRESS__)
+#define NORMAKURS_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define NORMAKURS_ASAN 1
+#endif
+#endif
 
 // Runs a helper that checks as it goes, and ends the test when one of those checks failed.
 #define STEP(call)                                                                                 \
@@ -61,6 +72,36 @@ private:
     void (*m_oldHandler)(int) = nullptr;
     bool m_ok = false;
 };
+
+// The bytes of the file at `path`; "<unreadable>" when it cannot be read.
+inline QByteArray readAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+// Writes `bytes` as the whole file at `path`; false when that fails.
+inline bool writeAll(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(bytes) == bytes.size();
+}
+
+// Bytes given by their values, for texts in a code page.
+inline QByteArray bytes(std::initializer_list<unsigned char> values) {
+    QByteArray out;
+    for (unsigned char v : values)
+        out.append(char(v));
+    return out;
+}
+
+// `value` as a packed file's length field: eight bytes, little-endian.
+inline QByteArray le64(qint64 value) {
+    QByteArray bytes(8, '\0');
+    auto raw = static_cast<quint64>(value);
+    for (int i = 0; i < 8; ++i, raw >>= 8)
+        bytes[i] = static_cast<char>(raw & 0xFF);
+    return bytes;
+}
 
 // `text` packed as a packed file holds it.
 inline QByteArray packedInMemory(const QByteArray& text) {

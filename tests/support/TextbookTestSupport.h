@@ -3,6 +3,7 @@
 // Shared by the textbook's window tests: a main that prepares the browser engine's platform
 // settings before the application object exists, and small readers of the window's state.
 
+#include "support/TestHelpers.h"
 #include "TextbookTree.h"
 
 #include <QApplication>
@@ -39,14 +40,6 @@ inline void prepareEngineSandbox() {
 // which the sanitizer reports as a new/delete size mismatch when a page that has loaded is
 // destroyed. That one check is turned off for the tests that run the engine; every other check
 // stays on, and ASAN_OPTIONS given from outside still apply on top of this.
-#if defined(__SANITIZE_ADDRESS__)
-#define NORMAKURS_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define NORMAKURS_ASAN 1
-#endif
-#endif
-
 #ifdef NORMAKURS_ASAN
 extern "C" __attribute__((visibility("default"), used)) const char* __asan_default_options() {
     return "new_delete_type_mismatch=0";

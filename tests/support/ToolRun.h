@@ -12,9 +12,13 @@ struct ToolRun {
     QByteArray out;
     QString err;
 
-    // Runs `program` with `arguments`; one that does not finish in a minute is killed.
-    static ToolRun of(const QString& program, const QStringList& arguments) {
+    // Runs `program` with `arguments` (in `folder` when one is given); one that does not
+    // finish in a minute is killed.
+    static ToolRun of(const QString& program, const QStringList& arguments,
+                      const QString& folder = QString()) {
         QProcess process;
+        if (!folder.isEmpty())
+            process.setWorkingDirectory(folder);
         process.start(program, arguments);
         ToolRun result;
         if (!process.waitForFinished(60000)) {

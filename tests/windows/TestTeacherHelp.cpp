@@ -20,14 +20,6 @@
 
 #include <memory>
 
-#if defined(__SANITIZE_ADDRESS__)
-#define NORMAKURS_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define NORMAKURS_ASAN 1
-#endif
-#endif
-
 namespace {
 
 constexpr int kTimeout = 30000; // the engine's first start can be slow on a busy machine
