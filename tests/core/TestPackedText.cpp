@@ -39,13 +39,7 @@ using TestHelpers::failureOf;
 using TestHelpers::kNoFailure;
 using TestHelpers::packedInMemory;
 
-QByteArray le64(qint64 value) {
-    QByteArray bytes(8, '\0');
-    auto raw = static_cast<quint64>(value);
-    for (int i = 0; i < 8; ++i, raw >>= 8)
-        bytes[i] = static_cast<char>(raw & 0xFF);
-    return bytes;
-}
+using TestHelpers::le64;
 
 QByteArray payloadOf(const QByteArray& text) {
     return le64(text.size()) + text;
@@ -109,16 +103,8 @@ QByteArray noise(qsizetype size) {
     return bytes;
 }
 
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-bool writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-           file.write(bytes) == bytes.size();
-}
+using TestHelpers::readAll;
+using TestHelpers::writeAll;
 
 const QByteArray kWorked = QByteArray::fromHex("2D2D2D0D0A31290D0A"); // "---" CR LF "1)" CR LF
 
@@ -177,12 +163,10 @@ private slots:
 
     void writesPayload_data();
     void writesPayload();
-    void workedExampleReadsAsTwoLines();
     void readsStreamsOfOtherWriters_data();
     void readsStreamsOfOtherWriters();
     void loneBreaksReadAsCrLf_data();
     void loneBreaksReadAsCrLf();
-    void overwriteWithShorterText();
     void shortLengthFieldLimitsText_data();
     void shortLengthFieldLimitsText();
     void readFailures_data();
@@ -230,6 +214,7 @@ void TestPackedText::writesPayload_data() {
                                                            "2D2D2D0D0A3129");
     QTest::newRow("empty") << QByteArray() << QByteArray::fromHex("0000000000000000");
     QTest::newRow("one byte") << QByteArray("x") << QByteArray::fromHex("010000000000000078");
+    QTest::newRow("two bytes") << QByteArray("1)") << QByteArray::fromHex("02000000000000003129");
     // Writing stores the bytes it is given; breaks are made CR LF by the callers, not here.
     QTest::newRow("lone LF as given")
         << QByteArray("a\nb") << QByteArray::fromHex("0300000000000000610A62");
@@ -248,25 +233,17 @@ void TestPackedText::writesPayload() {
     QFETCH(QByteArray, text);
     QFETCH(QByteArray, payload);
 
+    // Saved over a longer file, which it replaces whole.
     const QString file = path(QStringLiteral("packed.txt"));
+    PackedText::SaveToStream(file, noise(100000));
     PackedText::SaveToStream(file, text);
-    const QByteArray bytes = readFile(file);
+    const QByteArray bytes = readAll(file);
 
     QCOMPARE(bytes.left(2), QByteArray::fromHex("78DA"));
     QCOMPARE(uncompressed(bytes), payload);
     QCOMPARE(PackedText::OpenFromStream(file), text);
     // The file holds the stream and nothing else.
     QCOMPARE(bytes, packedInMemory(text));
-}
-
-void TestPackedText::workedExampleReadsAsTwoLines() {
-    const QString file = path(QStringLiteral("variant.txt"));
-    PackedText::SaveToStream(file, kWorked);
-
-    const QByteArray text = PackedText::OpenFromStream(file);
-    QCOMPARE(text, kWorked);
-    QCOMPARE(TextLines::lineCount(TextLines::normalizeBreaks(text)), qsizetype(2));
-    QCOMPARE(TextLines::toEditorText(text), QStringLiteral("---\n1)\n"));
 }
 
 void TestPackedText::readsStreamsOfOtherWriters_data() {
@@ -285,10 +262,10 @@ void TestPackedText::readsStreamsOfOtherWriters_data() {
     QTest::newRow("300 KB stored") << compressed(payloadOf(big), 0) << big;
 
     const QString data = QStringLiteral(NORMAKURS_TEST_DATA "/packed/");
-    QTest::newRow("golden, level 1") << readFile(data + "worked-level1.bin") << kWorked;
-    QTest::newRow("golden, level 6") << readFile(data + "worked-level6.bin") << kWorked;
+    QTest::newRow("golden, level 1") << readAll(data + "worked-level1.bin") << kWorked;
+    QTest::newRow("golden, level 6") << readAll(data + "worked-level6.bin") << kWorked;
     QTest::newRow("golden, LF breaks")
-        << readFile(data + "lf-breaks-level6.bin")
+        << readAll(data + "lf-breaks-level6.bin")
         << QByteArray::fromHex("C2EEEFF0EEF10A CEF2E2E5F20A"); // "Вопрос\nОтвет\n"
 }
 
@@ -298,7 +275,7 @@ void TestPackedText::readsStreamsOfOtherWriters() {
     QVERIFY(!packed.isEmpty());
 
     const QString file = path(QStringLiteral("other.txt"));
-    QVERIFY(writeFile(file, packed));
+    QVERIFY(writeAll(file, packed));
     QCOMPARE(PackedText::OpenFromStream(file), text);
 
     QBuffer buffer(&packed);
@@ -326,7 +303,7 @@ void TestPackedText::loneBreaksReadAsCrLf() {
 
     // Written by another tool: the reader hands back the stored bytes unchanged.
     const QString file = path(QStringLiteral("lf.txt"));
-    QVERIFY(writeFile(file, compressed(payloadOf(stored), 6)));
+    QVERIFY(writeAll(file, compressed(payloadOf(stored), 6)));
     const QByteArray text = PackedText::OpenFromStream(file);
     QCOMPARE(text, stored);
     QCOMPARE(TextLines::normalizeBreaks(text), normalized);
@@ -335,24 +312,7 @@ void TestPackedText::loneBreaksReadAsCrLf() {
     // Saved again from the editor, the breaks are CR LF.
     const QString again = path(QStringLiteral("again.txt"));
     PackedText::SaveToStream(again, TextLines::fromEditorText(TextLines::toEditorText(text)));
-    QCOMPARE(uncompressed(readFile(again)), payloadOf(normalized));
-}
-
-void TestPackedText::overwriteWithShorterText() {
-    const QString file = path(QStringLiteral("doc"));
-    PackedText::SaveToStream(file, noise(100000));
-    const qint64 longSize = QFileInfo(file).size();
-
-    PackedText::SaveToStream(file, QByteArray("1)"));
-    const QByteArray bytes = readFile(file);
-    QVERIFY(bytes.size() < longSize);
-    QCOMPARE(bytes, packedInMemory("1)"));
-    QCOMPARE(uncompressed(bytes), QByteArray::fromHex("0200000000000000 3129"));
-    QCOMPARE(PackedText::OpenFromStream(file), QByteArray("1)"));
-
-    PackedText::SaveToStream(file, QByteArray());
-    QCOMPARE(uncompressed(readFile(file)), QByteArray(8, '\0'));
-    QCOMPARE(PackedText::OpenFromStream(file), QByteArray());
+    QCOMPARE(uncompressed(readAll(again)), payloadOf(normalized));
 }
 
 void TestPackedText::shortLengthFieldLimitsText_data() {
@@ -385,7 +345,7 @@ void TestPackedText::shortLengthFieldLimitsText() {
     QFETCH(qint64, readable);
 
     const QString file = path(QStringLiteral("short"));
-    QVERIFY(writeFile(file, bytes));
+    QVERIFY(writeAll(file, bytes));
     QByteArray got;
     {
         const UnreadableTail failing(file, readable);
@@ -451,7 +411,7 @@ void TestPackedText::readFailures() {
     QFETCH(QString, message);
 
     const QString file = path(QStringLiteral("bad.txt"));
-    QVERIFY(writeFile(file, bytes));
+    QVERIFY(writeAll(file, bytes));
     QCOMPARE(failureOf([&] { PackedText::OpenFromStream(file); }), message);
 
     QBuffer buffer(&bytes);
@@ -505,7 +465,7 @@ void TestPackedText::capacity() {
         QCOMPARE(read, text);
 
     const QString file = path(QStringLiteral("big"));
-    QVERIFY(writeFile(file, packed));
+    QVERIFY(writeAll(file, packed));
     QCOMPARE(failureOf([&] { PackedText::OpenFromStream(file, capacity); }),
              message.isEmpty() ? kNoFailure : message);
 }
@@ -548,7 +508,7 @@ void TestPackedText::standUp(const QString& kind, const QString& name, QString& 
     } else if (kind == QLatin1String("folder")) {
         QVERIFY(QDir().mkdir(full));
     } else if (kind == QLatin1String("file")) {
-        QVERIFY(writeFile(path(QStringLiteral("plain")), "x"));
+        QVERIFY(writeAll(path(QStringLiteral("plain")), "x"));
     } else if (kind == QLatin1String("fifo")) {
         QCOMPARE(::mkfifo(QFile::encodeName(full).constData(), 0600), 0);
     } else if (kind == QLatin1String("fifo link")) {
@@ -602,7 +562,7 @@ void TestPackedText::swappedForPipeNeverBlocks() {
         buffer.open(QIODevice::WriteOnly);
         PackedText::writeStream(buffer, kWorked);
     }
-    QVERIFY(writeFile(name, packed));
+    QVERIFY(writeAll(name, packed));
     QCOMPARE(::mkfifo(QFile::encodeName(spare).constData(), 0600), 0);
 
     std::atomic<bool> done{false};
@@ -717,7 +677,7 @@ void TestPackedText::zeroByteEndsEditorText() {
     const QString file = path(QStringLiteral("zero.txt"));
     PackedText::SaveToStream(file, stored);
 
-    QCOMPARE(uncompressed(readFile(file)), le64(9) + stored);
+    QCOMPARE(uncompressed(readAll(file)), le64(9) + stored);
     const QByteArray text = PackedText::OpenFromStream(file);
     QCOMPARE(text, stored);
     QCOMPARE(TextLines::toEditorText(text), QStringLiteral("ab"));
