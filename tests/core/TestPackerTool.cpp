@@ -2,6 +2,8 @@
 // standard error and an exit code.
 
 #include "PackedText.h"
+#include "support/TestHelpers.h"
+#include "support/ToolRun.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,22 +18,8 @@ namespace {
 
 const QString kTool = QStringLiteral(NORMAKURS_BUILD_DIR "/normakurs-text");
 
-struct Run {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-bool writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-           file.write(bytes) == bytes.size();
-}
-
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
+using TestHelpers::readAll;
+using TestHelpers::writeAll;
 
 } // namespace
 
@@ -44,22 +32,8 @@ private:
     QString path(const QString& name) const { return m_dir->filePath(name); }
 
     // Runs the tool in the temporary folder and waits for it.
-    Run run(const QStringList& arguments) const {
-        QProcess process;
-        process.setWorkingDirectory(m_dir->path());
-        process.start(kTool, arguments);
-        Run result;
-        if (!process.waitForFinished(60000)) {
-            process.kill();
-            process.waitForFinished();
-            result.err = "<did not finish: " + process.errorString().toUtf8() + '>';
-            return result;
-        }
-        result.exitCode =
-            process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2; // crashed
-        result.out = process.readAllStandardOutput();
-        result.err = process.readAllStandardError();
-        return result;
+    ToolRun run(const QStringList& arguments) const {
+        return ToolRun::of(kTool, arguments, m_dir->path());
     }
 
 private slots:
@@ -71,16 +45,10 @@ private slots:
     void help();
     void packAndUnpack_data();
     void packAndUnpack();
-    void packReplacesExistingFile();
     void unpackOtherWriters_data();
     void unpackOtherWriters();
-    void unpackNotPacked_data();
-    void unpackNotPacked();
-    void missingFile_data();
-    void missingFile();
-    void packRefusesText_data();
-    void packRefusesText();
-    void packIntoMissingFolder();
+    void failures_data();
+    void failures();
     void usageErrors_data();
     void usageErrors();
 };
@@ -108,9 +76,9 @@ void TestPackerTool::help_data() {
 void TestPackerTool::help() {
     QFETCH(QString, option);
 
-    const Run result = run({option});
+    const ToolRun result = run({option});
     QCOMPARE(result.exitCode, 0);
-    QCOMPARE(result.err, QByteArray());
+    QCOMPARE(result.err, QString());
     QVERIFY2(result.out.startsWith("Usage:\n"), result.out.constData());
     QVERIFY(result.out.contains("normakurs-text pack PLAIN.txt PACKED"));
     QVERIFY(result.out.contains("normakurs-text unpack PACKED"));
@@ -148,32 +116,22 @@ void TestPackerTool::packAndUnpack() {
     QFETCH(QByteArray, stored);
     QFETCH(QByteArray, unpacked);
 
-    QVERIFY(writeFile(path(QStringLiteral("plain.txt")), plain));
-    const Run packed =
+    QVERIFY(writeAll(path(QStringLiteral("plain.txt")), plain));
+    const QString packedPath = path(QStringLiteral("Вариант 1.txt"));
+    PackedText::SaveToStream(packedPath, QByteArray(50000, 'x')); // replaced whole
+    const ToolRun packed =
         run({QStringLiteral("pack"), QStringLiteral("plain.txt"), QStringLiteral("Вариант 1.txt")});
-    QCOMPARE(packed.err, QByteArray());
+    QCOMPARE(packed.err, QString());
     QCOMPARE(packed.exitCode, 0);
     QCOMPARE(packed.out, QByteArray());
 
-    const QString packedPath = path(QStringLiteral("Вариант 1.txt"));
-    QCOMPARE(readFile(packedPath).left(2), QByteArray::fromHex("78DA"));
+    QCOMPARE(readAll(packedPath).left(2), QByteArray::fromHex("78DA"));
     QCOMPARE(PackedText::OpenFromStream(packedPath), stored);
 
-    const Run back = run({QStringLiteral("unpack"), packedPath});
-    QCOMPARE(back.err, QByteArray());
+    const ToolRun back = run({QStringLiteral("unpack"), packedPath});
+    QCOMPARE(back.err, QString());
     QCOMPARE(back.exitCode, 0);
     QCOMPARE(back.out, unpacked);
-}
-
-void TestPackerTool::packReplacesExistingFile() {
-    const QString packedPath = path(QStringLiteral("v.txt"));
-    PackedText::SaveToStream(packedPath, QByteArray(50000, 'x'));
-    QVERIFY(writeFile(path(QStringLiteral("plain.txt")), "1)\n"));
-
-    const Run packed = run({QStringLiteral("pack"), QStringLiteral("plain.txt"), packedPath});
-    QCOMPARE(packed.err, QByteArray());
-    QCOMPARE(packed.exitCode, 0);
-    QCOMPARE(PackedText::OpenFromStream(packedPath), QByteArray("1)\r\n"));
 }
 
 void TestPackerTool::unpackOtherWriters_data() {
@@ -190,92 +148,60 @@ void TestPackerTool::unpackOtherWriters() {
     QFETCH(QString, file);
     QFETCH(QByteArray, unpacked);
 
-    const Run result =
+    const ToolRun result =
         run({QStringLiteral("unpack"), QStringLiteral(NORMAKURS_TEST_DATA "/packed/") + file});
-    QCOMPARE(result.err, QByteArray());
+    QCOMPARE(result.err, QString());
     QCOMPARE(result.exitCode, 0);
     QCOMPARE(result.out, unpacked);
 }
 
-void TestPackerTool::unpackNotPacked_data() {
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QByteArray>("message");
-
-    const QByteArray notPacked("plain.txt: not a packed text file (Error)");
-    QTest::newRow("plain text") << QByteArray("---\r\n1)\r\n") << notPacked;
-    QTest::newRow("plain UTF-8 text") << QStringLiteral("Вопрос\n").toUtf8() << notPacked;
-    QTest::newRow("zero-byte file")
-        << QByteArray()
-        << QByteArray("plain.txt: the packed text is empty or cut off (Stream read error)");
-}
-
-void TestPackerTool::unpackNotPacked() {
-    QFETCH(QByteArray, bytes);
-    QFETCH(QByteArray, message);
-
-    QVERIFY(writeFile(path(QStringLiteral("plain.txt")), bytes));
-    const Run result = run({QStringLiteral("unpack"), QStringLiteral("plain.txt")});
-    QCOMPARE(result.exitCode, 1);
-    QCOMPARE(result.out, QByteArray());
-    QCOMPARE(result.err, "normakurs-text: " + message + '\n');
-}
-
-void TestPackerTool::missingFile_data() {
+void TestPackerTool::failures_data() {
     QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<QString>("missing");
+    QTest::addColumn<QByteArray>("plain"); // what plain.txt holds
+    QTest::addColumn<QString>("err");      // "<dir>" stands for the folder it runs in
 
-    QTest::newRow("unpack, relative") << QStringList{"unpack", "nothing.txt"} << "nothing.txt";
-    QTest::newRow("unpack, Cyrillic")
-        << QStringList{"unpack", "Отчеты/Иванов(1)"} << "Отчеты/Иванов(1)";
-    QTest::newRow("pack") << QStringList{"pack", "nothing.txt", "out.txt"} << "nothing.txt";
+    const QStringList unpackPlain{"unpack", "plain.txt"};
+    const QString notPacked("plain.txt: not a packed text file (Error)");
+    const QString cannotStore("plain.txt: these characters cannot be stored in Windows-1251: ");
+    const QStringList packPlain{"pack", "plain.txt", "out.txt"};
+    const QString missing("Cannot open file \"<dir>/%1\". No such file or directory");
+    QTest::newRow("unpack plain text") << unpackPlain << QByteArray("---\r\n1)\r\n") << notPacked;
+    QTest::newRow("unpack plain UTF-8 text")
+        << unpackPlain << QStringLiteral("Вопрос\n").toUtf8() << notPacked;
+    QTest::newRow("unpack zero-byte file")
+        << unpackPlain << QByteArray()
+        << QStringLiteral("plain.txt: the packed text is empty or cut off (Stream read error)");
+    QTest::newRow("unpack, missing, relative")
+        << QStringList{"unpack", "nothing.txt"} << QByteArray() << missing.arg("nothing.txt");
+    QTest::newRow("unpack, missing, Cyrillic") << QStringList{"unpack", "Отчеты/Иванов(1)"}
+                                               << QByteArray() << missing.arg("Отчеты/Иванов(1)");
+    QTest::newRow("pack, missing") << QStringList{"pack", "nothing.txt", "out.txt"} << QByteArray()
+                                   << missing.arg("nothing.txt");
+    QTest::newRow("pack refuses emoji")
+        << packPlain << QStringLiteral("Ответ 😀\n").toUtf8() << cannotStore + "😀";
+    QTest::newRow("pack refuses Chinese and emoji")
+        << packPlain << QStringLiteral("中 😀 中").toUtf8() << cannotStore + "中😀";
+    QTest::newRow("pack refuses a zero byte")
+        << packPlain << QByteArray("a\0b", 3)
+        << QStringLiteral("plain.txt: the text holds a zero byte");
+    QTest::newRow("pack into a missing folder")
+        << QStringList{"pack", "plain.txt", "Тесты/v.txt"} << QByteArray("1)\n")
+        << QStringLiteral("Cannot create file \"<dir>/Тесты/v.txt\". No such file or directory");
 }
 
-void TestPackerTool::missingFile() {
+void TestPackerTool::failures() {
     QFETCH(QStringList, arguments);
-    QFETCH(QString, missing);
+    QFETCH(QByteArray, plain);
+    QFETCH(QString, err);
 
-    const Run result = run(arguments);
+    QVERIFY(writeAll(path(QStringLiteral("plain.txt")), plain));
+    const ToolRun result = run(arguments);
     QCOMPARE(result.exitCode, 1);
     QCOMPARE(result.out, QByteArray());
-    QCOMPARE(QString::fromUtf8(result.err),
-             QStringLiteral("normakurs-text: Cannot open file \"%1\". No such file or directory\n")
-                 .arg(path(missing)));
+    QCOMPARE(result.err, QStringLiteral("normakurs-text: ") +
+                             QString(err).replace(QStringLiteral("<dir>"), m_dir->path()) +
+                             QLatin1Char('\n'));
     QVERIFY(!QFileInfo::exists(path(QStringLiteral("out.txt"))));
-}
-
-void TestPackerTool::packRefusesText_data() {
-    QTest::addColumn<QByteArray>("plain");
-    QTest::addColumn<QString>("problem");
-
-    QTest::newRow("emoji") << QStringLiteral("Ответ 😀\n").toUtf8()
-                           << "these characters cannot be stored in Windows-1251: 😀";
-    QTest::newRow("Chinese and emoji") << QStringLiteral("中 😀 中").toUtf8()
-                                       << "these characters cannot be stored in Windows-1251: 中😀";
-    QTest::newRow("zero byte") << QByteArray("a\0b", 3) << "the text holds a zero byte";
-}
-
-void TestPackerTool::packRefusesText() {
-    QFETCH(QByteArray, plain);
-    QFETCH(QString, problem);
-
-    QVERIFY(writeFile(path(QStringLiteral("plain.txt")), plain));
-    const Run result =
-        run({QStringLiteral("pack"), QStringLiteral("plain.txt"), QStringLiteral("out.txt")});
-    QCOMPARE(result.exitCode, 1);
-    QCOMPARE(QString::fromUtf8(result.err),
-             QStringLiteral("normakurs-text: plain.txt: %1\n").arg(problem));
-    QVERIFY(!QFileInfo::exists(path(QStringLiteral("out.txt"))));
-}
-
-void TestPackerTool::packIntoMissingFolder() {
-    QVERIFY(writeFile(path(QStringLiteral("plain.txt")), "1)\n"));
-    const Run result =
-        run({QStringLiteral("pack"), QStringLiteral("plain.txt"), QStringLiteral("Тесты/v.txt")});
-    QCOMPARE(result.exitCode, 1);
-    QCOMPARE(
-        QString::fromUtf8(result.err),
-        QStringLiteral("normakurs-text: Cannot create file \"%1\". No such file or directory\n")
-            .arg(path(QStringLiteral("Тесты/v.txt"))));
 }
 
 void TestPackerTool::usageErrors_data() {
@@ -295,11 +221,12 @@ void TestPackerTool::usageErrors() {
     QFETCH(QStringList, arguments);
     QFETCH(QByteArray, message);
 
-    const Run result = run(arguments);
+    const ToolRun result = run(arguments);
     QCOMPARE(result.exitCode, 2);
     QCOMPARE(result.out, QByteArray());
-    QVERIFY2(result.err.startsWith("normakurs-text: " + message + "\n\nUsage:\n"),
-             result.err.constData());
+    QVERIFY2(
+        result.err.startsWith(QString::fromUtf8("normakurs-text: " + message + "\n\nUsage:\n")),
+        qPrintable(result.err));
 }
 
 QTEST_GUILESS_MAIN(TestPackerTool)
