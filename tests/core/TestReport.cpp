@@ -23,7 +23,9 @@
 
 namespace {
 
+using TestHelpers::bytes;
 using TestHelpers::entriesOf;
+using TestHelpers::readAll;
 using TestHelpers::unpacked;
 
 const QLocale kRussian(QLocale::Russian, QLocale::Russia);
@@ -62,22 +64,10 @@ QByteArray fileText(const QStringList& lines) {
     return TextLines::fromEditorText(lines.join(QLatin1Char('\n')) + QLatin1Char('\n'));
 }
 
-QByteArray bytes(std::initializer_list<unsigned char> values) {
-    QByteArray out;
-    for (unsigned char v : values)
-        out.append(char(v));
-    return out;
-}
-
 void writeFile(const QString& path, const QByteArray& data) {
     QFile file(path);
     QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
     QCOMPARE(file.write(data), data.size());
-}
-
-QByteArray readFile(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace
@@ -144,8 +134,7 @@ void TestReport::verdicts() {
     QFETCH(int, right);
 
     const QVector<bool> verdicts = Scoring::verdicts(key, answers);
-    QCOMPARE(verdicts.size(), key.size()); // one verdict per key entry
-    QCOMPARE(verdicts, expected);
+    QCOMPARE(verdicts, expected); // one verdict per key entry
     QCOMPARE(Scoring::rightCount(verdicts), right);
 }
 
@@ -325,7 +314,7 @@ void TestReport::savedFileDecodesToTheReport() {
     QCOMPARE(written, dir.path() + QStringLiteral("/Иван Петров(0)"));
     QCOMPARE(entriesOf(dir.path()), QStringList{QStringLiteral("Иван Петров(0)")});
 
-    const QByteArray stored = readFile(written);
+    const QByteArray stored = readAll(written);
     QVERIFY(stored.startsWith("\x78\xDA")); // a packed text, not the plain bytes
     QCOMPARE(unpacked(written), text);
     QCOMPARE(CodePage::decode(unpacked(written)),
@@ -370,7 +359,7 @@ void TestReport::takesLowestFreeNumber() {
         QCOMPARE(unpacked(written), QByteArray("new report\r\n"));
     }
     for (int n : present) // nothing that was there is touched
-        QCOMPARE(readFile(dir.filePath(ReportFile::reportName(student, n))),
+        QCOMPARE(readAll(dir.filePath(ReportFile::reportName(student, n))),
                  "old " + QByteArray::number(n));
     QCOMPARE(entriesOf(dir.path()).size(), present.size() + (expected < 0 ? 0 : 1));
 }
@@ -415,7 +404,7 @@ void TestReport::otherNamesDoNotCount() {
     const QString written = ReportFile::saveNew(dir.path(), QStringLiteral("Иван"), "r\r\n");
     QCOMPARE(QFileInfo(written).fileName(), QStringLiteral("Иван(1)"));
     QVERIFY(QFileInfo(dir.filePath(QStringLiteral("Иван(0)"))).isDir());
-    QCOMPARE(readFile(dir.filePath(QStringLiteral("иван(1)"))), QByteArray("x"));
+    QCOMPARE(readAll(dir.filePath(QStringLiteral("иван(1)"))), QByteArray("x"));
 
     const QString other = ReportFile::saveNew(dir.path(), QStringLiteral("Иван Петров"), "r\r\n");
     QCOMPARE(QFileInfo(other).fileName(), QStringLiteral("Иван Петров(0)"));
@@ -445,7 +434,7 @@ void TestReport::unusableFolderFailsAndCreatesNothing() {
     QCOMPARE(entriesOf(dir.path()),
              fileInItsPlace ? QStringList{QStringLiteral("Отчеты")} : QStringList());
     if (fileInItsPlace)
-        QCOMPARE(readFile(reports), QByteArray("a file"));
+        QCOMPARE(readAll(reports), QByteArray("a file"));
 }
 
 QTEST_GUILESS_MAIN(TestReport)
