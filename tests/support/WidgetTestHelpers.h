@@ -33,6 +33,19 @@ protected:
     }
 };
 
+// Counts the show events a widget receives.
+class ShowCounter : public QObject {
+public:
+    int shows = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Show)
+            ++shows;
+        return false;
+    }
+};
+
 // Types `text` into `widget` key by key, as a keyboard would (also letters beyond ASCII).
 inline void typeText(QWidget* widget, const QString& text) {
     for (const QChar c : text)
