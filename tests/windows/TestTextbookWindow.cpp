@@ -1,5 +1,5 @@
-// The textbook window: no engine before the first tab, the show layout, folding, reopening, the
-// topic click, "Тесты" and "Выход".
+// The textbook window: the show layout, folding, reopening, the topic click, "Тесты" and "Выход"
+// (no engine before the first tab, with every other window: TestShell).
 
 #include "BrowserView.h"
 #include "myTabPanel.h"
@@ -52,14 +52,9 @@ private slots:
     void init();
     void cleanup();
 
-    // First: nothing may have started the engine yet.
-    void noEngineBeforeTheFirstTab();
-
-    void caption();
     void stackingOrder();
     void layoutOnShow();
     void layoutByHand();
-    void opensWithoutTabs();
     void foldAndUnfold();
     void reopen_data();
     void reopen();
@@ -97,33 +92,6 @@ void TestTextbookWindow::clickTopic(const QString& path) {
     QTreeWidgetItem* item = node(*Form2->tv1, path);
     QVERIFY2(item, qPrintable(path));
     clickNode(*Form2->tv1, item);
-}
-
-void TestTextbookWindow::noEngineBeforeTheFirstTab() {
-    // The textbook shown and left with every button but "+" (the other windows: TestShell).
-    showTextbook();
-    Form2->btn1Click();
-    Form2->btn1Click();
-    Form2->btn4Click();
-    Form2->btn6Click();
-    QTest::mouseClick(Form2->btn2, Qt::LeftButton); // to the testing window
-    QCOMPARE(m_navigation->requests, QStringList{"Form2 to Testing"});
-    Form2->closeForm(); // as the hand-over closes its source
-    QCOMPARE(WindowTestSupport::visibleWindows(), QStringList());
-    for (QWidget* widget : QApplication::allWidgets())
-        QVERIFY2(!qobject_cast<QWebEngineView*>(widget), "a browser view exists before any tab");
-    QCOMPARE(engineProcesses(), 0);
-
-    showTextbook();
-    QTest::mouseClick(Form2->addpage, Qt::LeftButton, Qt::NoModifier, QPoint(4, 10));
-    QCOMPARE(WindowTestSupport::liveViews(), 1);
-}
-
-void TestTextbookWindow::caption() {
-    QCOMPARE(Form2->windowTitle(), QStringLiteral("Электронный учебник "));
-    QCOMPARE(Form2->objectName(), QStringLiteral("Form2"));
-    QVERIFY(Form2->windowFlags() & Qt::CustomizeWindowHint);
-    QVERIFY(!(Form2->windowFlags() & Qt::WindowCloseButtonHint));
 }
 
 void TestTextbookWindow::stackingOrder() {
@@ -176,14 +144,6 @@ void TestTextbookWindow::layoutByHand() {
     QCOMPARE(Form2->Button1->pos(), QPoint(w - 200 - 81, 8));
     QCOMPARE(Form2->pnl2->pos(), QPoint(584, h - 49 - 305));
     QCOMPARE(Form2->pnl3->pos(), QPoint(400, h - 49 - 305));
-}
-
-void TestTextbookWindow::opensWithoutTabs() {
-    showTextbook();
-    QCOMPARE(Form2->TabCount(), 0);
-    QVERIFY(!Form2->ActiveTab());
-    QCOMPARE(Form2->addpage->pos(), QPoint(0, 0));
-    QVERIFY(Form2->pnl4->findChildren<TmyTabPanel*>().isEmpty());
 }
 
 void TestTextbookWindow::foldAndUnfold() {
