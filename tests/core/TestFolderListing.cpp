@@ -70,8 +70,8 @@ private slots:
     void createFolderMakesOneLevel();
     void createFolderKeepsSharedTreeOpen_data();
     void createFolderKeepsSharedTreeOpen();
-    void createSubjectMakesItsFolders();
-    void createSubjectKeepsWhatExists();
+    void createSubject_data();
+    void createSubject();
     void createSubjectWithoutContentRoot();
     void subjectNameProblem_data();
     void subjectNameProblem();
@@ -447,40 +447,38 @@ void TestFolderListing::createFolderKeepsSharedTreeOpen() {
     QCOMPARE(int(made.st_mode & 07777), expected);
 }
 
-void TestFolderListing::createSubjectMakesItsFolders() {
+void TestFolderListing::createSubject_data() {
+    QTest::addColumn<QStringList>("files");   // in the subject's folder before; each holds its name
+    QTest::addColumn<QStringList>("subject"); // on disk after
+    QTest::addColumn<QStringList>("tests");
+
+    QTest::newRow("new subject") << QStringList() << QStringList{"Видео", "Презентации", "Тесты"}
+                                 << QStringList();
+    QTest::newRow("keeps what exists")
+        << QStringList{"page.html", "Тесты/v1.txt", "Тесты/Отчеты/Иванов(1)", "Видео/clip.avi"}
+        << QStringList{"page.html", "Видео", "Презентации", "Тесты"}
+        << QStringList{"v1.txt", "Отчеты"};
+}
+
+void TestFolderListing::createSubject() {
+    QFETCH(QStringList, files);
+    QFETCH(QStringList, subject);
+    QFETCH(QStringList, tests);
+    for (const QString& file : files)
+        m_tree->makeFile(QStringLiteral("Content/Алгебра/") + file, file.toUtf8());
+
     ContentFolders::createSubject(content(), kSubject);
 
     QCOMPARE(onDisk(content()), QStringList{kSubject});
-    QCOMPARE(onDisk(content(kSubject)),
-             (QStringList{QStringLiteral("Видео"), QStringLiteral("Презентации"),
-                          QStringLiteral("Тесты")}));
-    QCOMPARE(onDisk(content(QStringLiteral("Алгебра/Тесты"))), QStringList());
-    QVERIFY(!QFileInfo::exists(ContentPaths::reportsDir(content(), kSubject)));
-    QCOMPARE(FolderListing::subjects(content()), QStringList{kSubject});
-}
-
-void TestFolderListing::createSubjectKeepsWhatExists() {
-    m_tree->makeFile(QStringLiteral("Content/Алгебра/page.html"), "<p>page</p>");
-    m_tree->makeFile(QStringLiteral("Content/Алгебра/Тесты/v1.txt"), "variant");
-    m_tree->makeFile(QStringLiteral("Content/Алгебра/Тесты/Отчеты/Иванов(1)"), "report");
-    m_tree->makeFile(QStringLiteral("Content/Алгебра/Видео/clip.avi"), "video");
-
-    ContentFolders::createSubject(content(), kSubject);
-
-    QCOMPARE(onDisk(content(kSubject)),
-             (QStringList{QStringLiteral("page.html"), QStringLiteral("Видео"),
-                          QStringLiteral("Презентации"), QStringLiteral("Тесты")}));
+    QCOMPARE(onDisk(content(kSubject)), subject);
     QCOMPARE(onDisk(content(QStringLiteral("Алгебра/Презентации"))), QStringList());
-    QCOMPARE(onDisk(content(QStringLiteral("Алгебра/Тесты"))),
-             (QStringList{QStringLiteral("v1.txt"), QStringLiteral("Отчеты")}));
-    QCOMPARE(m_tree->readFile(QStringLiteral("Content/Алгебра/page.html")),
-             QByteArray("<p>page</p>"));
-    QCOMPARE(m_tree->readFile(QStringLiteral("Content/Алгебра/Тесты/v1.txt")),
-             QByteArray("variant"));
-    QCOMPARE(m_tree->readFile(QStringLiteral("Content/Алгебра/Тесты/Отчеты/Иванов(1)")),
-             QByteArray("report"));
-    QCOMPARE(m_tree->readFile(QStringLiteral("Content/Алгебра/Видео/clip.avi")),
-             QByteArray("video"));
+    QCOMPARE(onDisk(content(QStringLiteral("Алгебра/Тесты"))), tests);
+    // The reports folder is made by the first report, not with the subject.
+    QCOMPARE(QFileInfo::exists(ContentPaths::reportsDir(content(), kSubject)),
+             tests.contains(QStringLiteral("Отчеты")));
+    for (const QString& file : files)
+        QCOMPARE(m_tree->readFile(QStringLiteral("Content/Алгебра/") + file), file.toUtf8());
+    QCOMPARE(FolderListing::subjects(content()), QStringList{kSubject});
 }
 
 void TestFolderListing::createSubjectWithoutContentRoot() {
