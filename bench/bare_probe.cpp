@@ -1,7 +1,8 @@
 // The floor for start-up: a bare widgets program that shows one window of the launcher's client
 // size with the launcher's four captioned push buttons, and ends at its first paint. With
 // `--walk DIR` it first reads every folder below DIR once (one readdir pass per folder), as the
-// program must list a course before it shows anything.
+// program must list a course before it shows anything. With `--skin FILE` the window wears that
+// style sheet, as the program's windows wear its skin.
 #include "PeakMemory.h"
 
 #include <QApplication>
@@ -47,6 +48,12 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     if (argc > 2 && std::strcmp(argv[1], "--walk") == 0 && walk(QByteArray(argv[2])) < 0)
         return 1;
+    if (argc > 2 && std::strcmp(argv[1], "--skin") == 0) {
+        QFile sheet(QFile::decodeName(argv[2]));
+        if (!sheet.open(QIODevice::ReadOnly))
+            return 1;
+        application.setStyleSheet(QString::fromUtf8(sheet.readAll()));
+    }
     QWidget window;
     window.setFixedSize(869, 447);
     const char* captions[] = {"Учебник", "Тесты", "Преподаватель", "Выход"};
