@@ -53,9 +53,6 @@ Outcome runAs(Who who, const QStringList& command, const QByteArray& input = QBy
     environment.insert(QStringLiteral("PATH"), QStringLiteral("/usr/bin:/bin"));
     environment.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
     environment.insert(QStringLiteral("HOME"), QStringLiteral("/nonexistent"));
-    // The sanitizers' leak check stops a program's threads the way a debugger would, which a
-    // set-group-ID program does not allow: it would fail the keeper at its end.
-    environment.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
     for (const QString& variable : environmentExtra)
         environment.insert(variable.section(QLatin1Char('='), 0, 0),
                            variable.section(QLatin1Char('='), 1));
