@@ -49,7 +49,9 @@ std::optional<QStringList> decode(const QByteArray& line) {
     QStringList fields;
     QByteArray field;
     auto finish = [&]() -> bool {
-        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        // A byte order mark at a field's start is part of the field, not to be skipped.
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
+                                                      QStringDecoder::Flag::ConvertInitialBom);
         QString text = utf8.decode(field);
         if (utf8.hasError())
             return false;

@@ -72,6 +72,8 @@ void TestExamKeeper::fieldsSurviveThePipe_data() {
     QTest::newRow("plain") << QStringList{QStringLiteral("OK"), QStringLiteral("Вариант 1.txt")};
     QTest::newRow("separators and escapes") << QStringList{
         QStringLiteral("a\tb"), QStringLiteral("100%25"), QStringLiteral("x\r\ny\n")};
+    QTest::newRow("byte order marks at a field's start")
+        << QStringList{QStringLiteral("\uFEFF\uFEFF"), QStringLiteral("\uFEFFИван")};
     QTest::newRow("no-break space and empty fields")
         << QStringList{QString(), QStringLiteral("Иван\u00A0Петров"), QString()};
 }
