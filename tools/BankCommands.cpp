@@ -33,7 +33,8 @@ int importBank(const QStringList& args) {
     if (files.size() != 2)
         return usage("import takes BANK OUT.txt [--strict]");
     const QString& bankPath = files.at(0);
-    const QuestionBank::Bank bank = QuestionBank::read(bankPath, QuestionBank::readFile(bankPath));
+    const QuestionBank::Bank bank =
+        QuestionBank::read(bankPath, EditorFiles::readPlainBytes(bankPath));
     if (strict && !bank.skipped.isEmpty())
         throw Failure(QStringLiteral("--strict: ничего не записано; ") +
                       QuestionBank::importSummary(bank));

@@ -59,7 +59,7 @@ QString openPacked(const QString& path) {
     return TextLines::toEditorText(PackedText::OpenFromStream(path));
 }
 
-QString openPlain(const QString& path) {
+QByteArray readPlainBytes(const QString& path) {
     QFile file;
     PackedText::openRegularFile(file, path);
     if (file.size() > PackedText::kMemoCapacity)
@@ -67,7 +67,11 @@ QString openPlain(const QString& path) {
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw Failure(QStringLiteral("Stream read error"));
-    return TextLines::toEditorText(bytes);
+    return bytes;
+}
+
+QString openPlain(const QString& path) {
+    return TextLines::toEditorText(readPlainBytes(path));
 }
 
 QString lossQuestion(const QString& text) {

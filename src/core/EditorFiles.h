@@ -14,6 +14,10 @@ QString openPacked(const QString& path);
 // are read; a folder, a missing file or one that cannot be read fails with the open failure.
 QString openPlain(const QString& path);
 
+// The bytes of the regular file at `path`, with openPlain()'s failures (a question bank is read
+// this way too).
+QByteArray readPlainBytes(const QString& path);
+
 // The question to ask before `text` is saved when Windows-1251 cannot hold all of it: it names
 // the characters that the file will hold as "?". Empty when the text can be stored as it is.
 QString lossQuestion(const QString& text);

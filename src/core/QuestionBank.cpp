@@ -5,11 +5,10 @@
 #include "Failure.h"
 #include "GiftBank.h"
 #include "MoodleXmlBank.h"
-#include "PackedText.h"
 #include "TestFormat.h"
 
-#include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QRegularExpression>
 #include <QStringDecoder>
 
@@ -172,17 +171,6 @@ Bank read(const QString& fileName, const QByteArray& bytes) {
     return bank;
 }
 
-QByteArray readFile(const QString& path) {
-    QFile file;
-    PackedText::openRegularFile(file, path);
-    if (file.size() > PackedText::kMemoCapacity)
-        throw Failure(QStringLiteral("Text exceeds memo capacity"));
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw Failure(QStringLiteral("Stream read error"));
-    return bytes;
-}
-
 QString variantText(const QVector<Question>& questions) {
     QString out = QStringLiteral("---\n");
     for (int k = 0; k < questions.size(); ++k) {
@@ -288,6 +276,10 @@ QString plainFromHtml(const QString& html) {
     static const QRegularExpression tags(QStringLiteral("<[^>]*>"));
     static const QRegularExpression entity(
         QStringLiteral("&(#[0-9]+|#[xX][0-9a-fA-F]+|[a-zA-Z]+);"));
+    static const QHash<QString, char32_t> kNamedEntities{
+        {QStringLiteral("amp"), U'&'},   {QStringLiteral("lt"), U'<'},
+        {QStringLiteral("gt"), U'>'},    {QStringLiteral("quot"), U'"'},
+        {QStringLiteral("apos"), U'\''}, {QStringLiteral("nbsp"), U' '}};
     QString text = html;
     text.replace(blanks, QStringLiteral(" "));
     text.replace(breaks, QStringLiteral("\n"));
@@ -305,18 +297,8 @@ QString plainFromHtml(const QString& html) {
             code = name.mid(2).toUInt(nullptr, 16);
         else if (name.startsWith(QLatin1Char('#')))
             code = name.mid(1).toUInt();
-        else if (name == QLatin1String("amp"))
-            code = '&';
-        else if (name == QLatin1String("lt"))
-            code = '<';
-        else if (name == QLatin1String("gt"))
-            code = '>';
-        else if (name == QLatin1String("quot"))
-            code = '"';
-        else if (name == QLatin1String("apos"))
-            code = '\'';
-        else if (name == QLatin1String("nbsp"))
-            code = ' ';
+        else
+            code = kNamedEntities.value(name);
         out += code != 0 ? QString::fromUcs4(&code, 1) : m.captured(0);
         from = m.capturedEnd();
     }

@@ -65,9 +65,6 @@ QString formatName(Format format);
 // recognised, or one that holds no question at all throws a Failure.
 Bank read(const QString& fileName, const QByteArray& bytes);
 
-// The bytes of the bank file at `path` (a regular file only; failures as the editor's).
-QByteArray readFile(const QString& path);
-
 // The variant of `questions` as an editor text: "---", then for question k "k) " and its text,
 // its options "A) " ... with a grave accent in front of the right one, "---" after each.
 QString variantText(const QVector<Question>& questions);

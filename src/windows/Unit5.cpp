@@ -477,7 +477,7 @@ void TForm5::btnImportClick() {
         services().askOpenFileName(this, contentDir(), DialogFilter::toDialog(kBankFilter));
     if (path.isEmpty())
         return;
-    const QuestionBank::Bank bank = QuestionBank::read(path, QuestionBank::readFile(path));
+    const QuestionBank::Bank bank = QuestionBank::read(path, EditorFiles::readPlainBytes(path));
     if (bank.questions.isEmpty())
         throw Failure(QuestionBank::importSummary(bank));
     mmo1->setPlainText(QuestionBank::variantText(bank.questions));
