@@ -128,7 +128,7 @@ QString ExamKeeper::checkedSubject(const QString& subject) const {
         return subject;
     if (!ContentFolders::subjectNameProblem(subject).isEmpty())
         throw ProtocolBreach{QStringLiteral("not a subject name")};
-    if (!FolderListing::subjects(m_contentDir).contains(subject))
+    if (!FolderListing::subjectsAsRead(m_contentDir).contains(subject))
         throw Failure(QStringLiteral("Предмет «%1» не найден.").arg(subject));
     return subject;
 }
