@@ -1,5 +1,5 @@
-// Question banks in and out: every golden bank under tests/data/banks gives its variant and its
-// list of skipped questions; the demo variants survive each export and the import of it.
+// Question banks in and out: golden banks under tests/data/banks, decoding, detection, refusals,
+// variants read back, and the demo variants through each export and its import.
 
 #include "Failure.h"
 #include "QuestionBank.h"
@@ -26,10 +26,6 @@ QByteArray fileBytes(const QString& path) {
     return file.readAll();
 }
 
-QString fileText(const QString& path) {
-    return QString::fromUtf8(fileBytes(path));
-}
-
 } // namespace
 
 class TestQuestionBank : public QObject {
@@ -38,8 +34,8 @@ class TestQuestionBank : public QObject {
 private slots:
     void golden_data();
     void golden();
-    void decode_data();
-    void decode();
+    void textOf_data();
+    void textOf();
     void detect_data();
     void detect();
     void unreadableBank_data();
@@ -48,8 +44,6 @@ private slots:
     void fromVariant();
     void demoRoundTrip_data();
     void demoRoundTrip();
-    void plainFromHtml_data();
-    void plainFromHtml();
 };
 
 void TestQuestionBank::golden_data() {
@@ -62,95 +56,105 @@ void TestQuestionBank::golden_data() {
 
 void TestQuestionBank::golden() {
     QFETCH(QString, folder);
-    const QString bank =
-        QDir(folder).entryInfoList(QStringList{QStringLiteral("bank.*")}).value(0).filePath();
+    const QString bank = QDir(folder).entryInfoList({QStringLiteral("bank.*")}).value(0).filePath();
     const QuestionBank::Bank read = QuestionBank::read(bank, fileBytes(bank));
     const QString variant = QuestionBank::variantText(read.questions);
-    QCOMPARE(variant, fileText(folder + "/variant.txt"));
-    // A student can take it as it stands.
+    QCOMPARE(variant, QString::fromUtf8(fileBytes(folder + "/variant.txt")));
     QVERIFY(VariantCheck::check(TextLines::splitLines(variant)).wellFormed());
-    QCOMPARE(QuestionBank::skippedLines(read),
-             TextLines::splitLines(fileText(folder + "/skipped.txt")));
-    // What the teacher is told counts every question of the bank.
-    QVERIFY(QuestionBank::importSummary(read).startsWith(
-        QStringLiteral("Импортировано вопросов: %1 из %2")
-            .arg(read.questions.size())
-            .arg(read.total())));
+    const QStringList skipped =
+        TextLines::splitLines(QString::fromUtf8(fileBytes(folder + "/skipped.txt")));
+    QCOMPARE(QuestionBank::skippedLines(read), skipped);
+    // The teacher is told, in one line, the count of every question and each one left out.
+    const QString summary = QuestionBank::importSummary(read);
+    QVERIFY(summary.startsWith(QStringLiteral("Импортировано вопросов: %1 из %2")
+                                   .arg(read.questions.size())
+                                   .arg(read.total())));
+    QVERIFY2(!summary.contains(QLatin1Char('\n')), qPrintable(summary));
+    for (const QString& line : skipped)
+        QVERIFY2(summary.contains(line), qPrintable(line));
 }
 
-void TestQuestionBank::decode_data() {
-    QTest::addColumn<QByteArray>("bytes");
+void TestQuestionBank::textOf_data() {
+    QTest::addColumn<bool>("html"); // plainFromHtml of the UTF-8 input, else decode
+    QTest::addColumn<QByteArray>("input");
     QTest::addColumn<QString>("text");
     QTest::newRow("utf-8 with mark, CR LF")
-        << QByteArray("\xEF\xBB\xBF\xD0\xAF\r\nb\r\n") << QStringLiteral("Я\nb\n");
-    QTest::newRow("utf-8, lone CR") << QByteArray("\xD0\xAF\rb") << QStringLiteral("Я\nb");
-    QTest::newRow("windows-1251, LF") << QByteArray("\xDF\n\xE0") << QStringLiteral("Я\nа");
+        << false << QByteArray("\xEF\xBB\xBF\xD0\xAF\r\nb\r\n") << QStringLiteral("Я\nb\n");
+    QTest::newRow("utf-8, lone CR") << false << QByteArray("\xD0\xAF\rb") << QStringLiteral("Я\nb");
+    QTest::newRow("windows-1251, LF")
+        << false << QByteArray("\xDF\n\xE0") << QStringLiteral("Я\nа");
     QTest::newRow("windows-1251 that starts like utf-8")
-        << QByteArray("\xD0\xE0\xE7") << QStringLiteral("Раз");
-    QTest::newRow("CR CR LF is two breaks") << QByteArray("a\r\r\nb") << QStringLiteral("a\n\nb");
+        << false << QByteArray("\xD0\xE0\xE7") << QStringLiteral("Раз");
+    QTest::newRow("CR CR LF is two breaks") << false << QByteArray("a\r\r\nb") << "a\n\nb";
     QTest::newRow("utf-16 little end")
-        << QByteArray("\xFF\xFE\x2F\x04\r\0\n\0b\0", 10) << QStringLiteral("Я\nb");
+        << false << QByteArray("\xFF\xFE\x2F\x04\r\0\n\0b\0", 10) << QStringLiteral("Я\nb");
     QTest::newRow("utf-16 big end")
-        << QByteArray("\xFE\xFF\x04\x2F\0\r", 6) << QStringLiteral("Я\n");
+        << false << QByteArray("\xFE\xFF\x04\x2F\0\r", 6) << QStringLiteral("Я\n");
+    QTest::newRow("html tags and blanks")
+        << true << QByteArray("<p>a  <b>b</b>\n c</p>") << "a b c";
+    QTest::newRow("html paragraphs, breaks")
+        << true << QByteArray("<p>a</p><p>b<br/>c</p>") << "a\nb\nc";
+    QTest::newRow("html empty lines fold") << true << QByteArray("a<br><br><br>b") << "a\n\nb";
+    QTest::newRow("html entities")
+        << true << QByteArray("&lt;i&gt; &amp;amp; &#1071;&#x42;&nbsp;&quot;")
+        << QStringLiteral("<i> &amp; ЯB \"");
+    QTest::newRow("html unknown entity kept") << true << QByteArray("&bogus;") << "&bogus;";
 }
 
-void TestQuestionBank::decode() {
-    QFETCH(QByteArray, bytes);
+void TestQuestionBank::textOf() {
+    QFETCH(bool, html);
+    QFETCH(QByteArray, input);
     QFETCH(QString, text);
-    QCOMPARE(QuestionBank::decode(bytes), text);
+    QCOMPARE(html ? QuestionBank::plainFromHtml(QString::fromUtf8(input))
+                  : QuestionBank::decode(input),
+             text);
 }
 
 void TestQuestionBank::detect_data() {
-    QTest::addColumn<QString>("fileName");
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("format"); // -1: not recognised
+    QTest::addColumn<QString>("fileName");
     QTest::newRow("xml by content")
-        << "bank.txt"
-        << "\n <?xml version=\"1.0\"?><quiz/>" << int(Format::MoodleXml);
-    QTest::newRow("aiken by content") << "bank.xml"
-                                      << "Q\nA) x\nB) y\nanswer: A" << int(Format::Aiken);
-    QTest::newRow("cyrillic answer line") << "b"
-                                          << "Q\nА) x\nОТВЕТ: А" << int(Format::Aiken);
-    QTest::newRow("gift by braces") << "bank.txt"
-                                    << "Q {=a ~b}" << int(Format::Gift);
-    QTest::newRow("escaped brace is no gift") << "bank.txt"
-                                              << "Q \\{ x" << -1;
-    QTest::newRow("gift by extension") << "bank.GIFT"
-                                       << "Q" << int(Format::Gift);
-    QTest::newRow("nothing") << "bank.txt"
-                             << "just a line" << -1;
+        << "\n <?xml version=\"1.0\"?><quiz/>" << int(Format::MoodleXml) << "bank.txt";
+    QTest::newRow("aiken by content")
+        << "Q\nA) x\nB) y\nanswer: A" << int(Format::Aiken) << "bank.xml";
+    QTest::newRow("cyrillic answer line") << "Q\nА) x\nОТВЕТ: А" << int(Format::Aiken) << "b";
+    QTest::newRow("gift by braces") << "Q {=a ~b}" << int(Format::Gift) << "bank.txt";
+    QTest::newRow("escaped brace is no gift") << "Q \\{ x" << -1 << "bank.txt";
+    QTest::newRow("gift by extension") << "Q" << int(Format::Gift) << "bank.GIFT";
+    QTest::newRow("nothing") << "just a line" << -1 << "bank.txt";
 }
 
 void TestQuestionBank::detect() {
-    QFETCH(QString, fileName);
     QFETCH(QString, text);
     QFETCH(int, format);
+    QFETCH(QString, fileName);
     const std::optional<Format> found = QuestionBank::detect(fileName, text);
     QCOMPARE(found ? int(*found) : -1, format);
 }
 
 void TestQuestionBank::unreadableBank_data() {
-    QTest::addColumn<QString>("fileName");
     QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("xml"); // named b.xml, else b.txt
     QTest::addColumn<QString>("message");
-    QTest::newRow("empty") << "b.txt" << QByteArray() << "пуст";
+    QTest::newRow("empty") << QByteArray() << false << "пуст";
     QTest::newRow("blank lines and a mark")
-        << "b.txt" << QByteArray("\xEF\xBB\xBF \r\n\r\n") << "пуст";
-    QTest::newRow("unknown format") << "b.txt" << QByteArray("hello") << "не похоже";
-    QTest::newRow("broken xml") << "b.xml" << QByteArray("<quiz><question></quiz>")
+        << QByteArray("\xEF\xBB\xBF \r\n\r\n") << false << "пуст";
+    QTest::newRow("unknown format") << QByteArray("hello") << false << "не похоже";
+    QTest::newRow("broken xml") << QByteArray("<quiz><question></quiz>") << true
                                 << "не читается как XML";
     QTest::newRow("xml without questions")
-        << "b.xml" << QByteArray("<quiz/>") << "нет ни одного вопроса";
+        << QByteArray("<quiz/>") << true << "нет ни одного вопроса";
     QTest::newRow("utf-16 cut in a character")
-        << "b.txt" << QByteArray("\xFF\xFEQ\0{", 5) << "UTF-16";
+        << QByteArray("\xFF\xFEQ\0{", 5) << false << "UTF-16";
 }
 
 void TestQuestionBank::unreadableBank() {
-    QFETCH(QString, fileName);
     QFETCH(QByteArray, bytes);
+    QFETCH(bool, xml);
     QFETCH(QString, message);
     try {
-        QuestionBank::read(fileName, bytes);
+        QuestionBank::read(xml ? QStringLiteral("b.xml") : QStringLiteral("b.txt"), bytes);
         QFAIL("no failure");
     } catch (const Failure& failure) {
         QVERIFY2(failure.message().contains(message), qPrintable(failure.message()));
@@ -159,36 +163,33 @@ void TestQuestionBank::unreadableBank() {
 
 void TestQuestionBank::fromVariant_data() {
     QTest::addColumn<QString>("variant");
-    QTest::addColumn<QString>("variantBack"); // "" when it is the variant itself
     QTest::addColumn<QStringList>("skipped");
+    QTest::addColumn<QString>("variantBack"); // "" when it is the variant itself
     QTest::newRow("key in the option line") << "---\n1) Q\nA) a\n`B) b\n---\n"
-                                            << "" << QStringList();
+                                            << QStringList() << "";
     QTest::newRow("keys after the last separator, small letter")
         << "x\n---\n1) Q\nA) a\nB) b\n---\n2) R\nA) c\nB) d\n---\n`b\n`a\n"
-        << "---\n1) Q\nA) a\n`B) b\n---\n2) R\n`A) c\nB) d\n---\n"
-        << QStringList();
+        << QStringList() << "---\n1) Q\nA) a\n`B) b\n---\n2) R\n`A) c\nB) d\n---\n";
     QTest::newRow("text in several lines") << "---\n1) Q\nline two\nA) a\n`B) b\n---\n"
-                                           << "" << QStringList();
-    QTest::newRow("no key for the second") << "---\n1) Q\n`A) a\nB) b\n---\n2) R\nA) c\nB) d\n---\n"
-                                           << "---\n1) Q\n`A) a\nB) b\n---\n"
-                                           << QStringList{"вопрос 2: нет строки с ключом"};
+                                           << QStringList() << "";
+    QTest::newRow("no key for the second")
+        << "---\n1) Q\n`A) a\nB) b\n---\n2) R\nA) c\nB) d\n---\n"
+        << QStringList{"вопрос 2: нет строки с ключом"} << "---\n1) Q\n`A) a\nB) b\n---\n";
     QTest::newRow("key beyond the options")
         << "---\n1) Q\nA) a\nB) b\n`E\n---\n"
-        << "---\n"
-        << QStringList{"вопрос 1: ключ не указывает ни на один вариант ответа"};
+        << QStringList{"вопрос 1: ключ не указывает ни на один вариант ответа"} << "---\n";
     QTest::newRow("options out of order")
         << "---\n1) Q\nA) a\nC) b\n`A\n---\n"
-        << "---\n"
-        << QStringList{"вопрос 1: варианты ответа не по порядку A, B, C..."};
-    QTest::newRow("skeleton without options") << "---\n1)\n---\n"
-                                              << "---\n"
-                                              << QStringList{"вопрос 1: нет строки с ключом"};
+        << QStringList{"вопрос 1: варианты ответа не по порядку A, B, C..."} << "---\n";
+    QTest::newRow("skeleton without options")
+        << "---\n1)\n---\n"
+        << QStringList{"вопрос 1: нет строки с ключом"} << "---\n";
 }
 
 void TestQuestionBank::fromVariant() {
     QFETCH(QString, variant);
-    QFETCH(QString, variantBack);
     QFETCH(QStringList, skipped);
+    QFETCH(QString, variantBack);
     const QuestionBank::Bank bank = QuestionBank::fromVariant(TextLines::splitLines(variant));
     QCOMPARE(QuestionBank::skippedLines(bank), skipped);
     QCOMPARE(QuestionBank::variantText(bank.questions),
@@ -223,27 +224,6 @@ void TestQuestionBank::demoRoundTrip() {
     const QuestionBank::Bank back = QuestionBank::read(QStringLiteral("bank"), exported.toUtf8());
     QVERIFY(back.skipped.isEmpty());
     QCOMPARE(back.questions, original.questions);
-}
-
-void TestQuestionBank::plainFromHtml_data() {
-    QTest::addColumn<QString>("html");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("tags and blanks") << "<p>a  <b>b</b>\n c</p>"
-                                     << "a b c";
-    QTest::newRow("paragraphs and breaks") << "<p>a</p><p>b<br/>c</p>"
-                                           << "a\nb\nc";
-    QTest::newRow("runs of empty lines fold") << "a<br><br><br>b"
-                                              << "a\n\nb";
-    QTest::newRow("entities") << "&lt;i&gt; &amp;amp; &#1071;&#x42;&nbsp;&quot;"
-                              << "<i> &amp; ЯB \"";
-    QTest::newRow("unknown entity kept") << "&bogus;"
-                                         << "&bogus;";
-}
-
-void TestQuestionBank::plainFromHtml() {
-    QFETCH(QString, html);
-    QFETCH(QString, text);
-    QCOMPARE(QuestionBank::plainFromHtml(html), text);
 }
 
 QTEST_GUILESS_MAIN(TestQuestionBank)
