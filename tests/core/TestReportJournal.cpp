@@ -239,13 +239,11 @@ private slots:
         QCOMPARE(groups, (QStringList{"ИС-21", "ИС-21", "ИС-211", QString(), "ИС-22", "ИС-22"}));
     }
 
-    // The account column: the file's owner by name, by number where the system knows no such
-    // account, and nothing where the entry could not be opened.
+    // The account column: a name, a number the system knows no account by, or nothing.
     void ownerOfEachEntry_data() {
         QTest::addColumn<QString>("entry");
-        QTest::addColumn<int>("uid"); // -1: left as made
+        QTest::addColumn<int>("uid");
         QTest::addColumn<QString>("owner");
-        QTest::newRow("report, root") << "Петров(0)" << 0 << "root";
         QTest::newRow("report, nobody") << "Петров(0)" << 65534 << "nobody";
         QTest::newRow("report, unknown account") << "Петров(0)" << 3999999 << "3999999";
         QTest::newRow("not a report") << "заметка" << 3999998 << "3999998";
@@ -259,21 +257,16 @@ private slots:
         if (::geteuid() != 0)
             QSKIP("giving a file to another account takes root");
         QTemporaryDir dir;
-        QVERIFY(dir.isValid());
-        const QString content = dir.filePath(QStringLiteral("Content")) + QLatin1Char('/');
-        const QString subject = QStringLiteral("Алгебра");
-        saveReport(content, subject, QStringLiteral("Петров"), QStringLiteral("ИС-21"), "AB", "AB");
-        const QString reports = ContentPaths::reportsDir(content, subject);
+        const QString content = dir.filePath(QStringLiteral("Content/"));
+        saveReport(content, QStringLiteral("Алгебра"), QStringLiteral("Петров"),
+                   QStringLiteral("ИС-21"), "AB", "AB");
+        const QString reports = ContentPaths::reportsDir(content, QStringLiteral("Алгебра"));
         QVERIFY(QDir().mkpath(reports + QStringLiteral("/папка(0)")));
-        QFile plain(reports + QStringLiteral("/заметка"));
-        QVERIFY(plain.open(QIODevice::WriteOnly));
-        plain.close();
+        QVERIFY(QFile(reports + QStringLiteral("/заметка")).open(QIODevice::WriteOnly));
         const QByteArray path = QFile::encodeName(reports + QLatin1Char('/') + entry);
         QCOMPARE(::chown(path.constData(), uid_t(uid), gid_t(-1)), 0);
-
-        const ReportJournal::Load load = ReportJournal::load(content);
         QStringList owners;
-        for (const ReportRecord& row : load.rows)
+        for (const ReportRecord& row : ReportJournal::load(content).rows)
             owners << row.reportName + QLatin1Char('=') + row.ownerText();
         QVERIFY2(owners.contains(entry + QLatin1Char('=') + owner), qPrintable(owners.join(' ')));
     }
