@@ -1,6 +1,4 @@
-// A test in progress survives the program's death: the real testing window with the real keeper,
-// killed with SIGKILL after the 7th answer, started again, continued and finished. The report
-// must count every answer given before and after the kill.
+// A test killed (SIGKILL) after its 7th answer is continued and finished: every answer counts.
 
 #include "ContentPaths.h"
 #include "support/TempContentTree.h"
@@ -15,13 +13,12 @@ namespace {
 const QString kSubject = QStringLiteral("Алгебра");
 const QString kVariant = QStringLiteral("Итоговый.txt");
 
-// Ten questions: the first seven are answered "A" before the kill, the last three "B" after it,
-// and every one of them is right only with the answer given at its own time.
+// Ten questions, right only with "A" for the first seven (before the kill), "B" for the rest.
 QString variantText() {
     QString text = QStringLiteral("---\n");
     for (int k = 1; k <= 10; ++k)
         text += QStringLiteral("Вопрос %1\nA) да\nB) нет\n---\n").arg(k);
-    return text + QStringLiteral("`A\n`A\n`A\n`A\n`A\n`A\n`A\n`B\n`B\n`B\n");
+    return text + QStringLiteral("`A\n").repeated(7) + QStringLiteral("`B\n").repeated(3);
 }
 
 } // namespace
@@ -37,7 +34,6 @@ void TestAttemptSurvives::killedInTheMiddleGoesOn() {
     TempContentTree tree;
     tree.makePacked(QStringLiteral("Content/") + kSubject + QStringLiteral("/Тесты/") + kVariant,
                     variantText());
-    // The window's program beside the keeper, as in an installed program folder.
     for (const char* program : {"normakurs-exam", "tests/attempt_driver"}) {
         const QString name = QString::fromLatin1(program).section(QLatin1Char('/'), -1);
         QVERIFY(QFile::copy(QStringLiteral(NORMAKURS_BUILD_DIR "/") + QLatin1String(program),
@@ -48,9 +44,9 @@ void TestAttemptSurvives::killedInTheMiddleGoesOn() {
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     environment.insert(QStringLiteral("XDG_STATE_HOME"), state.path());
     const QString driver = tree.programDir() + QStringLiteral("attempt_driver");
-
-    QProcess first;
+    QProcess first, second;
     first.setProcessEnvironment(environment);
+    second.setProcessEnvironment(environment);
     first.start(driver, {kSubject, kVariant, QStringLiteral("Иван Петров"), QStringLiteral("ИС-21"),
                          QStringLiteral("--stay-after"), QStringLiteral("7")});
     while (!first.canReadLine())
@@ -61,8 +57,6 @@ void TestAttemptSurvives::killedInTheMiddleGoesOn() {
     QCOMPARE(first.exitStatus(), QProcess::CrashExit);
     QVERIFY(QFile::exists(state.path() + QStringLiteral("/normakurs/attempt")));
 
-    QProcess second;
-    second.setProcessEnvironment(environment);
     second.start(driver, {QStringLiteral("--resume"), QStringLiteral("B")});
     QVERIFY(second.waitForFinished(60000));
     QVERIFY2(second.exitCode() == 0, second.readAllStandardError().constData());
@@ -70,7 +64,6 @@ void TestAttemptSurvives::killedInTheMiddleGoesOn() {
     for (int k = 1; k <= 10; ++k)
         QCOMPARE(report.value(4 + k), QStringLiteral("Вопрос № %1- Правильно ").arg(k));
     QCOMPARE(report.value(16), QStringLiteral("Правильно: 10    (100 %)"));
-    // The report ends the attempt: nothing is left to continue.
     QVERIFY(!QFile::exists(state.path() + QStringLiteral("/normakurs/attempt")));
     QVERIFY(QFile::exists(tree.contentDir() + kSubject +
                           QStringLiteral("/Тесты/Отчеты/Иван Петров(0)")));

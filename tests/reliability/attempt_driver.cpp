@@ -1,19 +1,9 @@
-// Takes a test through the testing window the way a student does, with the exam keeper that lies
-// beside this program (copy both into a program folder to use that folder's keeper and course).
-// Prints the report the window shows, or every error and notice, and exits 0 only when a report
-// is shown.
-//
-//   attempt_driver SUBJECT VARIANT NAME GROUP   "A" for every question, then finish
-//   attempt_driver SUBJECT VARIANT NAME GROUP --stay-after N
-//                  "A" for the first N questions, then "answered N" on standard output, and the
-//                  window stays until the program is killed (a crash in the middle of a test,
-//                  or a look at the window on a real desktop)
-//   attempt_driver --resume LETTER
-//                  says "Да" to continuing an interrupted test, answers the questions from the
-//                  one on screen to the last with LETTER, then finishes
-//   attempt_driver --show
-//                  shows the window with the desktop's own message boxes until it is killed,
-//                  for a look at it
+// Takes a test through the testing window as a student does, with the keeper beside this program.
+// Prints the report shown (errors and notices to standard error); exits 0 only with a report.
+//   SUBJECT VARIANT NAME GROUP [--stay-after N]  "A" to every question, then finish; or to N
+//       questions only, then prints "answered N" and stays until killed
+//   --resume LETTER  says "Да" to continuing, answers the rest with LETTER, then finishes
+//   --show           shows the window with the desktop's own message boxes until killed
 
 #include "ErrorGuard.h"
 #include "support/RecordingServices.h"
@@ -87,26 +77,21 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "no test to continue\n");
             return 1;
         }
-        for (int i = Form3->attempt().CurQuest; i < Form3->lst1->count(); ++i)
-            button(args.at(2).at(0))->click();
-        return finish(services);
+    } else {
+        Form3->showForm();
+        Form3->edt1->setText(args.at(3));
+        Form3->edt2->setText(args.at(4));
+        pick(Form3->cbb1, args.at(1));
+        pick(Form3->cbb2, args.at(2));
+        Form3->btn6->click();
     }
-
-    Form3->showForm();
-    Form3->edt1->setText(args.at(3));
-    Form3->edt2->setText(args.at(4));
-    pick(Form3->cbb1, args.at(1));
-    pick(Form3->cbb2, args.at(2));
-    Form3->btn6->click();
+    const int last = stays ? args.at(6).toInt() : Form3->lst1->count();
+    for (int i = Form3->attempt().CurQuest; i < last; ++i)
+        button(resumes ? args.at(2).at(0) : QLatin1Char('A'))->click();
     if (stays) {
-        const int answers = args.at(6).toInt();
-        for (int i = 0; i < answers; ++i)
-            Form3->btn1->click();
-        std::printf("answered %d\n", answers);
+        std::printf("answered %d\n", last);
         std::fflush(stdout);
         return app.exec();
     }
-    for (int i = 0; i < Form3->lst1->count(); ++i)
-        Form3->btn1->click();
     return finish(services);
 }
