@@ -11,9 +11,7 @@
 #include <memory>
 #include <utility>
 
-// While one of these lives, the testing window's keeper runs inside the test process over the
-// content tree the test points the program at, with the test's clock: the same keeper the
-// program "normakurs-exam" runs, without a program beside the test.
+// While one lives, the testing window's keeper runs in the test process, with the test's clock.
 class KeeperInThisProcess {
 public:
     explicit KeeperInThisProcess(std::function<QDateTime()> clock = [] {
@@ -24,8 +22,7 @@ public:
     }
     ~KeeperInThisProcess() { ExamChannels::setMaker({}); }
 
-    // The keeper of the next request ends before it answers, as a program that is killed: that
-    // request and every later one on the same line fail.
+    // The next request's keeper ends unanswered, as if killed: it and all later ones fail.
     static void endNextKeeper() { endNext() = true; }
     KeeperInThisProcess(const KeeperInThisProcess&) = delete;
     KeeperInThisProcess& operator=(const KeeperInThisProcess&) = delete;
