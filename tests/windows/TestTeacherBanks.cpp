@@ -1,10 +1,7 @@
-// The teacher's window with banks and paper: "Импорт вопросов" puts a bank's questions into the
-// editor unsaved and says what was left out; the report page prints the report shown and the
-// journal page the rows shown, each through the print dialog of the platform services.
+// The teacher's window: "Импорт вопросов" fills the editor and says what was left out; the report
+// and journal pages print what they show through the platform's print dialog.
 
 #include "JournalPage.h"
-#include "PackedText.h"
-#include "QuestionBank.h"
 #include "support/PdfText.h"
 #include "support/RecordingServices.h"
 #include "support/TempContentTree.h"
@@ -13,7 +10,6 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -40,8 +36,8 @@ QString report(const QString& name, const QString& group, int right) {
         .arg(1 - right);
 }
 
-QString goldenText(const QString& folder, const QString& name) {
-    QFile file(kBanks + QLatin1Char('/') + folder + QLatin1Char('/') + name);
+QString goldenText(const QString& name) {
+    QFile file(kBanks + QStringLiteral("/gift-escapes/") + name);
     return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
@@ -58,8 +54,6 @@ private slots:
     void importControlKeepsTheOthersInPlace();
     void importBank_data();
     void importBank();
-    void importRefused_data();
-    void importRefused();
     void printReport_data();
     void printReport();
     void printJournal();
@@ -111,54 +105,37 @@ void TestTeacherBanks::importControlKeepsTheOthersInPlace() {
 }
 
 void TestTeacherBanks::importBank_data() {
-    QTest::addColumn<QString>("folder");
-    for (const QString& folder : QDir(kBanks).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
-        QTest::newRow(qPrintable(folder)) << folder;
-}
-
-void TestTeacherBanks::importBank() {
-    QFETCH(QString, folder);
-    const QString bank = QDir(kBanks + QLatin1Char('/') + folder)
-                             .entryInfoList(QStringList{QStringLiteral("bank.*")})
-                             .value(0)
-                             .filePath();
-    Form5->mmo1->setPlainText(QStringLiteral("прежний текст"));
-    m_services->openAnswers = {bank};
-    QTest::mouseClick(Form5->btnImport, Qt::LeftButton);
-
-    QCOMPARE(m_services->errors.size(), 0);
-    QCOMPARE(m_services->openCalls.size(), 1);
-    QCOMPARE(m_services->openCalls.first().folder, m_content->contentDir());
-    QCOMPARE(Form5->editorText(), goldenText(folder, QStringLiteral("variant.txt")));
-    // Checked at once by the status line.
-    QVERIFY(Form5->lbl3->text().contains(QStringLiteral("строк с ключом")));
-    QCOMPARE(m_services->notices.size(), 1);
-    const QString said = m_services->notices.first().message;
-    QVERIFY2(!said.contains(QLatin1Char('\n')), qPrintable(said));
-    QVERIFY(said.startsWith(QStringLiteral("Импортировано вопросов: ")));
-    for (const QString& skipped : goldenText(folder, QStringLiteral("skipped.txt")).split('\n'))
-        QVERIFY2(said.contains(skipped), qPrintable(skipped));
-}
-
-void TestTeacherBanks::importRefused_data() {
     QTest::addColumn<QByteArray>("bank"); // "" for a cancelled dialog
     QTest::addColumn<int>("errors");
+    // Every golden bank is read in TestQuestionBank; the window takes one, with most left out.
+    QTest::newRow("golden gift-escapes") << goldenText(QStringLiteral("bank.gift")).toUtf8() << 0;
     QTest::newRow("cancel") << QByteArray() << 0;
     QTest::newRow("empty bank") << QByteArray("\r\n") << 1;
     QTest::newRow("nothing fits") << QByteArray("Q\nA) one\nANSWER: A\n") << 1;
 }
 
-void TestTeacherBanks::importRefused() {
+void TestTeacherBanks::importBank() {
     QFETCH(QByteArray, bank);
     QFETCH(int, errors);
     if (!bank.isEmpty())
-        m_services->openAnswers = {m_content->makeFile(QStringLiteral("bank.txt"), bank)};
+        m_services->openAnswers = {m_content->makeFile(QStringLiteral("bank.gift"), bank)};
     Form5->mmo1->setPlainText(QStringLiteral("прежний текст"));
     QTest::mouseClick(Form5->btnImport, Qt::LeftButton);
     QCOMPARE(m_services->openCalls.size(), 1);
+    QCOMPARE(m_services->openCalls.first().folder, m_content->contentDir());
     QCOMPARE(m_services->errors.size(), errors);
-    QCOMPARE(m_services->notices.size(), 0);
-    QCOMPARE(Form5->editorText(), QStringLiteral("прежний текст"));
+    if (errors || bank.isEmpty()) {
+        QCOMPARE(m_services->notices.size(), 0);
+        QCOMPARE(Form5->editorText(), QStringLiteral("прежний текст"));
+        return;
+    }
+    QCOMPARE(Form5->editorText(), goldenText(QStringLiteral("variant.txt")));
+    QVERIFY(Form5->lbl3->text().contains(QStringLiteral("строк с ключом"))); // checked at once
+    QCOMPARE(m_services->notices.size(), 1);
+    const QString said = m_services->notices.first().message;
+    QVERIFY(said.startsWith(QStringLiteral("Импортировано вопросов: ")));
+    for (const QString& skipped : goldenText(QStringLiteral("skipped.txt")).split('\n'))
+        QVERIFY2(said.contains(skipped), qPrintable(skipped));
 }
 
 void TestTeacherBanks::printReport_data() {
@@ -188,7 +165,7 @@ void TestTeacherBanks::printReport() {
         m_services->printAnswers = {pdf};
     QTest::mouseClick(Form5->btnPrintReport, Qt::LeftButton);
     QCOMPARE(m_services->printCalls, 1);
-    // A file that cannot be made is said in the error box, and nothing else.
+    // A file that cannot be made is said in the error box only.
     QCOMPARE(m_services->errors.size(), !answer.isEmpty() && !written ? 1 : 0);
     QCOMPARE(m_services->notices.size(), written ? 2 : 1);
     if (!written) {
@@ -223,12 +200,10 @@ void TestTeacherBanks::printJournal() {
     QVERIFY(m_services->notices.first().message.startsWith(
         QStringLiteral("Сохранено в PDF: ведомость, отчётов 1, средний процент 0")));
     const QString text = PdfText::text(pdf);
-    QVERIFY2(!text.isNull(), "pdftotext (poppler-utils) is needed");
     QVERIFY(text.contains(QStringLiteral("Анна Белова")));
     QVERIFY(!text.contains(QStringLiteral("Иван Петров"))); // filtered out
     QVERIFY(text.contains(
         QRegularExpression(QStringLiteral("Белова\\s+ИС-22\\s+05.03.2014\\s+0\\s*/\\s*1\\s"))));
-
     QCOMPARE(PdfText::pages(pdf), 1);
     QCOMPARE(PdfText::images(pdf), 0);
 
@@ -238,7 +213,6 @@ void TestTeacherBanks::printJournal() {
     page.cbbTest->setCurrentIndex(page.cbbTest->findText(QStringLiteral("Вариант 1.txt")));
     m_services->printAnswers = {pdf};
     QTest::mouseClick(print, Qt::LeftButton);
-    QCOMPARE(m_services->errors.size(), 0);
     QVERIFY(m_services->notices.last().message.contains(
         QStringLiteral("ведомость с анализом вопросов, отчётов 2")));
     const QString withAnalysis = PdfText::text(pdf);
