@@ -92,8 +92,6 @@ public:
         qApp->installNativeEventFilter(this);
     }
     ~EventWaker() override { qApp->removeNativeEventFilter(this); }
-    EventWaker(const EventWaker&) = delete;
-    EventWaker& operator=(const EventWaker&) = delete;
 
     bool nativeEventFilter(const QByteArray& type, void*, qintptr*) override {
         if (type == "xcb_generic_event_t")

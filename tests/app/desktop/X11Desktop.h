@@ -14,10 +14,8 @@ class QWidget;
 // X11 connection the toolkit uses, and the requests a user makes through the window manager.
 namespace X11Desktop {
 
-// Waits, however long it takes, until `condition` holds. It is checked again at every event
-// the X server sends the program (the window manager's maps, moves and property changes reach
-// it that way) and, should none come, every tenth of a second. No deadline: a busy machine only
-// makes it slower; every ten seconds it says what it still waits for (`what`).
+// Waits with no deadline until `condition` holds, checked at each X event and every 100 ms;
+// says every ten seconds what it still waits for.
 void waitUntil(const std::function<bool()>& condition, const QString& what);
 
 // Whether a window manager that follows the desktop's window-manager conventions runs.
