@@ -1,7 +1,6 @@
 #pragma once
 
-// What a PDF file says, read with poppler's pdftotext and pdfinfo (poppler-utils), as a reader
-// of the printed page would read it.
+// What a PDF file says, read with the poppler-utils tools as a reader of the printed page would.
 
 #include "support/ToolRun.h"
 
@@ -11,37 +10,30 @@
 
 namespace PdfText {
 
-// The text of every page, pages separated by form feeds; a null text when the tool is missing
-// or fails.
-inline QString text(const QString& pdf) {
-    const QString tool = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
-    if (tool.isEmpty())
-        return QString();
-    const ToolRun run = ToolRun::of(tool, {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+// What the tool writes about the file; a null text when the tool is missing or fails.
+inline QString told(const QString& tool, const QStringList& arguments) {
+    const QString program = QStandardPaths::findExecutable(tool);
+    const ToolRun run = program.isEmpty() ? ToolRun{} : ToolRun::of(program, arguments);
     return run.exitCode == 0 ? QString::fromUtf8(run.out) : QString();
+}
+
+// The text of every page, pages separated by form feeds.
+inline QString text(const QString& pdf) {
+    return told(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
 }
 
 // The number of pages; -1 when it cannot be read.
 inline int pages(const QString& pdf) {
-    const QString tool = QStandardPaths::findExecutable(QStringLiteral("pdfinfo"));
-    if (tool.isEmpty())
-        return -1;
     const QRegularExpressionMatch m =
         QRegularExpression(QStringLiteral("^Pages:\\s+(\\d+)"), QRegularExpression::MultilineOption)
-            .match(QString::fromUtf8(ToolRun::of(tool, {pdf}).out));
+            .match(told(QStringLiteral("pdfinfo"), {pdf}));
     return m.hasMatch() ? m.captured(1).toInt() : -1;
 }
 
-// The number of pictures on the pages; -1 when it cannot be read.
+// The number of pictures on the pages (a line each after two of heading); -1 when unknown.
 inline int images(const QString& pdf) {
-    const QString tool = QStandardPaths::findExecutable(QStringLiteral("pdfimages"));
-    if (tool.isEmpty())
-        return -1;
-    const ToolRun run = ToolRun::of(tool, {QStringLiteral("-list"), pdf});
-    if (run.exitCode != 0)
-        return -1;
-    // Two lines of heading, then one line a picture.
-    return int(QString::fromUtf8(run.out).trimmed().split(QLatin1Char('\n')).size()) - 2;
+    const QString list = told(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf});
+    return list.isNull() ? -1 : int(list.trimmed().split(QLatin1Char('\n')).size()) - 2;
 }
 
 } // namespace PdfText
