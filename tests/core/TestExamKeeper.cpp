@@ -21,6 +21,7 @@ const QString kVariant = QStringLiteral("Вариант 1.txt");
 const QString kText = QStringLiteral("Ключи: `B\n`b\n---\nВопрос 1\nA) да\n`A\n---\nВопрос 2\n"
                                      "---\nПосле вопросов\n");
 const QDateTime kWhen(QDate(2014, 3, 5), QTime(9, 7, 41));
+const QString kTests = QStringLiteral("Content/") + kSubject + QStringLiteral("/Тесты/");
 
 QByteArray request(const QStringList& fields) {
     return encode(fields).chopped(1);
@@ -59,10 +60,8 @@ private:
 
 void TestExamKeeper::init() {
     m_content = std::make_unique<TempContentTree>();
-    m_content->makePacked(
-        QStringLiteral("Content/") + kSubject + QStringLiteral("/Тесты/") + kVariant, kText);
-    m_content->makeFile(QStringLiteral("Content/") + kSubject + QStringLiteral("/Тесты/ключи.doc"),
-                        "secret");
+    m_content->makePacked(kTests + kVariant, kText);
+    m_content->makeFile(kTests + QStringLiteral("ключи.doc"), "secret");
     m_content->makeFile(QStringLiteral("Content/Секрет.txt"), "outside");
 }
 
@@ -160,8 +159,7 @@ void TestExamKeeper::onlyTheShownTextLeavesTheKeeper() {
     QVERIFY(!version.isEmpty());
     const QStringList open = openFields();
     QCOMPARE(reply(keeper.handle(request(open))).value(2), version);
-    m_content->makePacked(
-        QStringLiteral("Content/") + kSubject + QStringLiteral("/Тесты/") + kVariant, kText);
+    m_content->makePacked(kTests + kVariant, kText);
     QVERIFY(reply(keeper.handle(request(open))).value(2) != version);
 }
 
