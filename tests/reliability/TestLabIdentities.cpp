@@ -1,20 +1,28 @@
-// The lab layout as real accounts meet it. The program is installed by its own install rules into
-// a fresh folder, the layout script puts its course into the lab layout with a group number of
-// the test's own, and each step runs under a numeric identity (setpriv), no account being made on
-// this computer: a student (not in the group) can neither read a test nor change a report, their
-// own included; a teacher (in the group) works as before, and what the teacher makes stays in the
-// group. Needs root to switch identities; skipped otherwise.
+// The lab layout as numeric identities meet it, the program installed by its own rules: a student
+// (not in the group) reaches no test or report, the teacher's window and tool showing them none;
+// a teacher (in it) works, and what they make stays in the group. Needs root; skipped otherwise.
 
 #include "ContentFolders.h"
+#include "ContentPaths.h"
 #include "DurableFile.h"
+#include "JournalCsv.h"
+#include "JournalPage.h"
+#include "support/RecordingServices.h"
+#include "support/WindowTestSupport.h"
+#include "Unit5.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
 #include <QHash>
+#include <QLabel>
 #include <QProcess>
+#include <QPushButton>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTreeWidget>
 
 #include <memory>
 #include <sys/stat.h>
@@ -23,13 +31,13 @@
 namespace {
 
 constexpr gid_t kLabGroup = 47611;
-
-// The accounts a step runs as.
-enum class Who { Student, Teacher };
-
-uid_t idOf(Who who) {
-    return who == Who::Student ? 47612 : 47613;
-}
+constexpr uid_t kStudent = 47612;
+constexpr uid_t kTeacher = 47613;
+// Set in this program re-run as the student: the program folder, a variant and a report.
+const char* const kWindowPlaces = "NORMAKURS_LAB_WINDOW";
+const char* const kNoOwnersOnShare =
+    "an sshfs share keeps every file as the one account it logs in with, so what teachers and "
+    "the keeper write needs a share that keeps owners; the student's rows hold there as well";
 
 struct Outcome {
     int exitCode = -1;
@@ -37,62 +45,45 @@ struct Outcome {
     QByteArray err;
 };
 
-// Runs `command` as `who` (the student in no group, the teacher in the lab's group too), with
-// `input` on its standard input and a plain environment of its own.
-Outcome runAs(Who who, const QStringList& command, const QByteArray& input = QByteArray(),
-              const QStringList& environmentExtra = {}) {
-    const QString id = QString::number(idOf(who));
-    QStringList args{QStringLiteral("--reuid=") + id, QStringLiteral("--regid=") + id};
-    if (who == Who::Teacher)
-        args << QStringLiteral("--groups") << QString::number(kLabGroup);
-    else
-        args << QStringLiteral("--clear-groups");
-    args << QStringLiteral("--") << command;
-    QProcess process;
+QProcessEnvironment plainEnvironment() {
     QProcessEnvironment environment;
     environment.insert(QStringLiteral("PATH"), QStringLiteral("/usr/bin:/bin"));
     environment.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
     environment.insert(QStringLiteral("HOME"), QStringLiteral("/nonexistent"));
-    for (const QString& variable : environmentExtra)
-        environment.insert(variable.section(QLatin1Char('='), 0, 0),
-                           variable.section(QLatin1Char('='), 1));
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    return environment;
+}
+
+// Runs `command` under setpriv as the student (in no group) or the teacher (in the lab's group).
+Outcome runAs(uid_t who, const QStringList& command, const QByteArray& input = {},
+              const QProcessEnvironment& environment = plainEnvironment(),
+              const QString& folder = QStringLiteral("/")) {
+    const QString id = QString::number(who);
+    QStringList args{"--reuid=" + id, "--regid=" + id};
+    args << (who == kTeacher ? QStringList{"--groups", QString::number(kLabGroup)}
+                             : QStringList{"--clear-groups"});
+    QProcess process;
     process.setProcessEnvironment(environment);
-    process.setWorkingDirectory(QStringLiteral("/"));
-    process.start(QStringLiteral("setpriv"), args);
+    process.setWorkingDirectory(folder);
+    process.start(QStringLiteral("setpriv"), args << "--" << command);
     Outcome outcome;
     if (!process.waitForStarted())
         return outcome;
     process.write(input);
     process.closeWriteChannel();
-    process.waitForFinished(60000);
+    if (!process.waitForFinished(120000))
+        process.kill();
+    process.waitForFinished();
     outcome.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     outcome.out = process.readAllStandardOutput();
     outcome.err = process.readAllStandardError();
     return outcome;
 }
 
-// Runs a program of this machine as root; its standard error when it fails, else empty.
-QString runHere(const QString& program, const QStringList& args) {
-    QProcess process;
-    process.start(program, args);
-    if (!process.waitForFinished(300000) || process.exitStatus() != QProcess::NormalExit ||
-        process.exitCode() != 0)
-        return program + QLatin1Char(' ') + args.join(' ') + QStringLiteral(": ") +
-               QString::fromLocal8Bit(process.readAllStandardError());
-    return QString();
-}
-
-struct Status {
-    bool exists = false;
-    mode_t mode = 0;
-    gid_t group = 0;
-};
-
-Status statusOf(const QString& path) {
+struct stat statusOf(const QString& path) {
     struct stat status {};
-    if (::lstat(QFile::encodeName(path).constData(), &status) != 0)
-        return {};
-    return {true, status.st_mode & 07777, status.st_gid};
+    ::lstat(QFile::encodeName(path).constData(), &status);
+    return status;
 }
 
 } // namespace
@@ -106,64 +97,58 @@ private slots:
     void studentIsShutOut_data();
     void studentIsShutOut();
     void studentReadsCourse();
-    void teacherRewritesVariant();
-    void teacherCreatesSubject();
+    void teacherWorksInTheGroup();
+    void studentSeesNoTestsAsTeacher();
+    void teacherWindowAsStudent(); // only in this program re-run as the student
     void keeperRefusesCraftedRequests_data();
     void keeperRefusesCraftedRequests();
     void studentTakesTestThroughTheKeeper();
 
 private:
-    // The path or argument for a row's "{name}" parts.
+    // The paths or arguments of a row, its "{name}" parts filled in.
     QStringList expand(const QStringList& parts) const;
     QString path(const QString& part) const { return expand({part}).first(); }
+    static bool onShare() { return qEnvironmentVariableIsSet("NORMAKURS_SHARE"); }
 
     std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_program; // the installed program folder, ends in "/"
-    QString m_shared;  // the course's folder on the share, when the test runs on one
-    static bool onShare() { return qEnvironmentVariableIsSet("NORMAKURS_SHARE"); }
     QHash<QString, QString> m_places;
 };
 
 void TestLabIdentities::initTestCase() {
+    if (qEnvironmentVariableIsSet(kWindowPlaces)) {
+        QCOMPARE(::geteuid(), kStudent);
+        return;
+    }
     if (::geteuid() != 0)
         QSKIP("switching to a student's and a teacher's identity needs root");
-    // Under /tmp, whatever the test's TMPDIR: other accounts must pass through it, and a
-    // set-group-ID program must run from it.
+    // Under /tmp, whatever TMPDIR: other accounts pass through it, a set-group-ID program runs.
     m_dir = std::make_unique<QTemporaryDir>(QStringLiteral("/tmp/normakurs-identities-XXXXXX"));
     QVERIFY(m_dir->isValid());
     QCOMPARE(::chmod(QFile::encodeName(m_dir->path()).constData(), 0755), 0);
-    m_program = m_dir->path() + QStringLiteral("/normakurs/");
-    for (const char* component : {"program", "content"}) {
-        const QString failed =
-            runHere(QStringLiteral(CMAKE_COMMAND), {"--install", NORMAKURS_BUILD_DIR, "--prefix",
-                                                    m_program, "--component", component});
-        QVERIFY2(failed.isEmpty(), qPrintable(failed));
-    }
-    // As the .deb's installation leaves the keeper: set-group-ID to the lab's group. The window's
-    // driver lies beside it, so the window it makes starts that keeper.
-    const QByteArray keeper = QFile::encodeName(m_program + QStringLiteral("normakurs-exam"));
+    const QString program = m_dir->path() + QStringLiteral("/normakurs/");
+    // Each step run as root, what it says on failure passed on to the test's output.
+    for (const char* component : {"program", "content"})
+        QCOMPARE(QProcess::execute(CMAKE_COMMAND, {"--install", NORMAKURS_BUILD_DIR, "--prefix",
+                                                   program, "--component", component}),
+                 0);
+    // The keeper as the .deb leaves it, the window's driver beside it to start it.
+    const QByteArray keeper = QFile::encodeName(program + QStringLiteral("normakurs-exam"));
     QCOMPARE(::chown(keeper.constData(), 0, kLabGroup), 0);
     QCOMPARE(::chmod(keeper.constData(), 02755), 0);
     QVERIFY(
-        QFile::copy(QStringLiteral(ATTEMPT_DRIVER), m_program + QStringLiteral("attempt_driver")));
-    const QString content = m_program + QStringLiteral("Content");
-    if (onShare()) {
-        // The lab's way with a share: the course on it, the program's Content a link to it, the
-        // keeper on the local disk (shares are often mounted without set-group-ID programs).
+        QFile::copy(QStringLiteral(ATTEMPT_DRIVER), program + QStringLiteral("attempt_driver")));
+    const QString content = program + QStringLiteral("Content");
+    if (onShare()) { // the course on the share, Content a link to it, the keeper on the local disk
         const QString shared =
             QDir(qEnvironmentVariable("TMPDIR"))
                 .filePath(QStringLiteral("Content-") + QFileInfo(m_dir->path()).fileName());
-        QString failed = runHere(QStringLiteral("cp"), {"-a", content, shared});
-        QVERIFY2(failed.isEmpty(), qPrintable(failed));
+        QCOMPARE(QProcess::execute("cp", {"-a", content, shared}), 0);
         QVERIFY(QDir(content).removeRecursively());
         QVERIFY(QFile::link(shared, content));
-        m_shared = shared;
     }
-    const QString failed =
-        runHere(m_program + QStringLiteral("lab-layout.sh"), {content, QString::number(kLabGroup)});
-    QVERIFY2(failed.isEmpty(), qPrintable(failed));
+    QCOMPARE(QProcess::execute(program + "lab-layout.sh", {content, QString::number(kLabGroup)}),
+             0);
 
-    // A subject of the demo course with a variant.
     QDirIterator variants(content, {QStringLiteral("*.txt")}, QDir::Files,
                           QDirIterator::Subdirectories);
     QString variant;
@@ -174,21 +159,22 @@ void TestLabIdentities::initTestCase() {
     }
     QVERIFY2(!variant.isEmpty(), "the demo course holds no variant");
     const QString tests = QFileInfo(variant).absolutePath();
+    const QString subject = QFileInfo(tests).absolutePath();
     const QString reports = tests + QStringLiteral("/Отчеты");
-    // The student's own report, as the keeper leaves it: in the group, owned by the student.
+    // The student's own report as the keeper leaves it: in the group, owned by the student.
     QVERIFY(ContentFolders::createFolder(reports));
     const QString report = reports + QStringLiteral("/Студент(1)");
     DurableFile::replace(report, [](QIODevice& device) { device.write("report"); });
-    QCOMPARE(::chown(QFile::encodeName(report).constData(), idOf(Who::Student), kLabGroup), 0);
+    QCOMPARE(::chown(QFile::encodeName(report).constData(), kStudent, kLabGroup), 0);
     const QString plain = m_dir->path() + QStringLiteral("/plain.txt");
-    QFile plainFile(plain);
-    QVERIFY(plainFile.open(QIODevice::WriteOnly));
-    plainFile.write("Вопрос\n---\nВопрос 1\nA ответ\n`B ответ\n---\n");
-    plainFile.close();
+    DurableFile::replace(plain, [](QIODevice& device) {
+        device.write("Вопрос\n---\nВопрос 1\nA ответ\n`B ответ\n---\n");
+    });
 
-    m_places = {{"tool", m_program + QStringLiteral("normakurs-text")},
+    m_places = {{"program", program},
+                {"tool", program + QStringLiteral("normakurs-text")},
                 {"content", content},
-                {"subject", QFileInfo(tests).absolutePath()},
+                {"subject", subject},
                 {"tests", tests},
                 {"variant", variant},
                 {"reports", reports},
@@ -196,8 +182,8 @@ void TestLabIdentities::initTestCase() {
                 {"plain", plain},
                 {"subject maker", QStringLiteral(SUBJECT_MAKER)},
                 {"keeper", QString::fromLocal8Bit(keeper)},
-                {"driver", m_program + QStringLiteral("attempt_driver")},
-                {"subject name", QFileInfo(QFileInfo(tests).absolutePath()).fileName()},
+                {"driver", program + QStringLiteral("attempt_driver")},
+                {"subject name", QFileInfo(subject).fileName()},
                 {"variant name", QFileInfo(variant).fileName()}};
 }
 
@@ -212,57 +198,46 @@ QStringList TestLabIdentities::expand(const QStringList& parts) const {
 }
 
 void TestLabIdentities::studentIsShutOut_data() {
-    QTest::addColumn<QStringList>("command");
+    QTest::addColumn<QString>("command");   // its arguments split by "|"
     QTest::addColumn<QString>("stays");     // a path that must still be there afterwards
     QTest::addColumn<QString>("neverMade"); // a path that must not be there afterwards
 
-    QTest::newRow("read a variant") << QStringList{"cat", "{variant}"} << "{variant}"
-                                    << "";
-    QTest::newRow("unpack a variant") << QStringList{"{tool}", "unpack", "{variant}"} << "{variant}"
-                                      << "";
-    QTest::newRow("check a variant") << QStringList{"{tool}", "check", "{variant}"} << "{variant}"
-                                     << "";
-    QTest::newRow("list the reports") << QStringList{"ls", "{reports}"} << "{reports}"
-                                      << "";
-    QTest::newRow("list the tests") << QStringList{"ls", "{tests}"} << "{tests}"
-                                    << "";
-    QTest::newRow("remove own report") << QStringList{"rm", "-f", "{report}"} << "{report}"
-                                       << "";
-    QTest::newRow("rename own report")
-        << QStringList{"mv", "{report}", "{reports}/Отличник(1)"} << "{report}"
-        << "{reports}/Отличник(1)";
-    QTest::newRow("write a report")
-        << QStringList{"{tool}", "pack", "{plain}", "{reports}/Отличник(1)"} << "{reports}"
-        << "{reports}/Отличник(1)";
-    QTest::newRow("replace a variant")
-        << QStringList{"{tool}", "pack", "{plain}", "{variant}"} << "{variant}"
-        << "";
-    QTest::newRow("add a variant")
-        << QStringList{"{tool}", "pack", "{plain}", "{tests}/Мой.txt"} << "{tests}"
-        << "{tests}/Мой.txt";
-    QTest::newRow("rename the subject's tests")
-        << QStringList{"mv", "{tests}", "{subject}/Старые"} << "{tests}"
-        << "{subject}/Старые";
-    QTest::newRow("create a subject folder")
-        << QStringList{"mkdir", "{content}/Мой предмет"} << "{content}"
-        << "{content}/Мой предмет";
-    QTest::newRow("create a subject as the program does")
-        << QStringList{"{subject maker}", "{content}/", "Мой предмет"} << "{content}"
-        << "{content}/Мой предмет";
+    const char* const rows[][4] = {
+        {"read a variant", "cat|{variant}", "{variant}", ""},
+        {"unpack a variant", "{tool}|unpack|{variant}", "{variant}", ""},
+        {"check a variant", "{tool}|check|{variant}", "{variant}", ""},
+        {"list the reports", "ls|{reports}", "{reports}", ""},
+        {"list the tests", "ls|{tests}", "{tests}", ""},
+        {"remove own report", "rm|-f|{report}", "{report}", ""},
+        {"rename own report", "mv|{report}|{reports}/Отличник(1)", "{report}",
+         "{reports}/Отличник(1)"},
+        {"write a report", "{tool}|pack|{plain}|{reports}/Отличник(1)", "{reports}",
+         "{reports}/Отличник(1)"},
+        {"replace a variant", "{tool}|pack|{plain}|{variant}", "{variant}", ""},
+        {"add a variant", "{tool}|pack|{plain}|{tests}/Мой.txt", "{tests}", "{tests}/Мой.txt"},
+        {"rename the subject's tests", "mv|{tests}|{subject}/Старые", "{tests}",
+         "{subject}/Старые"},
+        {"create a subject folder", "mkdir|{content}/Мой предмет", "{content}",
+         "{content}/Мой предмет"},
+        {"create a subject as the program does", "{subject maker}|{content}/|Мой предмет",
+         "{content}", "{content}/Мой предмет"},
+    };
+    for (const auto& row : rows)
+        QTest::newRow(row[0]) << QString(row[1]) << QString(row[2]) << QString(row[3]);
 }
 
 void TestLabIdentities::studentIsShutOut() {
-    QFETCH(QStringList, command);
+    QFETCH(QString, command);
     QFETCH(QString, stays);
     QFETCH(QString, neverMade);
-    const Outcome outcome = runAs(Who::Student, expand(command));
+    const Outcome outcome = runAs(kStudent, expand(command.split('|')));
     // The subject maker passes over a folder it cannot make without a word, as the window does.
-    if (!command.first().contains(QLatin1String("maker")))
+    if (!command.contains(QLatin1String("maker")))
         QVERIFY2(outcome.exitCode > 0, outcome.out.constData());
     QCOMPARE(outcome.out, QByteArray());
-    QVERIFY(statusOf(path(stays)).exists);
+    QVERIFY(QFileInfo::exists(path(stays)));
     if (!neverMade.isEmpty())
-        QVERIFY(!statusOf(path(neverMade)).exists);
+        QVERIFY(!QFileInfo::exists(path(neverMade)));
 }
 
 void TestLabIdentities::studentReadsCourse() {
@@ -270,51 +245,37 @@ void TestLabIdentities::studentReadsCourse() {
     const QStringList pages =
         QDir(path("{subject}")).entryList({QStringLiteral("*.html")}, QDir::Files);
     QVERIFY(!pages.isEmpty());
-    const Outcome page = runAs(Who::Student, {"cat", path("{subject}/") + pages.first()});
+    const Outcome page = runAs(kStudent, {"cat", path("{subject}/") + pages.first()});
     QVERIFY2(page.exitCode == 0, page.err.constData());
     QVERIFY(page.out.contains("<html"));
-    const Outcome subjects = runAs(Who::Student, expand({"ls", "{content}"}));
-    QVERIFY(subjects.out.contains(QFileInfo(path("{subject}")).fileName().toUtf8()));
+    const Outcome subjects = runAs(kStudent, expand({"ls", "{content}"}));
+    QVERIFY(subjects.out.contains(path("{subject name}").toUtf8()));
 }
 
-void TestLabIdentities::teacherRewritesVariant() {
+void TestLabIdentities::teacherWorksInTheGroup() {
     if (onShare())
-        QSKIP("an sshfs share keeps every file as the one account it logs in with: nobody who "
-              "makes a file there owns it or may set its mode, so what teachers and the keeper "
-              "write needs a share that keeps owners; the student's rows hold there as well");
-    const Outcome unpacked = runAs(Who::Teacher, expand({"{tool}", "unpack", "{variant}"}));
+        QSKIP(kNoOwnersOnShare);
+    const Outcome unpacked = runAs(kTeacher, expand({"{tool}", "unpack", "{variant}"}));
     QCOMPARE(unpacked.exitCode, 0);
     QVERIFY(unpacked.out.contains("---"));
-    const Outcome packed = runAs(Who::Teacher, expand({"{tool}", "pack", "{plain}", "{variant}"}));
+    const Outcome packed = runAs(kTeacher, expand({"{tool}", "pack", "{plain}", "{variant}"}));
     QVERIFY2(packed.exitCode == 0, packed.err.constData());
+    QCOMPARE(statusOf(path("{variant}")).st_gid, kLabGroup);
+    QCOMPARE(statusOf(path("{variant}")).st_mode & 067, mode_t(060));
+    QVERIFY(runAs(kTeacher, expand({"{tool}", "unpack", "{variant}"})).out.contains("A ответ"));
+    QVERIFY(runAs(kStudent, expand({"cat", "{variant}"})).exitCode > 0);
 
-    const Status variant = statusOf(path("{variant}"));
-    QCOMPARE(variant.group, kLabGroup);
-    QCOMPARE(variant.mode & 07, mode_t(0));
-    QCOMPARE(variant.mode & 060, mode_t(060));
-    const Outcome read = runAs(Who::Teacher, expand({"{tool}", "unpack", "{variant}"}));
-    QVERIFY(read.out.contains("A ответ"));
-    QVERIFY(runAs(Who::Student, expand({"cat", "{variant}"})).exitCode > 0);
-}
-
-void TestLabIdentities::teacherCreatesSubject() {
-    if (onShare())
-        QSKIP("an sshfs share keeps every file as the one account it logs in with: nobody who "
-              "makes a file there owns it or may set its mode, so what teachers and the keeper "
-              "write needs a share that keeps owners; the student's rows hold there as well");
-    const Outcome made = runAs(Who::Teacher, expand({"{subject maker}", "{content}/", "Химия"}));
+    const Outcome made = runAs(kTeacher, expand({"{subject maker}", "{content}/", "Химия"}));
     QVERIFY2(made.exitCode == 0, made.err.constData());
-    const Status subject = statusOf(path("{content}/Химия"));
-    QCOMPARE(subject.mode, mode_t(02775));
-    QCOMPARE(subject.group, kLabGroup);
-    const Status tests = statusOf(path("{content}/Химия/Тесты"));
-    QCOMPARE(tests.mode, mode_t(02770));
-    QCOMPARE(tests.group, kLabGroup);
-    QCOMPARE(statusOf(path("{content}/Химия/Видео")).mode, mode_t(02775));
-    // What the teacher made passes the administrator's check, but for its owner: this teacher
-    // has a number but no account whose groups could be looked up.
+    for (const auto& [folder, mode] :
+         {std::pair{"", 02775}, std::pair{"/Тесты", 02770}, std::pair{"/Видео", 02775}}) {
+        const struct stat status = statusOf(path("{content}/Химия") + QString::fromUtf8(folder));
+        QCOMPARE(status.st_mode & 07777, mode_t(mode));
+        QCOMPARE(status.st_gid, kLabGroup);
+    }
+    // It passes the administrator's check but for its owner: a number with no account's groups.
     const Outcome check =
-        runAs(Who::Teacher,
+        runAs(kTeacher,
               expand({"{tool}", "lab-check", "{content}", "--group", QString::number(kLabGroup)}));
     const QList<QByteArray> lines = check.out.trimmed().split('\n');
     for (const QByteArray& line : lines)
@@ -322,28 +283,98 @@ void TestLabIdentities::teacherCreatesSubject() {
     QCOMPARE(lines.size(), 2); // the subject and its tests
 }
 
+void TestLabIdentities::studentSeesNoTestsAsTeacher() {
+    const Outcome journal = runAs(kStudent, expand({"{tool}", "journal", "{content}/"}));
+    QVERIFY2(journal.exitCode == 0, journal.err.constData());
+    QCOMPARE(journal.out, JournalCsv::write({}, JournalCsv::Dialect::Rfc4180));
+
+    // The window's steps: this program re-run as the student, with a home of the student's own.
+    const QString home = m_dir->path() + QStringLiteral("/home");
+    QVERIFY(QDir().mkpath(home));
+    QCOMPARE(::chown(QFile::encodeName(home).constData(), kStudent, kStudent), 0);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(kWindowPlaces, expand({"{program}|{variant}|{report}"}).first());
+    environment.insert(QStringLiteral("HOME"), home);
+    environment.insert(QStringLiteral("XDG_CACHE_HOME"), home + QStringLiteral("/.cache"));
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/.config"));
+    environment.remove(QStringLiteral("XDG_RUNTIME_DIR"));
+    const Outcome window =
+        runAs(kStudent, {QCoreApplication::applicationFilePath(), "teacherWindowAsStudent"}, {},
+              environment, home);
+    QVERIFY2(window.exitCode == 0 && window.out.contains("Totals: 3 passed, 0 failed, 0 skipped"),
+             (window.err + window.out).constData());
+}
+
+void TestLabIdentities::teacherWindowAsStudent() {
+    const QStringList places = qEnvironmentVariable(kWindowPlaces).split('|');
+    if (places.size() != 3)
+        QSKIP("run as the student by studentSeesNoTestsAsTeacher");
+    QApplication::setQuitOnLastWindowClosed(false);
+    WindowTestSupport::quietOffscreenWarnings();
+    ContentPaths::setProgramDir(places.at(0));
+    RecordingServices services;
+    WindowTestSupport::makeWindow(Form5);
+    struct Destroy {
+        ~Destroy() { WindowTestSupport::destroyWindow(Form5); }
+    } destroy;
+    QVERIFY(services.errors.isEmpty());
+
+    // The report tree: every subject, none with a report.
+    QStringList subjects;
+    for (int i = 0; i < Form5->tv1->topLevelItemCount(); ++i) {
+        subjects << Form5->tv1->topLevelItem(i)->text(0);
+        QCOMPARE(Form5->tv1->topLevelItem(i)->childCount(), 0);
+    }
+    subjects.sort();
+    QCOMPARE(subjects,
+             QDir(ContentPaths::ContentDir()).entryList(QDir::Dirs | QDir::NoDotAndDotDot));
+
+    // The journal: nothing read, nothing said.
+    Form5->showForm();
+    Form5->pgc1->setCurrentWidget(Form5->ts4);
+    QVERIFY(Form5->ts4->isLoaded());
+    QVERIFY(Form5->ts4->allRows().isEmpty());
+    QCOMPARE(Form5->ts4->lblCount->text(), QStringLiteral("Показано 0 из 0"));
+    QVERIFY(services.errors.isEmpty());
+
+    // Opening a variant, then a report, in the editor: the usual open failure with its reason.
+    Form5->pgc1->setCurrentIndex(0);
+    const QString before = Form5->editorText();
+    for (const QString& path : places.mid(1)) {
+        QVERIFY2(::access(QFile::encodeName(path).constData(), R_OK) != 0, "out of reach");
+        services.openAnswers << path;
+        QTest::mouseClick(Form5->btn1, Qt::LeftButton);
+        QCOMPARE(services.errors.size(), 1);
+        QCOMPARE(services.errors.takeFirst().message,
+                 QStringLiteral("Cannot open file \"%1\". Permission denied.").arg(path));
+        QCOMPARE(Form5->editorText(), before);
+    }
+}
+
 void TestLabIdentities::keeperRefusesCraftedRequests_data() {
     QTest::addColumn<QString>("input");
     QTest::addColumn<QString>("reply"); // how the last reply begins
     QTest::addColumn<int>("exitCode");
-    QTest::newRow("a name with a slash")
-        << "OPEN\t../Отличник\tИС-21\t{subject name}\t{variant name}\n"
-        << "ERROR\t" << 0;
-    QTest::newRow("subject ..") << "OPEN\tИван\tИС-21\t..\t{variant name}\n"
-                                << "INVALID\t" << 2;
-    QTest::newRow("a variant outside the tests folder")
-        << "OPEN\tИван\tИС-21\t{subject name}\t../../../etc/shadow\n"
-        << "INVALID\t" << 2;
-    QTest::newRow("a file of the tests folder that is no variant")
-        << "OPEN\tИван\tИС-21\t{subject name}\tОтчеты\n"
-        << "INVALID\t" << 2;
-    QTest::newRow("a missing answer count")
-        << "OPEN\tИван\tИС-21\t{subject name}\t{variant name}\nFINISH\tC\tAAA\n"
-        << "INVALID\t" << 2;
-    QTest::newRow("a finish without a variant") << "FINISH\tC\t1\tA\n"
-                                                << "INVALID\t" << 2;
-    QTest::newRow("a line too long")
-        << QString(2 * 1024 * 1024, QLatin1Char('A')) << "INVALID\t" << 2;
+    const struct {
+        const char* name;
+        const char* input;
+        const char* reply;
+        int exitCode;
+    } rows[] = {
+        {"a name with a slash", "OPEN\t../Отличник\tИС-21\t{subject name}\t{variant name}\n",
+         "ERROR\t", 0},
+        {"subject ..", "OPEN\tИван\tИС-21\t..\t{variant name}\n", "INVALID\t", 2},
+        {"a variant outside the tests folder",
+         "OPEN\tИван\tИС-21\t{subject name}\t../../../etc/shadow\n", "INVALID\t", 2},
+        {"a file of the tests folder that is no variant",
+         "OPEN\tИван\tИС-21\t{subject name}\tОтчеты\n", "INVALID\t", 2},
+        {"a missing answer count",
+         "OPEN\tИван\tИС-21\t{subject name}\t{variant name}\nFINISH\tC\tAAA\n", "INVALID\t", 2},
+        {"a finish without a variant", "FINISH\tC\t1\tA\n", "INVALID\t", 2},
+    };
+    for (const auto& row : rows)
+        QTest::newRow(row.name) << QString(row.input) << QString(row.reply) << row.exitCode;
+    QTest::newRow("a line too long") << QString(2 * 1024 * 1024, 'A') << "INVALID\t" << 2;
 }
 
 void TestLabIdentities::keeperRefusesCraftedRequests() {
@@ -351,7 +382,7 @@ void TestLabIdentities::keeperRefusesCraftedRequests() {
     QFETCH(QString, reply);
     QFETCH(int, exitCode);
     const QStringList before = QDir(path("{reports}")).entryList(QDir::AllEntries | QDir::Hidden);
-    const Outcome outcome = runAs(Who::Student, {path("{keeper}")}, path(input).toUtf8());
+    const Outcome outcome = runAs(kStudent, {path("{keeper}")}, path(input).toUtf8());
     QCOMPARE(outcome.exitCode, exitCode);
     QVERIFY2(outcome.out.split('\n').value(outcome.out.count('\n') - 1).startsWith(reply.toUtf8()),
              outcome.out.left(300).constData());
@@ -362,39 +393,29 @@ void TestLabIdentities::keeperRefusesCraftedRequests() {
 
 void TestLabIdentities::studentTakesTestThroughTheKeeper() {
     if (onShare())
-        QSKIP("an sshfs share keeps every file as the one account it logs in with: nobody who "
-              "makes a file there owns it or may set its mode, so what teachers and the keeper "
-              "write needs a share that keeps owners; the student's rows hold there as well");
+        QSKIP(kNoOwnersOnShare);
     const QString name = QStringLiteral("Студент Лабораторный");
-    const Outcome attempt =
-        runAs(Who::Student,
-              {path("{driver}"), path("{subject name}"), path("{variant name}"), name, "ИС-21"},
-              QByteArray(), {QStringLiteral("QT_QPA_PLATFORM=offscreen")});
+    const Outcome attempt = runAs(kStudent, {path("{driver}"), path("{subject name}"),
+                                             path("{variant name}"), name, "ИС-21"});
     QVERIFY2(attempt.exitCode == 0, attempt.err.constData());
     QVERIFY(attempt.out.startsWith(("Имя фамилия: " + name).toUtf8()));
 
-    // The report is the student's, in the group, closed to everybody else: not even its writer
-    // can reach it again.
+    // The student's report, in the group, closed to everybody else, its writer included.
     const QString report = path("{reports}/") + name + QStringLiteral("(0)");
-    struct stat status {};
-    QCOMPARE(::stat(QFile::encodeName(report).constData(), &status), 0);
-    // An sshfs share writes every file as the one account it logs in with: there the report's
-    // owner cannot tell who wrote it.
-    if (!onShare())
-        QCOMPARE(status.st_uid, idOf(Who::Student));
+    const struct stat status = statusOf(report);
+    QCOMPARE(status.st_uid, kStudent);
     QCOMPARE(status.st_gid, kLabGroup);
     QCOMPARE(status.st_mode & 07777, mode_t(0640));
-    QVERIFY(runAs(Who::Student, {"cat", report}).exitCode > 0);
+    QVERIFY(runAs(kStudent, {"cat", report}).exitCode > 0);
 
     // The teacher reads it with the teacher's own rights, the account that wrote it beside it.
-    const Outcome journal = runAs(Who::Teacher, expand({"{tool}", "journal", "{content}"}));
+    const Outcome journal = runAs(kTeacher, expand({"{tool}", "journal", "{content}"}));
     QVERIFY2(journal.exitCode == 0, journal.err.constData());
     QVERIFY2(journal.out.contains(name.toUtf8()), journal.out.constData());
-    if (!onShare())
-        QVERIFY(journal.out.contains(QByteArray::number(idOf(Who::Student))));
-    const Outcome unpacked = runAs(Who::Teacher, {path("{tool}"), "unpack", report});
+    QVERIFY(journal.out.contains(QByteArray::number(kStudent)));
+    const Outcome unpacked = runAs(kTeacher, {path("{tool}"), "unpack", report});
     QCOMPARE(QString::fromUtf8(unpacked.out), QString::fromUtf8(attempt.out));
 }
 
-QTEST_GUILESS_MAIN(TestLabIdentities)
+QTEST_MAIN(TestLabIdentities)
 #include "TestLabIdentities.moc"
