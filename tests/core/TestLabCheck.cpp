@@ -17,9 +17,8 @@
 
 namespace {
 
-// The lab layout every row starts from; a row adds or changes entries after it.
-//   "d MODE PATH", "f MODE PATH", "l TARGET PATH" (a symbolic link), "o UID PATH" (a new owner:
-//   root only); paths below the tree.
+// The lab layout every row starts from. Lines "d MODE PATH", "f MODE PATH", "l TARGET PATH" (a
+// link), "o UID PATH" (a new owner: root only); "~" ends a name spelled in Windows-1251 bytes.
 const QStringList kLabLayout{
     "d 2775 Content",
     "d 2775 Content/Физика",
@@ -37,34 +36,33 @@ bool makeTree(const QString& root, const QStringList& lines) {
         const QString kind = line.section(' ', 0, 0);
         const QString field = line.section(' ', 1, 1);
         QByteArray path = QFile::encodeName(root + '/' + line.section(' ', 2));
-        // "~" marks a name whose last part is spelled in Windows-1251 bytes.
         if (path.endsWith('~')) {
             path.chop(1);
             const qsizetype slash = path.lastIndexOf('/');
             path = path.left(slash + 1) + CodePage::encode(QString::fromUtf8(path.mid(slash + 1)));
         }
-        const mode_t mode = mode_t(field.toUInt(nullptr, 8));
+        if (kind == QLatin1String("o") || kind == QLatin1String("l")) {
+            if ((kind == QLatin1String("o")
+                     ? ::chown(path.constData(), uid_t(field.toUInt()), gid_t(-1))
+                     : ::symlink(QFile::encodeName(root + '/' + field).constData(),
+                                 path.constData())) != 0)
+                return false;
+            continue;
+        }
         struct stat existing {};
-        if (kind == QLatin1String("o")) {
-            if (::chown(path.constData(), uid_t(field.toUInt()), gid_t(-1)) != 0)
-                return false;
-            continue;
-        }
-        if (kind == QLatin1String("l")) {
-            if (::symlink(QFile::encodeName(root + '/' + field).constData(), path.constData()) != 0)
-                return false;
-            continue;
-        }
-        if (::lstat(path.constData(), &existing) != 0) {
-            if (kind == QLatin1String("d")
-                    ? ::mkdir(path.constData(), 0700) != 0
-                    : !QFile(QFile::decodeName(path)).open(QIODevice::WriteOnly))
-                return false;
-        }
-        if (::chmod(path.constData(), mode) != 0)
+        if (::lstat(path.constData(), &existing) != 0 &&
+            (kind == QLatin1String("d")
+                 ? ::mkdir(path.constData(), 0700) != 0
+                 : !QFile(QFile::decodeName(path)).open(QIODevice::WriteOnly)))
+            return false;
+        if (::chmod(path.constData(), mode_t(field.toUInt(nullptr, 8))) != 0)
             return false;
     }
     return true;
+}
+
+QStringList listOf(const char* items) {
+    return QString::fromUtf8(items).split(QStringLiteral("; "), Qt::SkipEmptyParts);
 }
 
 } // namespace
@@ -79,122 +77,98 @@ private slots:
 };
 
 void TestLabCheck::findings_data() {
-    QTest::addColumn<QStringList>("changes");
-    QTest::addColumn<QString>("group"); // "own": the test's group; "other": a group it is not
-    // One "path|word of the reason" per finding, in the order of the tree.
-    QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<QStringList>("changes");  // lines made after the lab layout
+    QTest::addColumn<QString>("group");        // "own": the test's group; "other": one it is not in
+    QTest::addColumn<QStringList>("expected"); // "path|word of the reason", in the tree's order
 
-    QTest::newRow("lab layout") << QStringList() << "own" << QStringList();
-    QTest::newRow("open layout") << QStringList{"d 0777 Content",
-                                                "d 0777 Content/Физика",
-                                                "d 0777 Content/Физика/Тесты",
-                                                "f 0644 Content/Физика/Тесты/Вариант 1.txt",
-                                                "d 0777 Content/Физика/Тесты/Отчеты",
-                                                "f 0644 Content/Физика/Тесты/Отчеты/Иванов(1)"}
-                                 << "own"
-                                 << QStringList{"Content|subjects",
-                                                "Content/Физика|folders",
-                                                "Content/Физика/Тесты|change",
-                                                "Content/Физика/Тесты|set-group-ID",
-                                                "Content/Физика/Тесты/Вариант 1.txt|read",
-                                                "Content/Физика/Тесты/Отчеты|change",
-                                                "Content/Физика/Тесты/Отчеты|set-group-ID",
-                                                "Content/Физика/Тесты/Отчеты/Иванов(1)|read"};
-    QTest::newRow("subject others may write")
-        << QStringList{"d 2777 Content/Физика"} << "own" << QStringList{"Content/Физика|folders"};
-    QTest::newRow("readable variant behind a closed folder")
-        << QStringList{"f 0644 Content/Физика/Тесты/Вариант 1.txt"} << "own" << QStringList();
-    QTest::newRow("readable variant, tests folder passable")
-        << QStringList{"d 2771 Content/Физика/Тесты", "f 0644 Content/Физика/Тесты/Вариант 1.txt"}
-        << "own"
-        << QStringList{"Content/Физика/Тесты|pass through",
-                       "Content/Физика/Тесты/Вариант 1.txt|read"};
-    QTest::newRow("readable variant, subject closed to others")
-        << QStringList{"d 2770 Content/Физика", "d 2771 Content/Физика/Тесты",
-                       "f 0644 Content/Физика/Тесты/Вариант 1.txt"}
-        << "own" << QStringList{"Content/Физика/Тесты|pass through"};
-    QTest::newRow("report others may change")
-        << QStringList{"d 2771 Content/Физика/Тесты", "d 2773 Content/Физика/Тесты/Отчеты",
-                       "f 0642 Content/Физика/Тесты/Отчеты/Иванов(1)"}
-        << "own"
-        << QStringList{"Content/Физика/Тесты|pass through", "Content/Физика/Тесты/Отчеты|change",
-                       "Content/Физика/Тесты/Отчеты/Иванов(1)|change"};
-    QTest::newRow("reports folder not set-group-ID")
-        << QStringList{"d 0770 Content/Физика/Тесты/Отчеты"} << "own"
-        << QStringList{"Content/Физика/Тесты/Отчеты|set-group-ID"};
-    // Run by an ordinary account, the test owns its folders: outside another group, it is
-    // listed as their owner too.
-    const bool root = ::geteuid() == 0;
-    QTest::newRow("tests in another group")
-        << QStringList() << "other"
-        << (root
-                ? QStringList{"Content/Физика/Тесты|not in", "Content/Физика/Тесты/Отчеты|not in"}
-                : QStringList{"Content|owned", "Content/Физика|owned", "Content/Физика/Тесты|owned",
-                              "Content/Физика/Тесты|not in", "Content/Физика/Тесты/Отчеты|not in"});
-    // A student made the tests folder's first folder under the open layout, and still owns it.
-    QTest::newRow("tests folder owned by a student")
-        << QStringList{"o 47612 Content/Физика/Тесты"} << "own"
-        << QStringList{"Content/Физика/Тесты|owned by 47612"};
-    // The keeper made the reports folder for a student, who cannot reach it.
-    QTest::newRow("reports folder the keeper made")
-        << QStringList{"o 47612 Content/Физика/Тесты/Отчеты"} << "own" << QStringList();
-    QTest::newRow("group that does not exist")
-        << QStringList() << "no-such-group-of-a-lab" << QStringList{"no-such-group-of-a-lab|group"};
-    QTest::newRow("tests folder named in Windows-1251")
-        << QStringList{"d 2775 Content/История", "d 0775 Content/История/Тесты~"} << "own"
-        << QStringList{"Content/История/Тесты|list", "Content/История/Тесты|set-group-ID"};
-    // The key is where the link leads, whoever can pass through the tests folder.
-    QTest::newRow("link to a readable file outside")
-        << QStringList{"f 0644 Content/Физика/ключ",
-                       "l Content/Физика/ключ Content/Физика/Тесты/Вариант 2.txt"}
-        << "own" << QStringList{"Content/Физика/Тесты/Вариант 2.txt|through this link"};
-    QTest::newRow("link to a file for the group")
-        << QStringList{"f 0640 Content/Физика/ключ",
-                       "l Content/Физика/ключ Content/Физика/Тесты/Вариант 2.txt"}
-        << "own" << QStringList();
-    QTest::newRow("link to a readable file behind a closed folder")
-        << QStringList{"d 0770 Content/Закрыто", "f 0644 Content/Закрыто/ключ",
-                       "l Content/Закрыто/ключ Content/Физика/Тесты/Вариант 2.txt"}
-        << "own" << QStringList();
-    QTest::newRow("open folders outside the tests")
-        << QStringList{"d 2777 Content/Физика/Видео", "f 0666 Content/Физика/01.html"} << "own"
-        << QStringList();
+    const char* const rows[][4] = {
+        {"lab layout", "", "own", ""},
+        {"open layout",
+         "d 0777 Content; d 0777 Content/Физика; d 0777 Content/Физика/Тесты; "
+         "f 0644 Content/Физика/Тесты/Вариант 1.txt; d 0777 Content/Физика/Тесты/Отчеты; "
+         "f 0644 Content/Физика/Тесты/Отчеты/Иванов(1)",
+         "own",
+         "Content|subjects; Content/Физика|folders; Content/Физика/Тесты|change; "
+         "Content/Физика/Тесты|set-group-ID; Content/Физика/Тесты/Вариант 1.txt|read; "
+         "Content/Физика/Тесты/Отчеты|change; Content/Физика/Тесты/Отчеты|set-group-ID; "
+         "Content/Физика/Тесты/Отчеты/Иванов(1)|read"},
+        {"subject others may write", "d 2777 Content/Физика", "own", "Content/Физика|folders"},
+        {"readable variant behind a closed folder", "f 0644 Content/Физика/Тесты/Вариант 1.txt",
+         "own", ""},
+        {"readable variant, tests folder passable",
+         "d 2771 Content/Физика/Тесты; f 0644 Content/Физика/Тесты/Вариант 1.txt", "own",
+         "Content/Физика/Тесты|pass through; Content/Физика/Тесты/Вариант 1.txt|read"},
+        {"readable variant, subject closed to others",
+         "d 2770 Content/Физика; d 2771 Content/Физика/Тесты; "
+         "f 0644 Content/Физика/Тесты/Вариант 1.txt",
+         "own", "Content/Физика/Тесты|pass through"},
+        {"report others may change",
+         "d 2771 Content/Физика/Тесты; d 2773 Content/Физика/Тесты/Отчеты; "
+         "f 0642 Content/Физика/Тесты/Отчеты/Иванов(1)",
+         "own",
+         "Content/Физика/Тесты|pass through; Content/Физика/Тесты/Отчеты|change; "
+         "Content/Физика/Тесты/Отчеты/Иванов(1)|change"},
+        {"reports folder not set-group-ID", "d 0770 Content/Физика/Тесты/Отчеты", "own",
+         "Content/Физика/Тесты/Отчеты|set-group-ID"},
+        // A student made the tests folder under the open layout and still owns it.
+        {"tests folder owned by a student", "o 47612 Content/Физика/Тесты", "own",
+         "Content/Физика/Тесты|owned by 47612"},
+        // The keeper made the reports folder for a student, who cannot reach it.
+        {"reports folder the keeper made", "o 47612 Content/Физика/Тесты/Отчеты", "own", ""},
+        {"group that does not exist", "", "no-such-group-of-a-lab", "no-such-group-of-a-lab|group"},
+        {"tests folder named in Windows-1251",
+         "d 2775 Content/История; d 0775 Content/История/Тесты~", "own",
+         "Content/История/Тесты|list; Content/История/Тесты|set-group-ID"},
+        // The key is where the link leads, whoever can pass through the tests folder.
+        {"link to a readable file outside",
+         "f 0644 Content/Физика/ключ; l Content/Физика/ключ Content/Физика/Тесты/Вариант 2.txt",
+         "own", "Content/Физика/Тесты/Вариант 2.txt|through this link"},
+        {"link to a file for the group",
+         "f 0640 Content/Физика/ключ; l Content/Физика/ключ Content/Физика/Тесты/Вариант 2.txt",
+         "own", ""},
+        {"link to a readable file behind a closed folder",
+         "d 0770 Content/Закрыто; f 0644 Content/Закрыто/ключ; "
+         "l Content/Закрыто/ключ Content/Физика/Тесты/Вариант 2.txt",
+         "own", ""},
+        {"open folders outside the tests",
+         "d 2777 Content/Физика/Видео; f 0666 Content/Физика/01.html", "own", ""},
+        // Run by an ordinary account, the test owns the folders, outside the group: listed too.
+        {"tests in another group", "", "other",
+         ::geteuid() == 0 ? "Content/Физика/Тесты|not in; Content/Физика/Тесты/Отчеты|not in"
+                          : "Content|owned; Content/Физика|owned; Content/Физика/Тесты|owned; "
+                            "Content/Физика/Тесты|not in; Content/Физика/Тесты/Отчеты|not in"},
+    };
+    for (const auto& row : rows)
+        QTest::newRow(row[0]) << listOf(row[1]) << QString(row[2]) << listOf(row[3]);
 }
 
 void TestLabCheck::findings() {
     QFETCH(QStringList, changes);
     QFETCH(QString, group);
     QFETCH(QStringList, expected);
-    if (::geteuid() != 0 && changes.filter(QRegularExpression("^o ")).size() > 0)
+    if (::geteuid() != 0 && !changes.filter(QRegularExpression("^o ")).isEmpty())
         QSKIP("giving a folder to another account needs root");
     // The folders' owner is this account, whose groups are looked up by its name.
     if (!::getpwuid(::geteuid()))
         QSKIP("this account has no name in the account database");
-    // Where every account may pass, whatever the test's own temporary folder.
+    // Where every account may pass, as into a program folder: a link's target outside the tests
+    // is judged by its own path.
     QTemporaryDir dir(QStringLiteral("/tmp/lab-check-XXXXXX"));
     QVERIFY(dir.isValid());
-    // Others may pass into the test's folder, as into a program folder: what a link leads to
-    // outside the tests is judged by its own path.
     QCOMPARE(::chmod(QFile::encodeName(dir.path()).constData(), 0755), 0);
     QVERIFY(makeTree(dir.path(), kLabLayout + changes));
-    if (group == QLatin1String("own"))
-        group = QString::number(::getegid());
-    else if (group == QLatin1String("other"))
-        group = QString::number(::getegid() + 1);
+    if (group == QLatin1String("own") || group == QLatin1String("other"))
+        group = QString::number(::getegid() + (group == QLatin1String("other") ? 1 : 0));
 
     QStringList found;
-    const QString content = dir.path() + QStringLiteral("/Content");
-    const QVector<LabCheck::Finding> findings = LabCheck::check(content, group);
-    for (const LabCheck::Finding& finding : findings) {
+    for (const LabCheck::Finding& finding : LabCheck::check(dir.filePath("Content"), group)) {
         const QString path = finding.path.startsWith(dir.path() + '/')
                                  ? finding.path.mid(dir.path().size() + 1)
                                  : finding.path;
-        const qsizetype row = found.size();
-        if (row < expected.size() && path == expected.at(row).section('|', 0, 0) &&
-            finding.reason.contains(expected.at(row).section('|', 1)))
-            found.append(expected.at(row));
-        else
-            found.append(path + '|' + finding.reason);
+        const QString want = expected.value(found.size());
+        found << (path == want.section('|', 0, 0) && finding.reason.contains(want.section('|', 1))
+                      ? want
+                      : path + '|' + finding.reason);
     }
     QCOMPARE(found, expected);
 }
