@@ -66,7 +66,7 @@ void read(const QString& text, Bank& bank) {
         QStringLiteral("^\\s*(?:ANSWER|ОТВЕТ)\\s*:\\s*(.*?)\\s*$"),
         QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression optionLine(
-        QStringLiteral("^\\s*(\\p{L})(?:\\)[ \\t]*|\\.[ \\t]+)(.*?)\\s*$"),
+        QStringLiteral("^\\s*(\\p{L})(?:\\)\\h*|\\.\\h+)(.*?)\\s*$"),
         QRegularExpression::UseUnicodePropertiesOption);
     const QString noAnswer = QStringLiteral("нет строки ANSWER");
 
