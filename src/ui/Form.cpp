@@ -11,6 +11,8 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <utility>
+
 namespace {
 
 // All windows share one kind of frame, so the frame one window was given is the best guess
@@ -34,7 +36,20 @@ Form::Form(const QString& caption, QWidget* parent)
     setAutoFillBackground(true);
 }
 
+void Form::makeControls() {
+    if (std::exchange(m_controlsMade, true))
+        return;
+    buildControls();
+}
+
+void Form::setVisible(bool visible) {
+    if (visible)
+        makeControls();
+    QWidget::setVisible(visible);
+}
+
 void Form::showForm() {
+    makeControls();
     if (windowState() & Qt::WindowMinimized)
         setWindowState(windowState() & ~Qt::WindowMinimized);
     if (isVisible()) {

@@ -6,7 +6,8 @@
 // A top-level window of the program: fixed frame without title-bar buttons, the common font,
 // and the window operations every window shares (show runs the show handler first; close runs
 // the close handler, then hides). Windows are created once and never destroyed while the
-// program runs.
+// program runs. A window's controls are made when it is first shown, so a window a session never
+// opens costs start-up nothing but its folders.
 class Form : public QWidget {
     Q_OBJECT
 
@@ -21,7 +22,17 @@ public:
     // Runs the close handler, then hides the window.
     void closeForm();
 
+    // Makes the window's controls now, if they are not made yet (showing the window does it
+    // first).
+    void makeControls();
+    bool controlsMade() const { return m_controlsMade; }
+
+    void setVisible(bool visible) override;
+
 protected:
+    // Makes the controls, once; a window whose creation handler read something before the
+    // controls were there puts it into them here.
+    virtual void buildControls() {}
     virtual void FormShow() {}
     virtual void FormClose() {}
     // Whether a close request from the window system (the title bar's close, Alt+F4) is to do
@@ -56,6 +67,7 @@ private:
     QRect workArea() const;
     void checkDrawnFrame();
 
+    bool m_controlsMade = false;
     bool m_centreOnFirstShow = false;
     bool m_fillsWorkArea = false;
     bool m_shownBefore = false;

@@ -60,7 +60,9 @@ TForm2::TForm2()
     : Form(QStringLiteral("Электронный учебник ")) {
     setObjectName(QStringLiteral("Form2"));
     setClientSize(1172, 563);
+}
 
+void TForm2::buildControls() {
     // Created bottom to top: pgc1, tv1, pnl1, pnl2, btn1, pnl3. The fold button thus lies over
     // the tree and the content panel, and the list panels over the browser views.
     pgc1 = makePanel(this, "pgc1", QRect(200, 0, 321, 161));
@@ -89,11 +91,13 @@ TForm2::TForm2()
     findBar->setPageSource([this] { return activeBrowser(); });
     auto* find = new QShortcut(QKeySequence::Find, this);
     guardedConnect(find, &QShortcut::activated, this, &TForm2::findInPage);
+    fillSortedTrees();
 }
 
 TForm2::~TForm2() {
     // The views go before the window's own widgets, while the engine is certainly there.
-    closeAllTabs();
+    if (controlsMade())
+        closeAllTabs();
 }
 
 void TForm2::buildButtonBar() {
@@ -149,35 +153,62 @@ void TForm2::FormCreate() {
     LoadInTree();
 }
 
-void TForm2::fillTree(TextbookTree& tree, Tree kind) {
+void TForm2::fillTree(Tree kind) {
     m_unfilled.erase(
         std::remove_if(m_unfilled.begin(), m_unfilled.end(),
-                       [&tree](const auto& unfilled) { return unfilled.first == &tree; }),
+                       [kind](const UnfilledTree& unfilled) { return unfilled.kind == kind; }),
         m_unfilled.end());
-    m_unfilled.emplace_back(&tree, TopicTrees::read(m_contentDir, kind));
+    m_unfilled.push_back({kind, TopicTrees::read(m_contentDir, kind), false});
     LaterWork::keep(this, [this] { completeTrees(); });
 }
 
+TextbookTree* TForm2::treeOf(Tree kind) const {
+    switch (kind) {
+    case Tree::Topics:
+        return tv1;
+    case Tree::Presentations:
+        return tv2;
+    case Tree::Videos:
+        return tv3;
+    }
+    return nullptr;
+}
+
 void TForm2::completeTrees() {
-    for (auto& [tree, branches] : std::exchange(m_unfilled, {})) {
-        TopicTrees::sort(branches);
-        for (const TopicTrees::Branch& branch : std::as_const(branches))
+    for (UnfilledTree& unfilled : m_unfilled)
+        if (!std::exchange(unfilled.sorted, true))
+            TopicTrees::sort(unfilled.branches);
+    fillSortedTrees();
+}
+
+void TForm2::fillSortedTrees() {
+    // A window not made yet fills its trees as it is made; work still held waits for its turn.
+    if (!controlsMade())
+        return;
+    const auto sorted = [](const UnfilledTree& unfilled) { return unfilled.sorted; };
+    for (const UnfilledTree& unfilled : m_unfilled) {
+        if (!sorted(unfilled))
+            continue;
+        TextbookTree* tree = treeOf(unfilled.kind);
+        for (const TopicTrees::Branch& branch : unfilled.branches)
             tree->addBranch(branch.subject, branch.entries);
     }
+    m_unfilled.erase(std::remove_if(m_unfilled.begin(), m_unfilled.end(), sorted),
+                     m_unfilled.end());
 }
 
 void TForm2::LoadInTree() {
-    fillTree(*tv1, Tree::Topics);
+    fillTree(Tree::Topics);
     LoadInSTree();
 }
 
 void TForm2::LoadInSTree() {
-    fillTree(*tv2, Tree::Presentations);
+    fillTree(Tree::Presentations);
     LoadInTTree();
 }
 
 void TForm2::LoadInTTree() {
-    fillTree(*tv3, Tree::Videos);
+    fillTree(Tree::Videos);
 }
 
 void TForm2::btn6Click() {

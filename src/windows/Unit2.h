@@ -4,7 +4,6 @@
 #include "TabStrip.h"
 #include "TopicTrees.h"
 
-#include <utility>
 #include <vector>
 
 class BrowserView;
@@ -44,7 +43,8 @@ public:
     TextbookTree* tv3 = nullptr;
     FindBar* findBar = nullptr; // Ctrl+F, above everything
 
-    // The creation handler, run once at start-up.
+    // The creation handler, run once at start-up: it reads the trees, which the window fills
+    // once its controls are made.
     void FormCreate();
 
     // Trees.
@@ -84,6 +84,7 @@ public:
     // The page of the active tab, or null.
 
 protected:
+    void buildControls() override;
     void FormShow() override;
     void FormClose() override;
     void showEvent(QShowEvent* event) override;
@@ -91,16 +92,24 @@ protected:
 private:
     void buildButtonBar();
     void buildListPanels();
-    void fillTree(TextbookTree& tree, TopicTrees::Tree kind);
+    void fillTree(TopicTrees::Tree kind);
+    TextbookTree* treeOf(TopicTrees::Tree kind) const;
     void completeTrees();
+    void fillSortedTrees();
     void openSelected(TextbookTree& tree, TopicTrees::Tree kind);
     void placeContentPanel(const QRect& place);
     void paintHeader(TmyTabPanel* header, bool active);
     BrowserView* activeBrowser() const;
 
     QString m_contentDir;
-    // Trees read but not yet filled (start-up fills them once the launcher has painted).
-    std::vector<std::pair<TextbookTree*, QVector<TopicTrees::Branch>>> m_unfilled;
+    // Trees read but not yet filled: start-up puts them in order once the launcher has painted,
+    // and fills them then or, when the window is made later, as it is made.
+    struct UnfilledTree {
+        TopicTrees::Tree kind;
+        QVector<TopicTrees::Branch> branches;
+        bool sorted;
+    };
+    std::vector<UnfilledTree> m_unfilled;
     bool m_treeShown = true;
     TabStrip<TmyTabPanel> m_tabs;
 };

@@ -55,7 +55,9 @@ TForm3::TForm3()
     : Form(QStringLiteral("Тесты")) {
     setObjectName(QStringLiteral("Form3"));
     setClientSize(1103, 645);
+}
 
+void TForm3::buildControls() {
     mmo1 = makeMemo(this, "mmo1", QStringLiteral("Вопрос"));
     mmo1->setReadOnly(true);
     mmo1->setFont(Fonts::timesNewRoman(16));
@@ -100,6 +102,7 @@ TForm3::TForm3()
     qApp->installEventFilter(this);
     guardedConnect(cbb1, qOverload<int>(&QComboBox::activated), this, &TForm3::cbb1Select);
     guardedConnect(lst1, &QListWidget::currentRowChanged, this, &TForm3::lst1Click);
+    fillSubjects();
 }
 
 void TForm3::buildRegistrationPanel() {
@@ -179,7 +182,15 @@ void TForm3::FormCreate() {
 }
 
 void TForm3::LoadAllTests() {
-    cbb1->addItems(FolderListing::subjects(m_attempt.ContentDir));
+    m_subjects = FolderListing::subjects(m_attempt.ContentDir);
+    fillSubjects();
+}
+
+void TForm3::fillSubjects() {
+    // A window not built yet fills the list as it is built.
+    if (!controlsMade())
+        return;
+    cbb1->addItems(std::exchange(m_subjects, {}));
     cbb1->setCurrentIndex(-1);
 }
 

@@ -83,6 +83,7 @@ public:
     void Button1Click();
 
 protected:
+    void buildControls() override;
     void FormShow() override;
     void FormClose() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -92,6 +93,7 @@ protected:
 private:
     void buildRegistrationPanel();
     void buildAnswerPanel();
+    void fillSubjects();
     void ReadAndLoadTest(const QList<QStringList>& questions, int keys);
     void LoadInList();
     void setTestControlsEnabled(bool enabled);
@@ -107,6 +109,7 @@ private:
     void speakQuestion(int index, const QString& lead = QString());
 
     TestAttempt m_attempt;
+    QStringList m_subjects; // read at start-up, in the subject list once the controls are made
     State m_state = State::Registration;
     QLocale m_locale = QLocale::system();
     std::unique_ptr<ExamClient> m_keeper;

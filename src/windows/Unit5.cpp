@@ -118,7 +118,9 @@ TForm5::TForm5()
     setObjectName(QStringLiteral("Form5"));
     m_openFilterEntry = DialogFilter::entry(kOpenFilter, 2);
     setClientSize(TeacherLayout::kDesignClient.width(), TeacherLayout::kDesignClient.height());
+}
 
+void TForm5::buildControls() {
     pgc1 = named(new QTabWidget(this), "pgc1");
     pgc1->setGeometry(rect());
     ts1 = named(new QWidget, "ts1");
@@ -179,6 +181,7 @@ TForm5::TForm5()
                              static_cast<QObject*>(edt1), static_cast<QObject*>(tv1->viewport())})
         watched->installEventFilter(this);
     layOutPages();
+    fillReportTree();
 }
 
 TForm5::~TForm5() = default;
@@ -259,14 +262,22 @@ void TForm5::FormCreate() {
 void TForm5::LoadReports() {
     m_unlistedReports = ReportListing::read(contentDir());
     m_reportsRead = true;
+    m_reportsSorted = false;
     LaterWork::keep(this, [this] { completeReportTree(); });
 }
 
 void TForm5::completeReportTree() {
-    if (!std::exchange(m_reportsRead, false))
+    if (m_reportsRead && !std::exchange(m_reportsSorted, true))
+        ReportListing::sort(m_unlistedReports);
+    fillReportTree();
+}
+
+void TForm5::fillReportTree() {
+    // A window not made yet fills its tree as it is made; work still held waits for its turn.
+    if (!m_reportsRead || !m_reportsSorted || !controlsMade())
         return;
-    QVector<ReportListing::Subject> read = std::exchange(m_unlistedReports, {});
-    ReportListing::sort(read);
+    m_reportsRead = false;
+    const QVector<ReportListing::Subject> read = std::exchange(m_unlistedReports, {});
     QList<QTreeWidgetItem*> subjects;
     const Qt::ItemFlags flags = Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsEditable;
     for (const ReportListing::Subject& subject : std::as_const(read)) {
@@ -320,8 +331,10 @@ bool TForm5::hotKeysStarted() const {
 }
 
 void TForm5::resizeEvent(QResizeEvent* event) {
-    pgc1->setGeometry(rect());
-    placeExitButton();
+    if (controlsMade()) {
+        pgc1->setGeometry(rect());
+        placeExitButton();
+    }
     Form::resizeEvent(event);
 }
 

@@ -96,6 +96,7 @@ signals:
     void helpNavigated(const QString& path);
 
 protected:
+    void buildControls() override;
     void FormShow() override;
     void FormClose() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -108,6 +109,7 @@ private:
     void buildReportPage();
     void LoadReports();
     void completeReportTree();
+    void fillReportTree();
     void layOutPages();
     void placeExitButton();
     QString contentDir() const;
@@ -120,6 +122,7 @@ private:
     // The report tree as read, until it is made (start-up makes it once the launcher has painted).
     QVector<ReportListing::Subject> m_unlistedReports;
     bool m_reportsRead = false;
+    bool m_reportsSorted = false;
     // The open dialog's filter entry: "Все файлы" at first, then the one last confirmed.
     QString m_openFilterEntry;
     std::unique_ptr<EditorClipboard> m_clipboard;

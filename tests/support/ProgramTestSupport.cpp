@@ -2,7 +2,10 @@
 
 #include "Forms.h"
 #include "Unit1.h"
+#include "Unit2.h"
+#include "Unit3.h"
 #include "Unit4.h"
+#include "Unit5.h"
 #include "WindowFixture.h"
 
 #include <QLineEdit>
@@ -14,6 +17,10 @@ namespace ProgramTestSupport {
 void makeProgramWindows(WindowFixture& fixture) {
     createForms();
     fixture.atStop([] { destroyForms(); });
+    for (Form* window : {static_cast<Form*>(Form1), static_cast<Form*>(Form2),
+                         static_cast<Form*>(Form3), static_cast<Form*>(Form4),
+                         static_cast<Form*>(Form5)})
+        window->makeControls();
 }
 
 bool clickThroughTo(const QString& window) {

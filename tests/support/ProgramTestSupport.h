@@ -8,8 +8,9 @@ class WindowFixture;
 // hand-overs between them.
 namespace ProgramTestSupport {
 
-// Makes the five windows as start-up does, with the hand-overs between them; they go at the
-// fixture's stopFixture().
+// Makes the five windows as start-up does, with the hand-overs between them, and then their
+// controls (which the program makes as each is first shown); they go at the fixture's
+// stopFixture().
 void makeProgramWindows(WindowFixture& fixture);
 
 // Reaches a secondary window ("Form2" ... "Form5") from the shown launcher the way the user

@@ -28,10 +28,12 @@ public:
 
     // Makes one window the way start-up does, on its own: what it asks of other windows is only
     // recorded (m_navigation->requests). The window goes at stopFixture().
-    template <typename T> void makeWindow(T*& global) {
+    template <typename T>
+    void makeWindow(T*& global,
+                    WindowTestSupport::Controls controls = WindowTestSupport::Controls::AtOnce) {
         if (!m_navigation)
             m_navigation = std::make_unique<RecordingNavigation>();
-        WindowTestSupport::makeWindow(global);
+        WindowTestSupport::makeWindow(global, controls);
         atStop([&global] { WindowTestSupport::destroyWindow(global); });
     }
     // Something stopFixture() undoes before all that was made earlier (the program's windows).

@@ -11,11 +11,15 @@ class QWebEngineView;
 namespace WindowTestSupport {
 
 // Makes a window the way start-up does: its global is set first, then its creation handler
-// runs inside the error guard.
-template <typename T> void makeWindow(T*& global) {
+// runs inside the error guard. Its controls are made after the handler, at once or, as in the
+// program, when the window is first shown.
+enum class Controls { AtOnce, WhenShown };
+template <typename T> void makeWindow(T*& global, Controls controls = Controls::AtOnce) {
     global = new T();
     T* window = global;
     guarded([window] { window->FormCreate(); });
+    if (controls == Controls::AtOnce)
+        window->makeControls();
 }
 
 template <typename T> void destroyWindow(T*& global) {

@@ -818,17 +818,24 @@ void TestTeacherWindow::treeListsEverySubject() {
 }
 
 void TestTeacherWindow::treeHeldUntilShownOrPainted_data() {
-    QTest::addColumn<bool>("showFirst"); // shown before the launcher has painted
-    QTest::newRow("launcher painted") << false;
-    QTest::newRow("shown before") << true;
+    QTest::addColumn<bool>("showFirst");     // shown before the launcher has painted
+    QTest::addColumn<bool>("madeWhenShown"); // controls made at the first showing, as in the program
+    QTest::newRow("launcher painted") << false << false;
+    QTest::newRow("shown before") << true << false;
+    QTest::newRow("made when shown, after the launcher painted") << false << true;
+    QTest::newRow("made when shown, before the launcher painted") << true << true;
 }
 
 void TestTeacherWindow::treeHeldUntilShownOrPainted() {
     QFETCH(bool, showFirst);
+    QFETCH(bool, madeWhenShown);
     WindowTestSupport::destroyWindow(Form5);
     LaterWork::hold();
-    WindowTestSupport::makeWindow(Form5);
-    QCOMPARE(Form5->tv1->topLevelItemCount(), 0);
+    WindowTestSupport::makeWindow(Form5, madeWhenShown ? WindowTestSupport::Controls::WhenShown
+                                                       : WindowTestSupport::Controls::AtOnce);
+    QCOMPARE(Form5->controlsMade(), !madeWhenShown);
+    if (!madeWhenShown)
+        QCOMPARE(Form5->tv1->topLevelItemCount(), 0);
     if (showFirst) {
         STEP(signIn());
         STEP(treeListsEverySubject());
@@ -953,6 +960,7 @@ void TestTeacherWindow::tenThousandReports() {
     QElapsedTimer timer;
     timer.start();
     window.FormCreate();
+    window.makeControls();
     const qint64 elapsed = timer.elapsed();
     int reports = 0;
     for (int i = 0; i < window.tv1->topLevelItemCount(); ++i)

@@ -244,7 +244,8 @@ void TestTestingWindow::init() {
     m_services = std::make_unique<RecordingServices>();
     m_navigation = std::make_unique<RecordingNavigation>();
     m_keeper = std::make_unique<KeeperInThisProcess>([] { return kWhen; });
-    WindowTestSupport::makeWindow(Form3);
+    // As in the program, the controls are made as the window is first shown.
+    WindowTestSupport::makeWindow(Form3, WindowTestSupport::Controls::WhenShown);
     Form3->setLocale(QLocale(QLocale::Russian, QLocale::Russia));
     Form3->showForm();
     QVERIFY(Form3->isVisible());

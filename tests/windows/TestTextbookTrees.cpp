@@ -170,11 +170,14 @@ void TestTextbookTrees::sameSubjectOrderInAllTrees() {
 void TestTextbookTrees::heldUntilShownOrPainted_data() {
     QTest::addColumn<bool>("refreshFirst"); // "Обновить" while the trees still wait
     QTest::addColumn<bool>("showFirst");    // shown before the launcher has painted
+    QTest::addColumn<bool>("madeWhenShown"); // controls made at the first showing, as in the program
 
-    QTest::newRow("launcher painted") << false << false;
-    QTest::newRow("shown before") << false << true;
-    QTest::newRow("refreshed, then launcher painted") << true << false;
-    QTest::newRow("refreshed, then shown") << true << true;
+    QTest::newRow("launcher painted") << false << false << false;
+    QTest::newRow("shown before") << false << true << false;
+    QTest::newRow("refreshed, then launcher painted") << true << false << false;
+    QTest::newRow("refreshed, then shown") << true << true << false;
+    QTest::newRow("made when shown, after the launcher painted") << false << false << true;
+    QTest::newRow("made when shown, before the launcher painted") << false << true << true;
 }
 
 // Start-up reads the folders at creation and fills the trees once the launcher has painted, or
@@ -182,16 +185,20 @@ void TestTextbookTrees::heldUntilShownOrPainted_data() {
 void TestTextbookTrees::heldUntilShownOrPainted() {
     QFETCH(bool, refreshFirst);
     QFETCH(bool, showFirst);
+    QFETCH(bool, madeWhenShown);
     build(*m_content,
           {"бета/Видео/b.avi", "Альфа/2.html", "Альфа/10.html", "Альфа/Презентации/a.ppt"});
     LaterWork::hold();
-    makeWindow(Form2);
+    makeWindow(Form2, madeWhenShown ? WindowTestSupport::Controls::WhenShown
+                                    : WindowTestSupport::Controls::AtOnce);
     if (refreshFirst)
         Form2->btn6Click();
     const auto trees = [] {
         return QStringList{dump(*Form2->tv1), dump(*Form2->tv2), dump(*Form2->tv3)};
     };
-    QCOMPARE(trees(), QStringList({"", "", ""}));
+    QCOMPARE(Form2->controlsMade(), !madeWhenShown);
+    if (!madeWhenShown)
+        QCOMPARE(trees(), QStringList({"", "", ""}));
     const QStringList complete{QStringLiteral("Альфа: 2.html, 10.html | бета:"),
                                QStringLiteral("Альфа: a.ppt | бета:"),
                                QStringLiteral("Альфа: | бета: b.avi")};
