@@ -17,9 +17,9 @@ namespace ProgramTestSupport {
 void makeProgramWindows(WindowFixture& fixture) {
     createForms();
     fixture.atStop([] { destroyForms(); });
-    for (Form* window : {static_cast<Form*>(Form1), static_cast<Form*>(Form2),
-                         static_cast<Form*>(Form3), static_cast<Form*>(Form4),
-                         static_cast<Form*>(Form5)})
+    for (Form* window :
+         {static_cast<Form*>(Form1), static_cast<Form*>(Form2), static_cast<Form*>(Form3),
+          static_cast<Form*>(Form4), static_cast<Form*>(Form5)})
         window->makeControls();
 }
 
