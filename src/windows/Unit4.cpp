@@ -16,6 +16,9 @@ TForm4::TForm4()
     setObjectName(QStringLiteral("Form4"));
     centreWhenFirstShown();
     setClientSize(323, 183);
+}
+
+void TForm4::buildControls() {
     const QFont font = Fonts::tahomaBold(13);
 
     edt1 = new QLineEdit(this);

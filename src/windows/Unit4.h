@@ -22,6 +22,7 @@ public:
     void AllRight();
 
 protected:
+    void buildControls() override;
     void FormClose() override;
 };
 
