@@ -10,6 +10,7 @@
 #include "FolderListing.h"
 #include "Fonts.h"
 #include "GuardedConnect.h"
+#include "LaterWork.h"
 #include "Navigation.h"
 #include "PlatformServices.h"
 #include "ReportFile.h"
@@ -182,14 +183,23 @@ void TForm3::FormCreate() {
 }
 
 void TForm3::LoadAllTests() {
-    m_subjects = FolderListing::subjects(m_attempt.ContentDir);
+    m_subjects = FolderListing::subjectsAsRead(m_attempt.ContentDir);
+    m_subjectsRead = true;
+    m_subjectsSorted = false;
+    LaterWork::keep(this, [this] { completeSubjects(); });
+}
+
+void TForm3::completeSubjects() {
+    if (m_subjectsRead && !std::exchange(m_subjectsSorted, true))
+        FolderListing::sortNames(m_subjects);
     fillSubjects();
 }
 
 void TForm3::fillSubjects() {
-    // A window not built yet fills the list as it is built.
-    if (!controlsMade())
+    // A window not made yet fills the list as it is made; work still held waits for its turn.
+    if (!m_subjectsRead || !m_subjectsSorted || !controlsMade())
         return;
+    m_subjectsRead = false;
     cbb1->addItems(std::exchange(m_subjects, {}));
     cbb1->setCurrentIndex(-1);
 }
@@ -524,6 +534,7 @@ void TForm3::Button1Click() {
 }
 
 void TForm3::FormShow() {
+    completeSubjects();
     fillWorkArea();
     layOut();
     // Asked once the window is on screen, over it.

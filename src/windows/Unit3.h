@@ -93,6 +93,7 @@ protected:
 private:
     void buildRegistrationPanel();
     void buildAnswerPanel();
+    void completeSubjects();
     void fillSubjects();
     void ReadAndLoadTest(const QList<QStringList>& questions, int keys);
     void LoadInList();
@@ -109,7 +110,11 @@ private:
     void speakQuestion(int index, const QString& lead = QString());
 
     TestAttempt m_attempt;
-    QStringList m_subjects; // read at start-up, in the subject list once the controls are made
+    // Read at start-up, put in order once the launcher has painted, in the subject list once
+    // the controls are made.
+    QStringList m_subjects;
+    bool m_subjectsRead = false;
+    bool m_subjectsSorted = false;
     State m_state = State::Registration;
     QLocale m_locale = QLocale::system();
     std::unique_ptr<ExamClient> m_keeper;

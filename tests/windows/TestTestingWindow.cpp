@@ -5,6 +5,7 @@
 #include "ApplicationTitle.h"
 #include "CodePage.h"
 #include "Failure.h"
+#include "LaterWork.h"
 #include "PackedText.h"
 #include "SavedAttempt.h"
 #include "support/KeeperInThisProcess.h"
@@ -150,6 +151,8 @@ private slots:
     // Registration
     void createdInRegistration();
     void subjectsListedNoneChosen();
+    void subjectsHeldUntilShownOrPainted_data();
+    void subjectsHeldUntilShownOrPainted();
     void pickingSubjectTwiceListsVariantsOnce();
     void pickingAnotherSubjectReplacesVariants();
     void subjectPickedWithKeyboard();
@@ -252,6 +255,7 @@ void TestTestingWindow::init() {
 }
 
 void TestTestingWindow::cleanup() {
+    LaterWork::drop(); // a failed check may leave it holding
     WindowTestSupport::destroyWindow(Form3);
     m_navigation.reset();
     m_services.reset();
@@ -367,6 +371,32 @@ void TestTestingWindow::subjectsListedNoneChosen() {
     QCOMPARE(Form3->cbb2->count(), 0);
     QVERIFY(!Form3->cbb1->isEditable());
     QVERIFY(!Form3->cbb2->isEditable());
+}
+
+void TestTestingWindow::subjectsHeldUntilShownOrPainted_data() {
+    QTest::addColumn<bool>("showFirst"); // shown before the launcher has painted
+    QTest::newRow("launcher painted") << false;
+    QTest::newRow("shown before") << true;
+}
+
+// Start-up reads the subjects at creation and puts them in order once the launcher has painted,
+// or when the window is shown before that; the list is filled once, in order.
+void TestTestingWindow::subjectsHeldUntilShownOrPainted() {
+    QFETCH(bool, showFirst);
+    m_content->makeFolder(QStringLiteral("Content/Биология"));
+    WindowTestSupport::destroyWindow(Form3);
+    LaterWork::hold();
+    WindowTestSupport::makeWindow(Form3, WindowTestSupport::Controls::WhenShown);
+    const QStringList sorted{kAlgebra, QStringLiteral("Биология"), kPhysics};
+    if (showFirst) {
+        Form3->showForm();
+        QCOMPARE(itemsOf(Form3->cbb1), sorted);
+        Form3->closeForm();
+    }
+    LaterWork::run();
+    Form3->showForm();
+    QCOMPARE(itemsOf(Form3->cbb1), sorted);
+    QCOMPARE(Form3->cbb1->currentIndex(), -1);
 }
 
 void TestTestingWindow::pickingSubjectTwiceListsVariantsOnce() {
