@@ -51,7 +51,11 @@ void BrowserView::prepareSpare(QWidget* holder, const QString& folder) {
     spare.engine.reset(engineFactory().create(holder));
     spare.widget = spare.engine->widget();
     spare.engine->setPageSource(&PageContent::body);
-    spare.widget->hide();
+    // On screen, a pixel under the holder's other children: the engine then makes what it
+    // draws with too, which a hidden view leaves to the first page.
+    spare.widget->setGeometry(0, 0, 1, 1);
+    spare.widget->lower();
+    spare.widget->show();
     // A local folder: the engine then has the renderer that local pages are shown in running.
     spare.engine->setUrl(QUrl::fromLocalFile(folder));
 }
@@ -61,7 +65,8 @@ BrowserView::BrowserView(QObject* owner, QWidget* parent)
     SparePage& spare = sparePage();
     if (spare.widget) {
         m_engine = std::move(spare.engine);
-        spare.widget->setParent(parent);
+        if (spare.widget->parentWidget() != parent)
+            spare.widget->setParent(parent);
         spare.widget = nullptr;
         // A new tab's first page has nothing to go back to, as in a view made for it.
         m_engine->startHistoryAtNextPage();

@@ -357,7 +357,7 @@ void TForm2::showEvent(QShowEvent* event) {
         if (!isVisible())
             return;
         try {
-            BrowserView::prepareSpare(this, m_contentDir);
+            BrowserView::prepareSpare(pgc1, m_contentDir);
         } catch (...) {
         }
     });

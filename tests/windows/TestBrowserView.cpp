@@ -14,6 +14,7 @@
 
 #include <QAction>
 #include <QElapsedTimer>
+#include <QFrame>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -197,18 +198,21 @@ void TestBrowserView::pageReadBack() {
 }
 
 void TestBrowserView::newTabStartsItsHistory_data() {
-    QTest::addColumn<bool>("readied");
-    QTest::newRow("view made for the tab") << false;
-    QTest::newRow("view readied with the window") << true;
+    QTest::addColumn<QString>("holder"); // of the view readied with the window, if any
+    QTest::newRow("view made for the tab") << "";
+    QTest::newRow("view readied in the window") << "window";
+    QTest::newRow("view readied in the content panel") << "panel";
 }
 
 void TestBrowserView::newTabStartsItsHistory() {
-    QFETCH(bool, readied);
+    QFETCH(QString, holder);
     m_content->makeFile(QStringLiteral("Content/%1/a.html").arg(kSubject), "<p>A</p>");
     m_content->makePacked(QStringLiteral("Content/%1/b.html").arg(kSubject), "<p>B</p>");
     showTextbook();
-    if (readied) {
-        BrowserView::prepareSpare(Form2, m_content->contentDir());
+    if (!holder.isEmpty()) {
+        BrowserView::prepareSpare(
+            holder == QLatin1String("panel") ? static_cast<QWidget*>(Form2->pgc1) : Form2,
+            m_content->contentDir());
         auto* spare = Form2->findChild<QWebEngineView*>();
         QVERIFY(spare);
         QSignalSpy loaded(spare, &QWebEngineView::loadFinished);
