@@ -3,9 +3,9 @@
 #include "Controls.h"
 #include "GuardedConnect.h"
 #include "LauncherArtwork.h"
+#include "LauncherPicture.h"
 #include "Navigation.h"
 
-#include <QLabel>
 #include <QPushButton>
 
 TForm1* Form1 = nullptr;
@@ -16,11 +16,9 @@ TForm1::TForm1()
     centreWhenFirstShown();
     setClientSize(869, 447);
 
-    img1 = new QLabel(this);
+    img1 = new LauncherPicture(this);
     img1->setObjectName(QStringLiteral("img1"));
     img1->setGeometry(0, 0, LauncherArtwork::kWidth, LauncherArtwork::kHeight);
-    img1->setPixmap(QPixmap::fromImage(LauncherArtwork::picture()));
-    img1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     btn4 = Controls::button(this, "btn4", QStringLiteral("Учебник"), QRect(94, 248, 139, 36));
     btn6 = Controls::button(this, "btn6", QStringLiteral("Тесты"), QRect(96, 312, 137, 36));

@@ -2,7 +2,7 @@
 
 #include "Form.h"
 
-class QLabel;
+class LauncherPicture;
 class QPushButton;
 
 // The launcher: the first window the user sees, and the only one that ends the program.
@@ -12,7 +12,7 @@ class TForm1 : public Form {
 public:
     TForm1();
 
-    QLabel* img1 = nullptr;
+    LauncherPicture* img1 = nullptr;
     QPushButton* btn4 = nullptr;    // "Учебник"
     QPushButton* btn6 = nullptr;    // "Тесты"
     QPushButton* btn3 = nullptr;    // "Преподаватель"

@@ -2,6 +2,8 @@
 // layout and keyboard behaviour, and how every window passes control to another and back.
 
 #include "Forms.h"
+#include "LauncherArtwork.h"
+#include "LauncherPicture.h"
 #include "support/ProgramTestSupport.h"
 #include "support/TestHelpers.h"
 #include "support/TextbookTestSupport.h"
@@ -243,12 +245,12 @@ void TestShell::launcherControls() {
         QCOMPARE(button->text(), caption);
         QVERIFY(button->icon().isNull());
     } else {
-        // The picture: unscaled, from the top-left corner, beneath every button.
-        auto* picture = qobject_cast<QLabel*>(widget);
+        // The picture: the artwork unscaled, from the top-left corner, beneath every button.
+        auto* picture = qobject_cast<LauncherPicture*>(widget);
         QVERIFY(picture);
         QVERIFY(caption.isEmpty());
-        QCOMPARE(picture->pixmap().size(), geometry.size());
-        QVERIFY(!picture->hasScaledContents());
+        const QImage shown = picture->grab().toImage();
+        QCOMPARE(shown.convertToFormat(QImage::Format_RGB888), LauncherArtwork::picture());
         QCOMPARE(Form1->children().indexOf(picture), 0);
     }
 }
