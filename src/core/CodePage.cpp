@@ -144,10 +144,13 @@ char upperAnsi(char byte) {
     }
 }
 
-QString fileName(const QByteArray& raw) {
+QString fileName(const QByteArray& raw, bool* fromWindows1251) {
+    const bool validUtf8 = QByteArrayView(raw).isValidUtf8();
+    if (fromWindows1251)
+        *fromWindows1251 = !validUtf8;
     // Nearly every name: whole UTF-8 characters and no byte order mark, read without a decoder
     // of its own (a listing of tens of thousands of names makes one per name otherwise).
-    if (!raw.startsWith("\xEF\xBB\xBF") && QByteArrayView(raw).isValidUtf8())
+    if (validUtf8 && !raw.startsWith("\xEF\xBB\xBF"))
         return QString::fromUtf8(raw);
     // Stateless: a name cut in the middle of a character ("_" and a lone lead byte) is not UTF-8,
     // where a decoder with state would keep the lead byte for more input and give "_". A byte

@@ -34,8 +34,8 @@ char upperAnsi(char byte);
 
 // The name for the on-disk bytes `raw`: UTF-8 when they are valid UTF-8, else Windows-1251.
 // Null when the decoded name would not give the same bytes back: such an entry could not be
-// opened again by its name.
-QString fileName(const QByteArray& raw);
+// opened again by its name. `fromWindows1251`, when given, tells which of the two it was.
+QString fileName(const QByteArray& raw, bool* fromWindows1251 = nullptr);
 
 // The on-disk bytes of `path`: its UTF-8 bytes where an entry by those bytes exists, else, one
 // part of the path after another, the part's Windows-1251 bytes where only they exist. A part

@@ -131,11 +131,12 @@ void readFolder(const QString& folder, const QString& mask, QVector<Found>& foun
         }
         // File names on this platform are UTF-8, whatever the locale; one that is not was copied
         // from a Windows system and is Windows-1251 (opened again by CodePage::nativePath).
-        const QString name =
-            CodePage::fileName(QByteArray::fromRawData(raw, qsizetype(std::strlen(raw))));
+        bool fromWindows1251 = false;
+        const QString name = CodePage::fileName(
+            QByteArray::fromRawData(raw, qsizetype(std::strlen(raw))), &fromWindows1251);
         if (name.isNull())
             return; // no name would open it again
-        if (!QByteArrayView(raw).isValidUtf8()) {
+        if (fromWindows1251) {
             // Decoded from Windows-1251: when the folder also holds that name in UTF-8, the name
             // opens that entry, so this one is not listed a second time under it.
             struct stat twin {};
