@@ -60,6 +60,10 @@ void BrowserView::prepareSpare(QWidget* holder, const QString& folder) {
     spare.engine->setUrl(QUrl::fromLocalFile(folder));
 }
 
+void BrowserView::loadEngineAhead() {
+    loadEngineModuleAhead();
+}
+
 BrowserView::BrowserView(QObject* owner, QWidget* parent)
     : QObject(owner) {
     SparePage& spare = sparePage();

@@ -63,6 +63,9 @@ public:
     // from. Throws Failure when the engine cannot be loaded.
     static void prepareSpare(QWidget* holder, const QString& folder);
 
+    // Loads the engine's module in the background, ahead of the first view.
+    static void loadEngineAhead();
+
 private:
     std::unique_ptr<EngineView> m_engine;
     QPointer<QWidget> m_view;

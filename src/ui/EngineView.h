@@ -40,6 +40,10 @@ public:
     virtual void setDocumentHandler(DocumentHandler handler) = 0;
 };
 
+// Loads the engine's module on a worker thread, once, so that the first page finds it loaded:
+// the loading is most of an engine's cold start that the program can do ahead of a page.
+void loadEngineModuleAhead();
+
 // The name of the module's factory: EngineView* (*)(QWidget* parent).
 inline constexpr char kEngineViewFactory[] = "normakurs_create_engine_view";
 

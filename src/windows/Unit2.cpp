@@ -151,6 +151,11 @@ void TForm2::FormCreate() {
     m_treeShown = true;
     m_contentDir = ContentPaths::ContentDir();
     LoadInTree();
+    // Once the launcher is on screen, the engine's libraries load beside it, so that a page
+    // opened as soon as the textbook appears does not wait for them (they cost the idle launcher
+    // about 7 MB of its own memory). Nobody opens a page of the offscreen platform.
+    if (QGuiApplication::platformName() != QLatin1String("offscreen"))
+        LaterWork::keep(this, [] { BrowserView::loadEngineAhead(); });
 }
 
 void TForm2::fillTree(Tree kind) {

@@ -63,6 +63,8 @@ private slots:
     void init();
     void cleanup();
 
+    // First, while nothing has loaded the engine yet.
+    void firstPageMeetsEngineLoadingAhead();
     void pageReadBack_data();
     void pageReadBack();
     void newTabStartsItsHistory_data();
@@ -194,6 +196,18 @@ void TestBrowserView::pageReadBack() {
              m_content->contentDir() + kSubject + QLatin1Char('/') + name);
     const QString text = plainText(activeView());
     QVERIFY2(text.contains(expected), qPrintable(text.left(200)));
+    QVERIFY(m_services->errors.isEmpty());
+}
+
+// The engine's module loads on a worker thread while the first page is opened on this one.
+void TestBrowserView::firstPageMeetsEngineLoadingAhead() {
+    m_content->makeFile(QStringLiteral("Content/%1/a.html").arg(kSubject), "<p>A</p>");
+    showTextbook();
+    BrowserView::loadEngineAhead();
+    bool ok = false;
+    openTopic(QStringLiteral("a.html"), &ok);
+    QVERIFY(ok);
+    QCOMPARE(plainText(activeView()), QStringLiteral("A"));
     QVERIFY(m_services->errors.isEmpty());
 }
 
