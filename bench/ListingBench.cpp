@@ -53,9 +53,14 @@ public:
             CourseGenerator::writeCourse(m_dir.filePath(QStringLiteral("Content")), 200, 100, 100);
         ContentPaths::setProgramDir(m_dir.path());
         m_textbook = std::make_unique<TForm2>();
-        m_textbook->FormCreate();
         m_testing = std::make_unique<TForm3>();
         m_teacher = std::make_unique<TForm5>();
+        // The windows as a user has seen them: their controls made.
+        for (Form* window :
+             {static_cast<Form*>(m_textbook.get()), static_cast<Form*>(m_testing.get()),
+              static_cast<Form*>(m_teacher.get())})
+            window->makeControls();
+        m_textbook->FormCreate();
     }
     ~CourseFixture() { ContentPaths::setProgramDir(QString()); }
 
