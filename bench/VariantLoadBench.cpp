@@ -34,6 +34,7 @@ public:
                 TextLines::fromEditorText(CourseGenerator::variantText(size)));
         }
         m_form = std::make_unique<TForm3>();
+        m_form->makeControls();
         m_form->FormCreate();
         m_form->cbb1->setCurrentIndex(0);
         m_form->cbb1Select();

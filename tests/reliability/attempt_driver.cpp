@@ -64,6 +64,7 @@ int main(int argc, char** argv) {
     RecordingServices services;
     Form3 = new TForm3();
     guarded([] { Form3->FormCreate(); });
+    Form3->makeControls(); // driven without being shown
 
     if (resumes) {
         services.yesNoAnswers.append(true);
