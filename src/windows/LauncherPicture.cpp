@@ -2,8 +2,8 @@
 
 #include "LauncherArtwork.h"
 
-#include <QPaintEvent>
 #include <QPainter>
+#include <QPaintEvent>
 
 LauncherPicture::LauncherPicture(QWidget* parent)
     : QWidget(parent)

@@ -818,8 +818,9 @@ void TestTeacherWindow::treeListsEverySubject() {
 }
 
 void TestTeacherWindow::treeHeldUntilShownOrPainted_data() {
-    QTest::addColumn<bool>("showFirst");     // shown before the launcher has painted
-    QTest::addColumn<bool>("madeWhenShown"); // controls made at the first showing, as in the program
+    QTest::addColumn<bool>("showFirst"); // shown before the launcher has painted
+    QTest::addColumn<bool>(
+        "madeWhenShown"); // controls made at the first showing, as in the program
     QTest::newRow("launcher painted") << false << false;
     QTest::newRow("shown before") << true << false;
     QTest::newRow("made when shown, after the launcher painted") << false << true;

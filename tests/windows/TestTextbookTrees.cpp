@@ -170,7 +170,8 @@ void TestTextbookTrees::sameSubjectOrderInAllTrees() {
 void TestTextbookTrees::heldUntilShownOrPainted_data() {
     QTest::addColumn<bool>("refreshFirst"); // "Обновить" while the trees still wait
     QTest::addColumn<bool>("showFirst");    // shown before the launcher has painted
-    QTest::addColumn<bool>("madeWhenShown"); // controls made at the first showing, as in the program
+    QTest::addColumn<bool>(
+        "madeWhenShown"); // controls made at the first showing, as in the program
 
     QTest::newRow("launcher painted") << false << false << false;
     QTest::newRow("shown before") << false << true << false;
