@@ -12,6 +12,7 @@
 #include "JournalFilter.h"
 #include "LabCheck.h"
 #include "PackedText.h"
+#include "QuestionBank.h"
 #include "ReportJournal.h"
 #include "ResultsSheet.h"
 #include "SheetPdf.h"
@@ -24,7 +25,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
-#include <QStringDecoder>
 
 #include <cerrno>
 #include <cstdio>
@@ -116,20 +116,10 @@ QByteArray readPlainFile(const QString& path) {
     return bytes;
 }
 
-// A plain file is taken as UTF-8 when it is valid UTF-8, otherwise as Windows-1251.
-QString decodePlain(const QByteArray& bytes) {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = utf8(bytes);
-    if (!utf8.hasError()) {
-        if (text.startsWith(QChar(0xFEFF)))
-            return text.mid(1);
-        return text;
-    }
-    return CodePage::decode(bytes);
-}
-
 int pack(const QString& plainPath, const QString& packedPath) {
-    const QString text = decodePlain(readPlainFile(plainPath));
+    // A plain file is read as a question bank file is: UTF-16 after its byte-order mark, UTF-8
+    // when it is valid UTF-8, otherwise Windows-1251.
+    const QString text = QuestionBank::decode(readPlainFile(plainPath));
     const QString lost = CodePage::unrepresentable(text);
     if (!lost.isEmpty())
         return fail(QStringLiteral("%1: these characters cannot be stored in Windows-1251: %2")
@@ -166,9 +156,7 @@ int unpack(const QString& packedPath) {
 int check(const QString& path, bool plain) {
     QString text;
     if (plain) {
-        text = decodePlain(readPlainFile(path));
-        text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-        text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+        text = QuestionBank::decode(readPlainFile(path));
     } else {
         text = TextLines::toEditorText(readPacked(path));
     }

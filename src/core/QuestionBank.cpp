@@ -320,25 +320,31 @@ bool hasPicture(const QString& html) {
     return html.contains(QLatin1String("<img"), Qt::CaseInsensitive);
 }
 
+namespace {
+
+// `counted` and, when some were left out, how many and why.
+QString withSkipped(const QString& counted, const Bank& bank) {
+    if (bank.skipped.isEmpty())
+        return counted;
+    return counted + QStringLiteral("; пропущено: %1 — ").arg(bank.skipped.size()) +
+           skippedLines(bank).join(QStringLiteral("; "));
+}
+
+} // namespace
+
 QString importSummary(const Bank& bank) {
-    QString out = QStringLiteral("Импортировано вопросов: %1 из %2")
-                      .arg(bank.questions.size())
-                      .arg(bank.total());
-    if (!bank.skipped.isEmpty())
-        out += QStringLiteral("; пропущено: %1 — ").arg(bank.skipped.size()) +
-               skippedLines(bank).join(QStringLiteral("; "));
-    return out;
+    return withSkipped(QStringLiteral("Импортировано вопросов: %1 из %2")
+                           .arg(bank.questions.size())
+                           .arg(bank.total()),
+                       bank);
 }
 
 QString exportSummary(const Bank& bank, Format format) {
-    QString out = QStringLiteral("Экспортировано вопросов (%1): %2 из %3")
-                      .arg(formatName(format))
-                      .arg(bank.questions.size())
-                      .arg(bank.total());
-    if (!bank.skipped.isEmpty())
-        out += QStringLiteral("; пропущено: %1 — ").arg(bank.skipped.size()) +
-               skippedLines(bank).join(QStringLiteral("; "));
-    return out;
+    return withSkipped(QStringLiteral("Экспортировано вопросов (%1): %2 из %3")
+                           .arg(formatName(format))
+                           .arg(bank.questions.size())
+                           .arg(bank.total()),
+                       bank);
 }
 
 QStringList skippedLines(const Bank& bank) {
