@@ -1,5 +1,7 @@
 #include "JournalCache.h"
 
+#include "SystemFile.h"
+
 #include <QByteArray>
 #include <QCryptographicHash>
 #include <QDataStream>
@@ -38,24 +40,14 @@ QByteArray readOwnFile(const QString& file) {
         ::open(QFile::encodeName(file).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return QByteArray();
-    QByteArray bytes;
     struct stat status {};
-    if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && status.st_uid == ::geteuid() &&
-        (status.st_mode & (S_IWGRP | S_IWOTH)) == 0 && status.st_size <= kLargest) {
-        bytes.resize(qsizetype(status.st_size));
-        qsizetype got = 0;
-        while (got < bytes.size()) {
-            const ssize_t n = ::read(fd, bytes.data() + got, size_t(bytes.size() - got));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                break;
-            got += n;
-        }
-        bytes.truncate(got);
-    }
-    ::close(fd);
-    return bytes;
+    const bool own = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) &&
+                     status.st_uid == ::geteuid() && (status.st_mode & (S_IWGRP | S_IWOTH)) == 0 &&
+                     status.st_size <= kLargest;
+    QFile opened;
+    if (SystemFile::adoptDescriptor(opened, fd, QIODevice::ReadOnly) != 0 || !own)
+        return QByteArray();
+    return opened.readAll();
 }
 
 void putCount(QDataStream& out, const std::optional<int>& value) {

@@ -317,8 +317,6 @@ void TForm3::offerResume() {
                    QStringLiteral(" Начните тест заново."));
         return;
     }
-    const bool same = opened.refusal.isEmpty() && opened.version == saved->version &&
-                      opened.keys == saved->answers.size();
     if (!opened.refusal.isEmpty()) {
         endAttempt();
         showNotice(QStringLiteral("Этот вариант теста нельзя пройти: ") + opened.refusal +
@@ -326,7 +324,7 @@ void TForm3::offerResume() {
         return;
     }
     beginTest(saved->student, saved->group, saved->subject, saved->variant, opened);
-    if (!same) {
+    if (opened.version != saved->version || opened.keys != saved->answers.size()) {
         showNotice(QStringLiteral("Вариант «%1» изменился с тех пор, как тест был начат: "
                                   "прежние ответы к нему не подходят. Тест начинается заново.")
                        .arg(saved->variant));
