@@ -31,18 +31,13 @@
 
 #include <memory>
 
-// Waits, however long a busy machine takes, for what the desktop reports, then checks it.
+// Waits, however long a busy machine takes, until the desktop reports `condition`.
 #define DESKTOP_VERIFY(condition)                                                                  \
     do {                                                                                           \
         X11Desktop::waitUntil([&] { return bool(condition); }, QStringLiteral(#condition));        \
         QVERIFY(condition);                                                                        \
     } while (false)
-#define DESKTOP_COMPARE(actual, expected)                                                          \
-    do {                                                                                           \
-        X11Desktop::waitUntil([&] { return (actual) == (expected); },                              \
-                              QStringLiteral(#actual " == " #expected));                           \
-        QCOMPARE(actual, expected);                                                                \
-    } while (false)
+#define DESKTOP_COMPARE(actual, expected) DESKTOP_VERIFY((actual) == (expected))
 
 namespace {
 
@@ -164,8 +159,7 @@ void TestDesktop::setPanel(int height) {
     if (height > 0)
         m_panel = std::make_unique<X11Desktop::Panel>(height);
     m_panelHeight = height;
-    const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    const QRect expected = screen.adjusted(0, 0, 0, -height);
+    const QRect expected = QGuiApplication::primaryScreen()->geometry().adjusted(0, 0, 0, -height);
     DESKTOP_COMPARE(X11Desktop::workArea(), expected);
     DESKTOP_COMPARE(QGuiApplication::primaryScreen()->availableGeometry(), expected);
 }
@@ -399,7 +393,7 @@ void TestDesktop::testAnsweredFromTheKeyboard() {
     if (QTest::currentTestFailed())
         return;
     startTest();
-    QVERIFY(QTest::qWaitForWindowActive(Form3));
+    DESKTOP_VERIFY(Form3->isActiveWindow());
     for (const QChar key : keys) {
         QWidget* focus = QApplication::focusWidget();
         QVERIFY(focus && focus->window() == Form3);

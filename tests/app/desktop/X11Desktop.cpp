@@ -1,9 +1,7 @@
 #include "X11Desktop.h"
 
-#include <QAbstractNativeEventFilter>
 #include <QDebug>
 #include <QElapsedTimer>
-#include <QEventLoop>
 #include <QGuiApplication>
 #include <QTimer>
 #include <QWidget>
@@ -84,44 +82,21 @@ QMargins extentsOf(xcb_window_t window) {
     return QMargins(int(v[0]), int(v[2]), int(v[1]), int(v[3]));
 }
 
-// Ends a wait at the next event from the X server.
-class EventWaker : public QAbstractNativeEventFilter {
-public:
-    explicit EventWaker(QEventLoop& loop)
-        : m_loop(loop) {
-        qApp->installNativeEventFilter(this);
-    }
-    ~EventWaker() override { qApp->removeNativeEventFilter(this); }
-
-    bool nativeEventFilter(const QByteArray& type, void*, qintptr*) override {
-        if (type == "xcb_generic_event_t")
-            m_loop.quit();
-        return false;
-    }
-
-private:
-    QEventLoop& m_loop;
-};
-
 } // namespace
 
 namespace X11Desktop {
 
 void waitUntil(const std::function<bool()>& condition, const QString& what) {
-    constexpr int kRecheckMs = 100;
-    constexpr qint64 kReportMs = 10000;
     QElapsedTimer waited;
     waited.start();
-    qint64 nextReport = kReportMs;
-    while (!condition()) {
-        if (waited.elapsed() >= nextReport) {
-            qInfo().noquote() << "still waiting for" << what << "after" << waited.elapsed() << "ms";
-            nextReport += kReportMs;
+    QTimer recheck; // wakes the loop: not every change on the desktop sends this process an event
+    recheck.start(100);
+    for (qint64 report = 10000; !condition();) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        if (waited.elapsed() >= report) {
+            qInfo().noquote() << "still waiting for" << what << "after" << report << "ms";
+            report += 10000;
         }
-        QEventLoop loop;
-        EventWaker waker(loop);
-        QTimer::singleShot(kRecheckMs, &loop, &QEventLoop::quit);
-        loop.exec();
     }
 }
 
