@@ -36,11 +36,10 @@ void TestFileDialogs::typedNameIsTaken() {
         QVERIFY(QFile(name).open(QIODevice::WriteOnly));
     // Types the name and presses Enter in the file dialog shown; one still open is cancelled.
     QTimer answerer;
-    connect(&answerer, &QTimer::timeout, [&name] {
+    answerer.callOnTimeout([&name] {
         auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        if (!dialog)
-            return;
-        if (auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+        if (auto* edit =
+                dialog ? dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")) : nullptr) {
             QTimer::singleShot(0, [] { // a "file not found" box, closed from its own loop
                 if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
                     box->accept();
@@ -48,16 +47,15 @@ void TestFileDialogs::typedNameIsTaken() {
             edit->setText(name);
             QTest::keyClick(edit, Qt::Key_Return);
         }
-        if (dialog->isVisible())
+        if (dialog && dialog->isVisible())
             dialog->reject();
     });
     answerer.start(10);
     QtPlatformServices services;
     const QString filter = QStringLiteral("Текст (*.txt)");
-    const QString answer =
-        save ? services.askSaveFileName(nullptr, dir.path(), filter, QStringLiteral("txt"))
-             : services.askOpenFileName(nullptr, dir.path(), filter);
-    QCOMPARE(answer, name);
+    QCOMPARE(save ? services.askSaveFileName(nullptr, dir.path(), filter, QStringLiteral("txt"))
+                  : services.askOpenFileName(nullptr, dir.path(), filter),
+             name);
 }
 
 QTEST_MAIN(TestFileDialogs)
