@@ -25,39 +25,31 @@ namespace {
 const QString kAlgebra = QStringLiteral("Алгебра");
 const QString kPhysics = QStringLiteral("Физика");
 constexpr int kReports = 45 + 7 + 1; // the reports the cache can hold
+const char* const kWindowsName = "\xCF\xE5\xF2\xF0\xEE\xE2(0)";
 constexpr int kUnreadable = 4; // entries that are no report, read from their files at every load
 
+// A report of its own for each n, so that a row put in another's place shows.
 QByteArray packed(int n, const QString& subject) {
-    QString text = QStringLiteral("Имя фамилия: Студент %1\nГруппа: ИС-%2\nПредмет: %3\n"
-                                  "Тест: Вариант %4.txt\n05.03.2014     9:07:%5\n")
-                       .arg(n)
-                       .arg(21 + n % 3)
-                       .arg(subject)
-                       .arg(n % 2 + 1)
-                       .arg(n % 60, 2, 10, QLatin1Char('0'));
-    const int total = 3 + n % 4;
-    int right = 0;
-    for (int k = 0; k < total; ++k) {
-        const bool ok = (n + k) % 3 != 0;
-        right += ok;
-        text += QStringLiteral("Вопрос № %1- %2 \n")
-                    .arg(k + 1)
-                    .arg(ok ? QStringLiteral("Правильно") : QStringLiteral("Неправильно"));
-    }
-    const int tenths = int((2000 * right + total) / (2 * total));
-    text += QStringLiteral("Всего вопросов: %1\nПравильно: %2    (%3,%4 %)\nНеправильно: %5\n")
-                .arg(total)
-                .arg(right)
-                .arg(tenths / 10)
-                .arg(tenths % 10)
-                .arg(total - right);
-    return TestHelpers::packedInMemory(TextLines::fromEditorText(text));
+    const int total = 3 + n % 4, right = 1 + n % 3;
+    QString verdicts;
+    for (int k = 0; k < total; ++k)
+        verdicts += QString::asprintf("Вопрос № %d- %s \n", k + 1,
+                                      (n + k) % total < right ? "Правильно" : "Неправильно");
+    return TestHelpers::packedInMemory(TextLines::fromEditorText(QString::asprintf(
+        "Имя фамилия: Студент %d\nГруппа: ИС-%d\nПредмет: %s\nТест: Вариант %d.txt\n"
+        "05.03.2014     9:07:%02d\n%sВсего вопросов: %d\n"
+        "Правильно: %d    (%s %%)\nНеправильно: %d\n",
+        n, 21 + n % 3, qUtf8Printable(subject), n % 2 + 1, n % 60, qUtf8Printable(verdicts), total,
+        right, qUtf8Printable(QString::number(right * 100.0 / total, 'f', 1).replace('.', ',')),
+        total - right)));
 }
 
+// Writes the file by its bytes: a name need not be valid UTF-8.
 bool putFile(const QByteArray& path, const QByteArray& bytes) {
-    QFile file(QFile::decodeName(path));
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-           file.write(bytes) == bytes.size();
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const bool written =
+        fd >= 0 && ::write(fd, bytes.constData(), size_t(bytes.size())) == bytes.size();
+    return fd >= 0 && ::close(fd) == 0 && written;
 }
 
 // Every field of every row, one line each.
@@ -77,6 +69,18 @@ QStringList described(const QVector<ReportRecord>& rows) {
                      .join(QLatin1Char('|'));
     }
     return lines;
+}
+
+struct stat statusOf(const QByteArray& path) {
+    struct stat status {};
+    ::stat(path.constData(), &status);
+    return status;
+}
+
+// The permission bits and the owner of a file.
+std::pair<int, uid_t> access(const QByteArray& path) {
+    const struct stat status = statusOf(path);
+    return {int(status.st_mode & 07777), status.st_uid};
 }
 
 void setModified(const QByteArray& path, const struct timespec& time) {
@@ -100,9 +104,8 @@ class TestJournalLoad : public QObject {
     Q_OBJECT
 
 private:
-    QByteArray reportPath(const QString& subject, const QString& name) const {
-        return QFile::encodeName(ContentPaths::reportsDir(m_content, subject) + QLatin1Char('/') +
-                                 name);
+    QByteArray reports(const QString& subject) const {
+        return QFile::encodeName(ContentPaths::reportsDir(m_content, subject)) + '/';
     }
 
     std::unique_ptr<QTemporaryDir> m_dir;
@@ -138,36 +141,32 @@ private slots:
         for (const QString& subject : {kAlgebra, kPhysics}) {
             QVERIFY(QDir().mkpath(ContentPaths::reportsDir(m_content, subject)));
             for (int n = 0; n < (subject == kAlgebra ? 45 : 7); ++n)
-                QVERIFY(putFile(reportPath(subject, QStringLiteral("Студент %1(0)").arg(n)),
+                QVERIFY(putFile(reports(subject) + QStringLiteral("Студент %1(0)").arg(n).toUtf8(),
                                 packed(n, subject)));
         }
         QVERIFY(QDir().mkpath(m_content + QStringLiteral("Без отчетов/Тесты")));
         // The kUnreadable entries: cut off, foreign, empty, a folder.
         const QByteArray whole = packed(99, kAlgebra);
-        QVERIFY(putFile(reportPath(kAlgebra, QStringLiteral("обрезан(0)")),
-                        whole.left(whole.size() / 2)));
-        QVERIFY(putFile(reportPath(kAlgebra, QStringLiteral("заметка")), "not a report\r\n"));
-        QVERIFY(putFile(reportPath(kAlgebra, QStringLiteral("пустой(0)")), QByteArray()));
-        QVERIFY(QDir().mkpath(QFile::decodeName(reportPath(kPhysics, QStringLiteral("папка(0)")))));
+        QVERIFY(putFile(reports(kAlgebra) + "обрезан(0)", whole.left(whole.size() / 2)));
+        QVERIFY(putFile(reports(kAlgebra) + "заметка", "not a report\r\n"));
+        QVERIFY(putFile(reports(kAlgebra) + "пустой(0)", QByteArray()));
+        QVERIFY(QDir().mkpath(QFile::decodeName(reports(kPhysics) + "папка(0)")));
         // A report copied from a Windows system: its name in Windows-1251 bytes.
-        QVERIFY(putFile(QFile::encodeName(ContentPaths::reportsDir(m_content, kPhysics)) +
-                            "/\xCF\xE5\xF2\xF0\xEE\xE2(0)",
-                        packed(7, kPhysics)));
+        QVERIFY(putFile(reports(kPhysics) + kWindowsName, packed(7, kPhysics)));
     }
+
+    // QDir removes no name that is not UTF-8.
+    void cleanup() { ::unlink((reports(kPhysics) + kWindowsName).constData()); }
 
     void parallelAsOneByOne() {
         QVector<int> told;
-        const ReportJournal::Load load = checkedLoad({}, [&told](int done, int) {
+        const auto tell = [&told](int done, int) {
             told << done;
             return true;
-        });
-        if (QTest::currentTestFailed())
-            return;
-        QCOMPARE(load.entries, kReports + kUnreadable);
-        QCOMPARE(load.readFromFiles, load.entries);
+        };
+        STEP(QCOMPARE(checkedLoad({}, tell).readFromFiles, kReports + kUnreadable));
         QVERIFY(std::is_sorted(told.begin(), told.end()));
-        QCOMPARE(told.first(), 0);
-        QCOMPARE(told.last(), load.entries);
+        QCOMPARE(std::pair(told.first(), told.last()), std::pair(0, kReports + kUnreadable));
     }
 
     void cache_data() {
@@ -189,13 +188,10 @@ private slots:
         QTest::newRow("report removed")
             << 0 << Change([](const Place& p) { QCOMPARE(::unlink(p.report.constData()), 0); });
         QTest::newRow("report added") << 1 << Change([this](const Place&) {
-            QVERIFY(
-                putFile(reportPath(kPhysics, QStringLiteral("Новый(0)")), packed(50, kPhysics)));
+            QVERIFY(putFile(reports(kPhysics) + "Новый(0)", packed(50, kPhysics)));
         });
         QTest::newRow("cache cut in half") << kReports << Change([](const Place& p) {
-            QCOMPARE(
-                ::truncate(p.cache.constData(), QFileInfo(QFile::decodeName(p.cache)).size() / 2),
-                0);
+            QCOMPARE(::truncate(p.cache.constData(), statusOf(p.cache).st_size / 2), 0);
         });
         QTest::newRow("cache not ours")
             << kReports
@@ -219,20 +215,11 @@ private slots:
             QSKIP("giving a file to another account takes root");
 
         STEP(QCOMPARE(checkedLoad(m_cacheFile).readFromFiles, kReports + kUnreadable));
-        QVERIFY(QFile::exists(m_cacheFile));
-        Place place{reportPath(kAlgebra, QStringLiteral("Студент 3(0)")),
-                    QFile::encodeName(m_cacheFile),
-                    {}};
-        struct stat status {};
-        QCOMPARE(::stat(place.report.constData(), &status), 0);
-        place.time = status.st_mtim;
-        STEP(change(place));
-
+        const QByteArray report = reports(kAlgebra) + "Студент 3(0)";
+        STEP(change({report, QFile::encodeName(m_cacheFile), statusOf(report).st_mtim}));
         STEP(QCOMPARE(checkedLoad(m_cacheFile).readFromFiles, kUnreadable + read));
         // Written anew where it had to be: the user's alone, and good for the next load.
-        QCOMPARE(::stat(place.cache.constData(), &status), 0);
-        QCOMPARE(int(status.st_mode & 07777), 0600);
-        QCOMPARE(status.st_uid, ::geteuid());
+        QCOMPARE(access(QFile::encodeName(m_cacheFile)), std::pair(0600, ::geteuid()));
         STEP(QCOMPARE(checkedLoad(m_cacheFile).readFromFiles, kUnreadable));
     }
 
@@ -256,17 +243,15 @@ private slots:
                 "XDG_CACHE_HOME",
                 QFile::encodeName(xdg == QLatin1String("relative") ? xdg : m_dir->filePath(xdg)));
         const QString file = JournalCache::fileFor(m_content);
-        const QString other = JournalCache::fileFor(m_dir->filePath(QStringLiteral("Другой")));
-        // The same folder by another spelling has the same cache.
-        const QString again = JournalCache::fileFor(m_content + QStringLiteral("./Алгебра/.."));
         ReportJournal::load(m_content, {}, file);
         QCOMPARE(QFileInfo(file).path(), m_dir->filePath(folder));
+        QCOMPARE(access(QFile::encodeName(file)), std::pair(0600, ::geteuid()));
+        // Another folder has a file of its own beside it; the same folder by another spelling,
+        // the same file.
+        const QString other = JournalCache::fileFor(m_dir->filePath(QStringLiteral("Другой")));
         QVERIFY(other != file);
         QCOMPARE(QFileInfo(other).path(), QFileInfo(file).path());
-        QCOMPARE(again, file);
-        struct stat status {};
-        QCOMPARE(::stat(QFile::encodeName(file).constData(), &status), 0);
-        QCOMPARE(int(status.st_mode & 07777), 0600);
+        QCOMPARE(JournalCache::fileFor(m_content + QStringLiteral("./Алгебра/..")), file);
     }
 };
 
