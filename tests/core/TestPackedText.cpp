@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -35,11 +36,7 @@
 
 namespace {
 
-using TestHelpers::failureOf;
-using TestHelpers::kNoFailure;
-using TestHelpers::packedInMemory;
-
-using TestHelpers::le64;
+using namespace TestHelpers;
 
 QByteArray payloadOf(const QByteArray& text) {
     return le64(text.size()) + text;
@@ -103,36 +100,19 @@ QByteArray noise(qsizetype size) {
     return bytes;
 }
 
-using TestHelpers::readAll;
-using TestHelpers::writeAll;
-
 const QByteArray kWorked = QByteArray::fromHex("2D2D2D0D0A31290D0A"); // "---" CR LF "1)" CR LF
 
-// The file whose tail the disk cannot read, by its identity, and how far it can be read.
-struct FailingFile {
+// While `readable` is not negative, reading the file of this device and inode beyond its first
+// `readable` bytes fails with EIO, as a damaged sector does.
+struct {
     dev_t device = 0;
     ino_t inode = 0;
     off_t readable = -1;
-};
-FailingFile g_failing;
-
-// While one lives, reading the file at `path` beyond its first `readable` bytes fails with EIO,
-// as a damaged sector does; a negative `readable` leaves it alone.
-class UnreadableTail {
-public:
-    UnreadableTail(const QString& path, qint64 readable) {
-        struct stat status {};
-        if (readable >= 0 && ::stat(QFile::encodeName(path).constData(), &status) == 0)
-            g_failing = {status.st_dev, status.st_ino, off_t(readable)};
-    }
-    ~UnreadableTail() { g_failing = FailingFile(); }
-    UnreadableTail(const UnreadableTail&) = delete;
-    UnreadableTail& operator=(const UnreadableTail&) = delete;
-};
+} g_failing;
 
 } // namespace
 
-// Takes the place of the system's read() in this test program (see UnreadableTail).
+// Takes the place of the system's read() in this test program (see g_failing).
 extern "C" ssize_t read(int fd, void* buffer, size_t count) {
     struct stat status {};
     if (g_failing.readable >= 0 && ::fstat(fd, &status) == 0 && status.st_dev == g_failing.device &&
@@ -331,12 +311,11 @@ void TestPackedText::shortLengthFieldLimitsText_data() {
     QByteArray badSum = compressed(le64(3) + six, 6);
     badSum[badSum.size() - 1] = char(badSum.back() ^ 0x55);
     QTest::newRow("3 of 6, checksum damaged") << badSum << QByteArray("abc") << qint64(-1);
-    const QByteArray tail = compressed(le64(3) + "abc" + noise(4000), 6);
-    QByteArray badTail = tail;
+    QByteArray badTail = compressed(le64(3) + "abc" + noise(4000), 6);
     badTail.replace(badTail.size() / 2, badTail.size() / 2, QByteArray(badTail.size() / 2, '\xFF'));
     QTest::newRow("3 of 4003, second half damaged") << badTail << QByteArray("abc") << qint64(-1);
-    QTest::newRow("3 of 4003, unreadable after 100 bytes")
-        << tail << QByteArray("abc") << qint64(100);
+    QTest::newRow("3 of 4003, unreadable after 100")
+        << compressed(le64(3) + "abc" + noise(4000), 6) << QByteArray("abc") << qint64(100);
 }
 
 void TestPackedText::shortLengthFieldLimitsText() {
@@ -346,11 +325,12 @@ void TestPackedText::shortLengthFieldLimitsText() {
 
     const QString file = path(QStringLiteral("short"));
     QVERIFY(writeAll(file, bytes));
+    struct stat status {};
+    QCOMPARE(::stat(QFile::encodeName(file).constData(), &status), 0);
+    g_failing = {status.st_dev, status.st_ino, off_t(readable)};
+    const auto heal = qScopeGuard([] { g_failing.readable = -1; });
     QByteArray got;
-    {
-        const UnreadableTail failing(file, readable);
-        QCOMPARE(failureOf([&] { got = PackedText::OpenFromStream(file); }), kNoFailure);
-    }
+    QCOMPARE(failureOf([&] { got = PackedText::OpenFromStream(file); }), kNoFailure);
     QCOMPARE(got, text);
 
     QBuffer buffer(&bytes);
