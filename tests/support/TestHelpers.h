@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QFile>
 #include <QStringList>
+#include <QtEndian>
 #include <QTest>
 
 #include <csignal>
@@ -54,22 +55,19 @@ class FileSizeLimit {
 public:
     explicit FileSizeLimit(qint64 bytes) {
         getrlimit(RLIMIT_FSIZE, &m_old);
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit lowered = m_old;
-        lowered.rlim_cur = rlim_t(bytes);
+        const rlimit lowered{rlim_t(bytes), m_old.rlim_max};
         m_ok = setrlimit(RLIMIT_FSIZE, &lowered) == 0;
     }
     ~FileSizeLimit() {
         setrlimit(RLIMIT_FSIZE, &m_old);
         std::signal(SIGXFSZ, m_oldHandler);
     }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+    Q_DISABLE_COPY(FileSizeLimit)
     bool ok() const { return m_ok; }
 
 private:
     rlimit m_old{};
-    void (*m_oldHandler)(int) = nullptr;
+    void (*m_oldHandler)(int) = std::signal(SIGXFSZ, SIG_IGN);
     bool m_ok = false;
 };
 
@@ -88,19 +86,13 @@ inline bool writeAll(const QString& path, const QByteArray& bytes) {
 
 // Bytes given by their values, for texts in a code page.
 inline QByteArray bytes(std::initializer_list<unsigned char> values) {
-    QByteArray out;
-    for (unsigned char v : values)
-        out.append(char(v));
-    return out;
+    return QByteArray(reinterpret_cast<const char*>(values.begin()), qsizetype(values.size()));
 }
 
 // `value` as a packed file's length field: eight bytes, little-endian.
 inline QByteArray le64(qint64 value) {
-    QByteArray bytes(8, '\0');
-    auto raw = static_cast<quint64>(value);
-    for (int i = 0; i < 8; ++i, raw >>= 8)
-        bytes[i] = static_cast<char>(raw & 0xFF);
-    return bytes;
+    const quint64 le = qToLittleEndian(quint64(value));
+    return QByteArray(reinterpret_cast<const char*>(&le), sizeof le);
 }
 
 // `text` packed as a packed file holds it.

@@ -34,14 +34,10 @@ protected:
 };
 
 // Counts the show events a widget receives.
-class ShowCounter : public QObject {
-public:
+struct ShowCounter : QObject {
     int shows = 0;
-
-protected:
     bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() == QEvent::Show)
-            ++shows;
+        shows += event->type() == QEvent::Show;
         return false;
     }
 };

@@ -168,11 +168,9 @@ void TestTextbookTrees::sameSubjectOrderInAllTrees() {
 }
 
 void TestTextbookTrees::heldUntilShownOrPainted_data() {
-    QTest::addColumn<bool>("refreshFirst"); // "Обновить" while the trees still wait
-    QTest::addColumn<bool>("showFirst");    // shown before the launcher has painted
-    QTest::addColumn<bool>(
-        "madeWhenShown"); // controls made at the first showing, as in the program
-
+    QTest::addColumn<bool>("refreshFirst");  // "Обновить" while the trees still wait
+    QTest::addColumn<bool>("showFirst");     // shown before the launcher has painted
+    QTest::addColumn<bool>("madeWhenShown"); // controls made when first shown, as in the program
     QTest::newRow("launcher painted") << false << false << false;
     QTest::newRow("shown before") << false << true << false;
     QTest::newRow("refreshed, then launcher painted") << true << false << false;
@@ -200,9 +198,8 @@ void TestTextbookTrees::heldUntilShownOrPainted() {
     QCOMPARE(Form2->controlsMade(), !madeWhenShown);
     if (!madeWhenShown)
         QCOMPARE(trees(), QStringList({"", "", ""}));
-    const QStringList complete{QStringLiteral("Альфа: 2.html, 10.html | бета:"),
-                               QStringLiteral("Альфа: a.ppt | бета:"),
-                               QStringLiteral("Альфа: | бета: b.avi")};
+    const QStringList complete{
+        "Альфа: 2.html, 10.html | бета:", "Альфа: a.ppt | бета:", "Альфа: | бета: b.avi"};
     if (showFirst) {
         showTextbook();
         QCOMPARE(trees(), complete);
