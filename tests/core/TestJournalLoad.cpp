@@ -9,6 +9,7 @@
 #include "support/TestHelpers.h"
 #include "TextLines.h"
 
+#include <QDebug>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -52,22 +53,14 @@ bool putFile(const QByteArray& path, const QByteArray& bytes) {
     return fd >= 0 && ::close(fd) == 0 && written;
 }
 
-// Every field of every row, one line each.
+// Every field of every row, one line each (-1 for a count that is unset).
 QStringList described(const QVector<ReportRecord>& rows) {
     QStringList lines;
-    const auto count = [](const std::optional<int>& n) {
-        return n ? QString::number(*n) : QStringLiteral("-");
-    };
-    for (const ReportRecord& r : rows) {
-        QString verdicts;
-        for (bool v : r.verdicts)
-            verdicts += v ? QLatin1Char('1') : QLatin1Char('0');
-        lines << QStringList{r.file(),       r.ownerText(),  r.student,      r.group,
-                             r.subject,      r.test,         r.date,         r.time,
-                             count(r.total), count(r.right), count(r.wrong), r.percentWritten,
-                             verdicts,       r.stateText()}
-                     .join(QLatin1Char('|'));
-    }
+    for (const ReportRecord& r : rows)
+        QDebug(&lines.emplace_back())
+            << r.file() << r.ownerText() << r.student << r.group << r.subject << r.test << r.date
+            << r.time << r.total.value_or(-1) << r.right.value_or(-1) << r.wrong.value_or(-1)
+            << r.percentWritten << r.verdicts << r.stateText();
     return lines;
 }
 
