@@ -18,6 +18,7 @@ namespace {
 
 const QString kTool = QStringLiteral(NORMAKURS_BUILD_DIR "/normakurs-text");
 
+using Run = ToolRun;
 using TestHelpers::readAll;
 using TestHelpers::writeAll;
 
@@ -32,7 +33,7 @@ private:
     QString path(const QString& name) const { return m_dir->filePath(name); }
 
     // Runs the tool in the temporary folder and waits for it.
-    ToolRun run(const QStringList& arguments) const {
+    Run run(const QStringList& arguments) const {
         return ToolRun::of(kTool, arguments, m_dir->path());
     }
 
@@ -76,7 +77,7 @@ void TestPackerTool::help_data() {
 void TestPackerTool::help() {
     QFETCH(QString, option);
 
-    const ToolRun result = run({option});
+    const Run result = run({option});
     QCOMPARE(result.exitCode, 0);
     QCOMPARE(result.err, QString());
     QVERIFY2(result.out.startsWith("Usage:\n"), result.out.constData());
@@ -119,7 +120,7 @@ void TestPackerTool::packAndUnpack() {
     QVERIFY(writeAll(path(QStringLiteral("plain.txt")), plain));
     const QString packedPath = path(QStringLiteral("Вариант 1.txt"));
     PackedText::SaveToStream(packedPath, QByteArray(50000, 'x')); // replaced whole
-    const ToolRun packed =
+    const Run packed =
         run({QStringLiteral("pack"), QStringLiteral("plain.txt"), QStringLiteral("Вариант 1.txt")});
     QCOMPARE(packed.err, QString());
     QCOMPARE(packed.exitCode, 0);
@@ -128,7 +129,7 @@ void TestPackerTool::packAndUnpack() {
     QCOMPARE(readAll(packedPath).left(2), QByteArray::fromHex("78DA"));
     QCOMPARE(PackedText::OpenFromStream(packedPath), stored);
 
-    const ToolRun back = run({QStringLiteral("unpack"), packedPath});
+    const Run back = run({QStringLiteral("unpack"), packedPath});
     QCOMPARE(back.err, QString());
     QCOMPARE(back.exitCode, 0);
     QCOMPARE(back.out, unpacked);
@@ -148,7 +149,7 @@ void TestPackerTool::unpackOtherWriters() {
     QFETCH(QString, file);
     QFETCH(QByteArray, unpacked);
 
-    const ToolRun result =
+    const Run result =
         run({QStringLiteral("unpack"), QStringLiteral(NORMAKURS_TEST_DATA "/packed/") + file});
     QCOMPARE(result.err, QString());
     QCOMPARE(result.exitCode, 0);
@@ -160,33 +161,29 @@ void TestPackerTool::failures_data() {
     QTest::addColumn<QByteArray>("plain"); // what plain.txt holds
     QTest::addColumn<QString>("err");      // "<dir>" stands for the folder it runs in
 
-    const QStringList unpackPlain{"unpack", "plain.txt"};
+    const QStringList unpack{"unpack", "plain.txt"}, pack{"pack", "plain.txt", "out.txt"};
     const QString notPacked("plain.txt: not a packed text file (Error)");
     const QString cannotStore("plain.txt: these characters cannot be stored in Windows-1251: ");
-    const QStringList packPlain{"pack", "plain.txt", "out.txt"};
     const QString missing("Cannot open file \"<dir>/%1\". No such file or directory");
-    QTest::newRow("unpack plain text") << unpackPlain << QByteArray("---\r\n1)\r\n") << notPacked;
-    QTest::newRow("unpack plain UTF-8 text")
-        << unpackPlain << QStringLiteral("Вопрос\n").toUtf8() << notPacked;
-    QTest::newRow("unpack zero-byte file")
-        << unpackPlain << QByteArray()
-        << QStringLiteral("plain.txt: the packed text is empty or cut off (Stream read error)");
-    QTest::newRow("unpack, missing, relative")
-        << QStringList{"unpack", "nothing.txt"} << QByteArray() << missing.arg("nothing.txt");
-    QTest::newRow("unpack, missing, Cyrillic") << QStringList{"unpack", "Отчеты/Иванов(1)"}
-                                               << QByteArray() << missing.arg("Отчеты/Иванов(1)");
-    QTest::newRow("pack, missing") << QStringList{"pack", "nothing.txt", "out.txt"} << QByteArray()
-                                   << missing.arg("nothing.txt");
-    QTest::newRow("pack refuses emoji")
-        << packPlain << QStringLiteral("Ответ 😀\n").toUtf8() << cannotStore + "😀";
-    QTest::newRow("pack refuses Chinese and emoji")
-        << packPlain << QStringLiteral("中 😀 中").toUtf8() << cannotStore + "中😀";
-    QTest::newRow("pack refuses a zero byte")
-        << packPlain << QByteArray("a\0b", 3)
-        << QStringLiteral("plain.txt: the text holds a zero byte");
-    QTest::newRow("pack into a missing folder")
+    QTest::newRow("plain text") << unpack << QByteArray("---\r\n1)\r\n") << notPacked;
+    QTest::newRow("plain UTF-8") << unpack << QStringLiteral("Вопрос\n").toUtf8() << notPacked;
+    QTest::newRow("zero bytes")
+        << unpack << QByteArray()
+        << "plain.txt: the packed text is empty or cut off (Stream read error)";
+    QTest::newRow("missing") << QStringList{"unpack", "nothing.txt"} << QByteArray()
+                             << missing.arg("nothing.txt");
+    QTest::newRow("missing, Cyrillic") << QStringList{"unpack", "Отчеты/Иванов(1)"} << QByteArray()
+                                       << missing.arg("Отчеты/Иванов(1)");
+    QTest::newRow("pack missing") << QStringList{"pack", "nothing.txt", "out.txt"} << QByteArray()
+                                  << missing.arg("nothing.txt");
+    QTest::newRow("emoji") << pack << QStringLiteral("Ответ 😀\n").toUtf8() << cannotStore + "😀";
+    QTest::newRow("Chinese, emoji")
+        << pack << QStringLiteral("中 😀 中").toUtf8() << cannotStore + "中😀";
+    QTest::newRow("zero byte") << pack << QByteArray("a\0b", 3)
+                               << "plain.txt: the text holds a zero byte";
+    QTest::newRow("missing folder")
         << QStringList{"pack", "plain.txt", "Тесты/v.txt"} << QByteArray("1)\n")
-        << QStringLiteral("Cannot create file \"<dir>/Тесты/v.txt\". No such file or directory");
+        << "Cannot create file \"<dir>/Тесты/v.txt\". No such file or directory";
 }
 
 void TestPackerTool::failures() {
@@ -195,12 +192,10 @@ void TestPackerTool::failures() {
     QFETCH(QString, err);
 
     QVERIFY(writeAll(path(QStringLiteral("plain.txt")), plain));
-    const ToolRun result = run(arguments);
+    const Run result = run(arguments);
     QCOMPARE(result.exitCode, 1);
     QCOMPARE(result.out, QByteArray());
-    QCOMPARE(result.err, QStringLiteral("normakurs-text: ") +
-                             QString(err).replace(QStringLiteral("<dir>"), m_dir->path()) +
-                             QLatin1Char('\n'));
+    QCOMPARE(result.err, "normakurs-text: " + err.replace("<dir>", m_dir->path()) + '\n');
     QVERIFY(!QFileInfo::exists(path(QStringLiteral("out.txt"))));
 }
 
@@ -221,12 +216,11 @@ void TestPackerTool::usageErrors() {
     QFETCH(QStringList, arguments);
     QFETCH(QByteArray, message);
 
-    const ToolRun result = run(arguments);
+    const Run result = run(arguments);
     QCOMPARE(result.exitCode, 2);
     QCOMPARE(result.out, QByteArray());
-    QVERIFY2(
-        result.err.startsWith(QString::fromUtf8("normakurs-text: " + message + "\n\nUsage:\n")),
-        qPrintable(result.err));
+    QVERIFY2(result.err.startsWith("normakurs-text: " + message + "\n\nUsage:\n"),
+             qPrintable(result.err));
 }
 
 QTEST_GUILESS_MAIN(TestPackerTool)
