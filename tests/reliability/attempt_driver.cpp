@@ -3,7 +3,6 @@
 //   SUBJECT VARIANT NAME GROUP [--stay-after N]  "A" to every question, then finish; or to N
 //       questions only, then prints "answered N" and stays until killed
 //   --resume LETTER  says "Да" to continuing, answers the rest with LETTER, then finishes
-//   --show           shows the window with the desktop's own message boxes until killed
 
 #include "ErrorGuard.h"
 #include "support/RecordingServices.h"
@@ -11,7 +10,7 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QElapsedTimer>
+#include <QDeadlineTimer>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -19,41 +18,9 @@
 
 #include <cstdio>
 
-namespace {
-
-void pick(QComboBox* combo, const QString& text) {
-    const int index = combo->findText(text);
-    combo->setCurrentIndex(index);
-    emit combo->activated(index);
-}
-
-QPushButton* button(QChar letter) {
-    QPushButton* buttons[] = {Form3->btn1, Form3->btn2, Form3->btn3, Form3->btn4, Form3->btn5};
-    return buttons[qBound(0, letter.unicode() - 'A', 4)];
-}
-
-int finish(const RecordingServices& services) {
-    Form3->btn7->click();
-    for (const RecordingServices::Box& box : services.errors + services.notices)
-        std::fprintf(stderr, "%s\n", box.message.toUtf8().constData());
-    const bool reported = Form3->state() == TForm3::State::Report;
-    if (reported)
-        std::fputs(Form3->mmo3->toPlainText().toUtf8().constData(), stdout);
-    delete Form3;
-    return reported ? 0 : 1;
-}
-
-} // namespace
-
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() == 2 && args.at(1) == QLatin1String("--show")) {
-        Form3 = new TForm3();
-        guarded([] { Form3->FormCreate(); });
-        Form3->showForm();
-        return app.exec();
-    }
     const bool resumes = args.size() == 3 && args.at(1) == QLatin1String("--resume");
     const bool stays = args.size() == 7 && args.at(5) == QLatin1String("--stay-after");
     if (args.size() != 5 && !stays && !resumes) {
@@ -62,37 +29,46 @@ int main(int argc, char** argv) {
         return 2;
     }
     RecordingServices services;
+    if (resumes)
+        services.yesNoAnswers.append(true);
     Form3 = new TForm3();
     guarded([] { Form3->FormCreate(); });
     Form3->makeControls(); // driven without being shown
-
+    Form3->showForm();
     if (resumes) {
-        services.yesNoAnswers.append(true);
-        Form3->showForm();
         // The question comes once the window is on screen.
-        QElapsedTimer waited;
-        waited.start();
-        while (services.questions.isEmpty() && waited.elapsed() < 30000)
+        for (QDeadlineTimer deadline(30000);
+             services.questions.isEmpty() && !deadline.hasExpired();)
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
         if (Form3->state() != TForm3::State::Testing) {
             std::fprintf(stderr, "no test to continue\n");
             return 1;
         }
     } else {
-        Form3->showForm();
         Form3->edt1->setText(args.at(3));
         Form3->edt2->setText(args.at(4));
-        pick(Form3->cbb1, args.at(1));
-        pick(Form3->cbb2, args.at(2));
+        for (auto [combo, text] : {std::pair{Form3->cbb1, args.at(1)}, {Form3->cbb2, args.at(2)}}) {
+            combo->setCurrentIndex(combo->findText(text));
+            emit combo->activated(combo->currentIndex());
+        }
         Form3->btn6->click();
     }
+    QPushButton* const answer[] = {Form3->btn1, Form3->btn2, Form3->btn3, Form3->btn4, Form3->btn5};
+    const int letter = resumes ? args.at(2).at(0).unicode() - 'A' : 0;
     const int last = stays ? args.at(6).toInt() : Form3->lst1->count();
     for (int i = Form3->attempt().CurQuest; i < last; ++i)
-        button(resumes ? args.at(2).at(0) : QLatin1Char('A'))->click();
+        answer[qBound(0, letter, 4)]->click();
     if (stays) {
         std::printf("answered %d\n", last);
         std::fflush(stdout);
         return app.exec();
     }
-    return finish(services);
+    Form3->btn7->click();
+    for (const RecordingServices::Box& box : services.errors + services.notices)
+        std::fprintf(stderr, "%s\n", box.message.toUtf8().constData());
+    const bool reported = Form3->state() == TForm3::State::Report;
+    if (reported)
+        std::fputs(Form3->mmo3->toPlainText().toUtf8().constData(), stdout);
+    delete Form3;
+    return reported ? 0 : 1;
 }

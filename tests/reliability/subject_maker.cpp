@@ -1,10 +1,7 @@
-// subject_maker: what the teacher's "Создать" does for a subject name, in a program of its own,
-// so that a test can run it as another account.
-//
-//   subject_maker CONTENT_DIR NAME
-//
-// Exit status: 0 when the subject was created (what already existed is left as it is), 1 when
-// the name was refused (the notice on standard error), 2 wrong arguments.
+// subject_maker CONTENT_DIR NAME: what the teacher's "Создать" does for a subject name, in a
+// program of its own so that a test can run it as another account. Exits 0 when the subject was
+// created (what already existed is left as it is), 1 when the name was refused (the notice on
+// standard error), 2 on wrong arguments.
 
 #include "SubjectCreation.h"
 
@@ -20,8 +17,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     const QString notice = SubjectCreation::create(args.at(0), args.at(1));
-    if (notice.isEmpty())
-        return 0;
-    std::fprintf(stderr, "subject_maker: %s\n", notice.toUtf8().constData());
-    return 1;
+    if (!notice.isEmpty())
+        std::fprintf(stderr, "subject_maker: %s\n", notice.toUtf8().constData());
+    return notice.isEmpty() ? 0 : 1;
 }
