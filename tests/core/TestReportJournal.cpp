@@ -256,17 +256,12 @@ private slots:
         QFETCH(QString, owner);
         if (::geteuid() != 0)
             QSKIP("giving a file to another account takes root");
-        QTemporaryDir dir;
-        const QString content = dir.filePath(QStringLiteral("Content/"));
-        saveReport(content, QStringLiteral("Алгебра"), QStringLiteral("Петров"),
-                   QStringLiteral("ИС-21"), "AB", "AB");
-        const QString reports = ContentPaths::reportsDir(content, QStringLiteral("Алгебра"));
-        QVERIFY(QDir().mkpath(reports + QStringLiteral("/папка(0)")));
-        QVERIFY(QFile(reports + QStringLiteral("/заметка")).open(QIODevice::WriteOnly));
-        const QByteArray path = QFile::encodeName(reports + QLatin1Char('/') + entry);
-        QCOMPARE(::chown(path.constData(), uid_t(uid), gid_t(-1)), 0);
+        // The shared tree's entries: nothing else reads their owners.
+        const QString path = ContentPaths::reportsDir(m_content, QStringLiteral("Алгебра")) +
+                             QLatin1Char('/') + entry;
+        QCOMPARE(::chown(QFile::encodeName(path).constData(), uid_t(uid), gid_t(-1)), 0);
         QStringList owners;
-        for (const ReportRecord& row : ReportJournal::load(content).rows)
+        for (const ReportRecord& row : ReportJournal::load(m_content).rows)
             owners << row.reportName + QLatin1Char('=') + row.ownerText();
         QVERIFY2(owners.contains(entry + QLatin1Char('=') + owner), qPrintable(owners.join(' ')));
     }
