@@ -17,9 +17,7 @@ namespace ProgramTestSupport {
 void makeProgramWindows(WindowFixture& fixture) {
     createForms();
     fixture.atStop([] { destroyForms(); });
-    for (Form* window :
-         {static_cast<Form*>(Form1), static_cast<Form*>(Form2), static_cast<Form*>(Form3),
-          static_cast<Form*>(Form4), static_cast<Form*>(Form5)})
+    for (Form* window : std::initializer_list<Form*>{Form1, Form2, Form3, Form4, Form5})
         window->makeControls();
 }
 

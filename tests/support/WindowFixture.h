@@ -9,21 +9,18 @@
 #include <memory>
 #include <vector>
 
-// The set-up nearly every window and program test repeats, made anew for each test function: a
-// fresh content tree for the windows to read, platform services that record every box and
-// answer the dialogs from queues, and the windows under test. A test class derives from it
-// (after QObject), calls startFixture() in init() and stopFixture() in cleanup(), which takes it
-// all down again: the windows first, then what they left for the event loop to delete, the
-// services, the tree.
+// What nearly every window and program test sets up anew for each test function: a fresh
+// content tree, services that record every box and answer dialogs from queues, and the windows.
+// Derive from it after QObject; startFixture() in init(), stopFixture() in cleanup().
 class WindowFixture {
 public:
     // For initTestCase(): as in the program, only the launcher ends a run; the offscreen
     // platform's notes on raising windows stay out of the output.
     static void prepareApplication();
 
-    // For init(): a new tree and new services. False when the tree cannot be made.
+    // A new tree and new services; false when the tree cannot be made.
     bool startFixture();
-    // For cleanup().
+    // Takes down the windows, then what they left for the event loop to delete, the rest.
     void stopFixture();
 
     // Makes one window the way start-up does, on its own: what it asks of other windows is only

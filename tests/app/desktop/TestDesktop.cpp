@@ -122,9 +122,8 @@ private slots:
     void smallWindowsAreCentredWithTheirFrames();
     void everyButtonIsOnScreen_data();
     void everyButtonIsOnScreen();
+    void closeRequestDuringTestDoesNothing_data();
     void closeRequestDuringTestDoesNothing();
-    void testAnsweredFromTheKeyboard_data();
-    void testAnsweredFromTheKeyboard();
     void closeRequestRunsCloseHandler_data();
     void closeRequestRunsCloseHandler();
     void minimisedWindowComesBackAsItWas();
@@ -356,37 +355,15 @@ void TestDesktop::everyButtonIsOnScreen() {
     QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QStringLiteral("; "))));
 }
 
-void TestDesktop::closeRequestDuringTestDoesNothing() {
-    showLauncher();
-    open(QStringLiteral("Form3"));
-    if (QTest::currentTestFailed())
-        return;
-    startTest();
-    CloseCounter closes;
-    Form3->installEventFilter(&closes);
-
-    X11Desktop::requestClose(*Form3);
-    DESKTOP_COMPARE(closes.requests, 1);
-    QTest::qWait(50);
-    QCOMPARE(Form3->state(), TForm3::State::Testing);
-    QCOMPARE(viewableWindows(), QStringList{QStringLiteral("Form3")});
-    QCOMPARE(Form3->lst1->count(), 2);
-
-    // Finished, the window closes as usual.
-    QTest::mouseClick(Form3->btn7, Qt::LeftButton);
-    X11Desktop::requestClose(*Form3);
-    DESKTOP_COMPARE(closes.requests, 2);
-    DESKTOP_COMPARE(viewableWindows(), QStringList{QStringLiteral("Form1")});
-}
-
-void TestDesktop::testAnsweredFromTheKeyboard_data() {
+void TestDesktop::closeRequestDuringTestDoesNothing_data() {
     QTest::addColumn<QString>("keys"); // one key a question, as the keyboard types it
     QTest::newRow("Latin") << "bE";
     QTest::newRow("Russian layout") << "иу";
 }
 
-// The active window takes answers from the keyboard wherever its focus is; no key finishes.
-void TestDesktop::testAnsweredFromTheKeyboard() {
+// The active window takes answers from the keyboard wherever its focus is; neither a key nor a
+// close request ends the test.
+void TestDesktop::closeRequestDuringTestDoesNothing() {
     QFETCH(QString, keys);
     showLauncher();
     open(QStringLiteral("Form3"));
@@ -401,9 +378,22 @@ void TestDesktop::testAnsweredFromTheKeyboard() {
                             Qt::NoModifier);
     }
     QCOMPARE(Form3->attempt().Answers, QByteArray("BE"));
+    CloseCounter closes;
+    Form3->installEventFilter(&closes);
+
+    X11Desktop::requestClose(*Form3);
+    DESKTOP_COMPARE(closes.requests, 1);
+    QTest::qWait(50);
     QCOMPARE(Form3->state(), TForm3::State::Testing);
+    QCOMPARE(viewableWindows(), QStringList{QStringLiteral("Form3")});
+    QCOMPARE(Form3->lst1->count(), 2);
+
+    // Finished, the window closes as usual.
     QTest::mouseClick(Form3->btn7, Qt::LeftButton);
     QCOMPARE(Form3->state(), TForm3::State::Report);
+    X11Desktop::requestClose(*Form3);
+    DESKTOP_COMPARE(closes.requests, 2);
+    DESKTOP_COMPARE(viewableWindows(), QStringList{QStringLiteral("Form1")});
 }
 
 void TestDesktop::closeRequestRunsCloseHandler_data() {
