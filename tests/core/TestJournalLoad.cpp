@@ -3,15 +3,12 @@
 
 #include "ContentPaths.h"
 #include "JournalCache.h"
-#include "PackedText.h"
 #include "ReportJournal.h"
 #include "ReportParser.h"
 #include "support/TestHelpers.h"
 #include "TextLines.h"
 
 #include <QDebug>
-#include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 

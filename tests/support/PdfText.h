@@ -5,15 +5,13 @@
 #include "support/ToolRun.h"
 
 #include <QRegularExpression>
-#include <QStandardPaths>
 #include <QString>
 
 namespace PdfText {
 
 // What the tool writes about the file; a null text when the tool is missing or fails.
 inline QString told(const QString& tool, const QStringList& arguments) {
-    const QString program = QStandardPaths::findExecutable(tool);
-    const ToolRun run = program.isEmpty() ? ToolRun{} : ToolRun::of(program, arguments);
+    const ToolRun run = ToolRun::of(tool, arguments); // one not found does not start: -1
     return run.exitCode == 0 ? QString::fromUtf8(run.out) : QString();
 }
 
