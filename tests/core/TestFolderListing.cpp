@@ -414,17 +414,16 @@ void TestFolderListing::createFolderKeepsSharedTreeOpen_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<int>("expectedMode"); // -1: what the user's file-creation mask gives
 
-    const QString tests = QStringLiteral("Тесты");
-    QTest::newRow("open to all") << 0777 << tests << 0777;
-    QTest::newRow("open to all, set-group") << 02777 << tests << 02777;
-    QTest::newRow("private") << 0755 << tests << -1;
-    QTest::newRow("group only") << 0775 << tests << -1;
+    QTest::newRow("open to all") << 0777 << "Тесты" << 0777;
+    QTest::newRow("open to all, set-group") << 02777 << "Тесты" << 02777;
+    QTest::newRow("private") << 0755 << "Тесты" << -1;
+    QTest::newRow("group only") << 0775 << "Тесты" << -1;
     // A lab's tree: set-group-ID folders of one group.
-    QTest::newRow("lab subject's tests") << 02775 << tests << 02770;
-    QTest::newRow("lab subject's videos") << 02775 << QStringLiteral("Видео") << 02775;
-    QTest::newRow("lab content's new subject") << 02755 << QStringLiteral("Химия") << 02775;
-    QTest::newRow("lab reports, in a closed folder") << 02770 << QStringLiteral("Отчеты") << 02770;
-    QTest::newRow("lab tests' subfolder") << 02775 << tests + QStringLiteral("/Отчеты") << 02770;
+    QTest::newRow("lab subject's tests") << 02775 << "Тесты" << 02770;
+    QTest::newRow("lab subject's videos") << 02775 << "Видео" << 02775;
+    QTest::newRow("lab content's new subject") << 02755 << "Химия" << 02775;
+    QTest::newRow("lab reports, in a closed folder") << 02770 << "Отчеты" << 02770;
+    QTest::newRow("lab tests' subfolder") << 02775 << "Тесты/Отчеты" << 02770;
 }
 
 void TestFolderListing::createFolderKeepsSharedTreeOpen() {
