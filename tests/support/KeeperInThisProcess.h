@@ -5,9 +5,6 @@
 #include "ExamKeeper.h"
 #include "Failure.h"
 
-#include <QDateTime>
-
-#include <functional>
 #include <memory>
 #include <utility>
 
@@ -21,33 +18,25 @@ public:
             [clock] { return std::make_unique<Channel>(ContentPaths::ContentDir(), clock); });
     }
     ~KeeperInThisProcess() { ExamChannels::setMaker({}); }
-
-    // The next request's keeper ends unanswered, as if killed: it and all later ones fail.
-    static void endNextKeeper() { endNext() = true; }
     KeeperInThisProcess(const KeeperInThisProcess&) = delete;
     KeeperInThisProcess& operator=(const KeeperInThisProcess&) = delete;
 
-private:
-    class Channel : public ExamChannel {
-    public:
-        Channel(const QString& contentDir, std::function<QDateTime()> clock)
-            : m_keeper(contentDir, std::move(clock)) {}
-        QByteArray exchange(const QByteArray& request) override {
-            if (std::exchange(endNext(), false))
-                m_ended = true;
-            if (m_ended)
-                throw Failure(QStringLiteral("the keeper has ended"));
-            QByteArray reply = m_keeper.handle(request.chopped(1));
-            reply.chop(1);
-            return reply;
-        }
+    // The next request's keeper ends unanswered, as if killed: it and all later ones fail.
+    static void endNextKeeper() { s_endNext = true; }
 
-    private:
-        ExamKeeper m_keeper;
-        bool m_ended = false;
+private:
+    inline static bool s_endNext = false;
+
+    struct Channel : ExamChannel {
+        Channel(const QString& contentDir, std::function<QDateTime()> clock)
+            : keeper(contentDir, std::move(clock)) {}
+        QByteArray exchange(const QByteArray& request) override {
+            ended |= std::exchange(s_endNext, false);
+            if (ended)
+                throw Failure(QStringLiteral("the keeper has ended"));
+            return keeper.handle(request.chopped(1)).chopped(1);
+        }
+        ExamKeeper keeper;
+        bool ended = false;
     };
-    static bool& endNext() {
-        static bool end = false;
-        return end;
-    }
 };
