@@ -38,8 +38,7 @@ namespace TestHelpers {
 
 inline const QString kNoFailure = QStringLiteral("<no failure>");
 
-// The message of the Failure that `step` throws, or kNoFailure. Other exceptions are left to the
-// test framework, which reports them as failures of their own.
+// The message of the Failure that `step` throws, or kNoFailure (other exceptions fail the test).
 template <typename Step> QString failureOf(Step&& step) {
     try {
         step();

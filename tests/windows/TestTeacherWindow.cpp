@@ -603,8 +603,7 @@ void TestTeacherWindow::openFailureKeepsText_data() {
     QTest::addColumn<QString>("message");  // %1: the file's path
 
     const QString missing = QStringLiteral("Cannot open file \"%1\". No such file or directory.");
-    QTest::newRow("plain file as a document")
-        << true << CodePage::encode(QStringLiteral("просто текст\r\n")) << "Error.";
+    QTest::newRow("plain document") << true << CodePage::encode("просто текст\r\n") << "Error.";
     QTest::newRow("missing document") << true << QByteArray() << missing;
     QTest::newRow("missing file") << false << QByteArray() << missing;
 }
