@@ -212,7 +212,7 @@ private:
     QString reportsDir(const QString& subject) const;
 
     std::unique_ptr<TempContentTree> m_content;
-    std::unique_ptr<KeeperInThisProcess> m_keeper;
+    KeeperInThisProcess m_keeper{[] { return kWhen; }};
     std::unique_ptr<RecordingServices> m_services;
     std::unique_ptr<RecordingNavigation> m_navigation;
 };
@@ -245,7 +245,6 @@ void TestTestingWindow::init() {
 
     m_services = std::make_unique<RecordingServices>();
     m_navigation = std::make_unique<RecordingNavigation>();
-    m_keeper = std::make_unique<KeeperInThisProcess>([] { return kWhen; });
     // As in the program, the controls are made as the window is first shown.
     WindowTestSupport::makeWindow(Form3, WindowTestSupport::Controls::WhenShown);
     Form3->setLocale(QLocale(QLocale::Russian, QLocale::Russia));
@@ -258,7 +257,6 @@ void TestTestingWindow::cleanup() {
     WindowTestSupport::destroyWindow(Form3);
     m_navigation.reset();
     m_services.reset();
-    m_keeper.reset();
     m_content.reset();
 }
 
@@ -637,7 +635,7 @@ void TestTestingWindow::startShowsFirstQuestion() {
     for (const QStringList& question : kGoodQuestions)
         shown << question << QStringLiteral("---");
     QCOMPARE(Form3->testLines(), shown);
-    QCOMPARE(Form3->mmo2->toPlainText(), shown.join(QLatin1Char('\n')));
+    QCOMPARE(Form3->mmo2->toPlainText(), Form3->testLines().join(QLatin1Char('\n')));
 }
 
 void TestTestingWindow::answeringMovesToNextQuestion() {
