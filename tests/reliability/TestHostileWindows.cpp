@@ -167,8 +167,6 @@ private slots:
     void programStarts();
 
 private:
-    // A fresh tree of this kind, with its outside folder, and the services.
-    bool startWith(Kind kind, HostileTrees::Expected* expected = nullptr);
     void checkTextbook(const HostileTrees::Expected& expected);
     void takeTest(const QString& subject, const QString& variant, bool mustStart);
     void checkTesting(const HostileTrees::Expected& expected);
@@ -190,19 +188,6 @@ void TestHostileWindows::cleanup() {
     m_outside.reset();
 }
 
-bool TestHostileWindows::startWith(Kind kind, HostileTrees::Expected* expected) {
-    m_outside = std::make_unique<QTemporaryDir>();
-    if (!startFixture() || !m_outside->isValid())
-        return false;
-    // Taken apart after the windows, before the tree goes: some entries need more than a
-    // removal of the folder.
-    atStop([this] { HostileTrees::removeAll(m_content->programDir()); });
-    const HostileTrees::Expected built = HostileTrees::build(kind, *m_content, m_outside->path());
-    if (expected)
-        *expected = built;
-    return true;
-}
-
 void TestHostileWindows::windows_data() {
     QTest::addColumn<Kind>("kind");
     for (const auto& [name, kind] : HostileTrees::all())
@@ -212,8 +197,13 @@ void TestHostileWindows::windows_data() {
 void TestHostileWindows::windows() {
     QFETCH(Kind, kind);
 
-    HostileTrees::Expected expected;
-    QVERIFY(startWith(kind, &expected));
+    m_outside = std::make_unique<QTemporaryDir>();
+    QVERIFY(startFixture() && m_outside->isValid());
+    // Taken apart after the windows, before the tree goes: some entries need more than a
+    // removal of the folder.
+    atStop([this] { HostileTrees::removeAll(m_content->programDir()); });
+    const HostileTrees::Expected expected =
+        HostileTrees::build(kind, *m_content, m_outside->path());
 
     QElapsedTimer clock;
     clock.start();
@@ -250,7 +240,10 @@ void TestHostileWindows::programStarts() {
     QFETCH(Kind, kind);
 
     // The program itself, in a process of its own, from the start to the launcher on screen.
-    QVERIFY(startWith(kind));
+    m_outside = std::make_unique<QTemporaryDir>();
+    QVERIFY(startFixture() && m_outside->isValid());
+    atStop([this] { HostileTrees::removeAll(m_content->programDir()); });
+    HostileTrees::build(kind, *m_content, m_outside->path());
     QProcess program;
     program.setProcessChannelMode(QProcess::MergedChannels);
     QElapsedTimer clock;

@@ -182,8 +182,7 @@ void TestWindowFaults::reportFailureKeepsTheTestGoing() {
     // No report file, whole or partial, and no temporary file left behind.
     QVERIFY(!QFileInfo::exists(report));
     if (QFileInfo(reportsDir()).isDir()) {
-        QStringList others =
-            QDir(reportsDir()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        QStringList others = entriesOf(reportsDir());
         others.removeAll(ReportFile::reportName(kStudent, 0));
         others.removeAll(QStringLiteral("Анна(0)"));
         QCOMPARE(others, QStringList());
