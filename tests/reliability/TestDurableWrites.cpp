@@ -59,9 +59,8 @@ Identity identityOf(const QString& path) {
 
 // "" when the recorded flushes show the file at `path` flushed and then its folder, with no
 // flush of the file after the folder's; otherwise what is wrong.
-// A report is flushed under its temporary name and then linked to its own; an sshfs share
-// numbers each name of a file on its own, so there the flushed file is known only by its device
-// (`byDevice`).
+// A report is flushed under a temporary name, then linked to its own; an sshfs share numbers
+// each name on its own, so there (`byDevice`) the flushed file is known by its device alone.
 QString flushOrder(const std::vector<SyncFaults::Call>& calls, const QString& path,
                    bool byDevice = false) {
     const Identity file = identityOf(path);
